@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "input/body_reader.h"
+
+namespace qzr2rin {
+
+class DumpLog;
+
+// 8-bit rotating checksum of the QZR messages.
+std::uint8_t Checksum(std::span<const std::uint8_t> bytes);
+// CRC-16 (CCITT polynomial 0x1021, initial 0, MSB first, no final XOR).
+std::uint16_t Crc16(std::span<const std::uint8_t> bytes);
+
+// Walks the messages of the mapped input in place: line breaks and comment
+// lines between messages, resynchronisation after foreign or damaged bytes,
+// and the two integrity gates. Positions are offsets into the view.
+class MessageScanner {
+ public:
+  MessageScanner(std::span<const std::uint8_t> view, DumpLog& dump) : view_(view), dump_(dump) {}
+
+  std::size_t End() const { return view_.size(); }
+
+  // First position at or after `position` that is not a line break or
+  // inside a comment line.
+  std::size_t SkipSeparators(std::size_t position) const;
+  // The three hexadecimal length digits at position + 2, or -1.
+  int ReadLength(std::size_t position) const;
+  // Positions `cursor` on the next complete message and sets `bodyLength`;
+  // false when there is none.
+  bool NextMessage();
+
+  // Checksum gate of the current message: writes "Bad Checksum\n" to the
+  // dump log on failure.
+  bool MessageAccepted() const;
+  // CRC gate of [rE] and [rM], same dump text on failure.
+  bool CrcAccepted() const;
+
+  // The stream is broken: resynchronise, and distrust time and lists.
+  void MarkBroken() {
+    resyncPending = true;
+    timeLost = satelliteListLost = glonassNumbersLost = true;
+  }
+
+  char Id0() const { return static_cast<char>(view_[cursor]); }
+  char Id1() const { return static_cast<char>(view_[cursor + 1]); }
+  // Body of the current message (checksum or CRC bytes included).
+  Body CurrentBody() const { return view_.subspan(cursor + 5, static_cast<std::size_t>(bodyLength)); }
+  // Moves past the current message.
+  void Advance() { cursor += 5 + static_cast<std::size_t>(bodyLength); }
+  // Moves past the header only, after a failed integrity check.
+  void AdvanceHeader() { cursor += 5; }
+
+  std::size_t cursor = 0;
+  int bodyLength = -1;
+  bool resyncPending = true;
+  bool timeLost = true;
+  bool satelliteListLost = true;
+  bool glonassNumbersLost = true;
+
+ private:
+  std::span<const std::uint8_t> view_;
+  DumpLog& dump_;
+};
+
+}  // namespace qzr2rin
