@@ -67,6 +67,13 @@ std::string GetError(int status) {
 
 void GetError(int status, std::string& text) { text = GetError(status); }
 
+std::string_view MonthAbbreviation(int month) {
+  static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                               "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  if (month < 1 || month > 12) return "???";
+  return kMonths[static_cast<std::size_t>(month - 1)];
+}
+
 std::string BannerLine() {
   std::string line(MessageText(kMsgProgramName));
   line += ' ';

@@ -28,6 +28,9 @@ std::string GetMessage(int number);
 
 std::string_view ErrorText(Status status);
 
+// "JAN".."DEC" for months 1..12; "???" for anything else.
+std::string_view MonthAbbreviation(int month);
+
 // Program name, build text and notice, separated by single blanks.
 std::string BannerLine();
 

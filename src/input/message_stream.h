@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <span>
 
 #include "input/body_reader.h"
@@ -62,8 +63,19 @@ class MessageScanner {
   bool glonassNumbersLost = true;
 
  private:
+  bool IdentifierValid(std::size_t position) const;
+  bool IsCandidate(std::size_t position);
+  std::size_t SkipSeparatorsRemembered(std::size_t position, std::size_t candidate);
+  void ReportForeignBytes(std::size_t start, std::size_t count) const;
+  void ReportBadChecksum() const;
+
   std::span<const std::uint8_t> view_;
   DumpLog& dump_;
+  // Separator skips already walked by the resynchronisation search, as
+  // start -> result: every line break in [start, result) skips to result.
+  // Hostile input can aim thousands of candidates at one long run of
+  // comment lines; this keeps the search linear in the file size.
+  std::map<std::size_t, std::size_t> walkedSkips_;
 };
 
 }  // namespace qzr2rin

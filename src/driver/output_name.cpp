@@ -1,0 +1,94 @@
+#include "driver/output_name.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "qzr2rin/gps_time.h"
+
+namespace qzr2rin {
+namespace {
+
+constexpr std::uint32_t kSecondsPerDay = TGPSTime::kSecondsPerDay;
+constexpr std::uint32_t kSecondsPerHour = 3600;
+
+unsigned HourOfDay(std::uint32_t seconds) { return seconds % kSecondsPerDay / kSecondsPerHour; }
+
+}  // namespace
+
+char SequenceCharacter(std::uint32_t firstSeconds, std::uint32_t lastSeconds) {
+  const bool withinADay =
+      static_cast<std::uint64_t>(lastSeconds) < static_cast<std::uint64_t>(firstSeconds) + kSecondsPerDay;
+  if (withinADay && HourOfDay(lastSeconds) == 23 && HourOfDay(firstSeconds) == 0) return '0';
+  return static_cast<char>('a' + HourOfDay(firstSeconds));
+}
+
+int DayOfYear(std::uint32_t seconds) {
+  const TGPSTime time(seconds);
+  const unsigned year = time.Year(0);
+  // 1980 starts at its sixth day.
+  if (year == 1980) return static_cast<int>(time.GPSDay()) + 6;
+  return static_cast<int>(time.GPSDay() - TGPSTime(year, 1).GPSDay()) + 1;
+}
+
+int CalendarYear(std::uint32_t seconds) { return static_cast<int>(TGPSTime(seconds).Year(0)); }
+
+std::string StationCode(std::string_view markerName) {
+  std::string code(markerName.substr(0, 4));
+  for (char& c : code) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F) c = '_';
+  }
+  return code;
+}
+
+std::string SequenceText(char sequence, int attempt) {
+  std::string text(1, sequence);
+  if (attempt > 0) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%02d", attempt - 1);
+    text += digits;
+  }
+  return text;
+}
+
+std::string ObservationName(std::string_view directory, std::string_view station, int dayOfYear,
+                            std::string_view sequence, int year) {
+  char numbers[32];
+  std::string name(directory);
+  name += '/';
+  name += station;
+  std::snprintf(numbers, sizeof numbers, "%03d", dayOfYear);
+  name += numbers;
+  name += sequence;
+  std::snprintf(numbers, sizeof numbers, ".%02dO", year % 100);
+  name += numbers;
+  return name;
+}
+
+std::string NavigationName(std::string_view observationPath, char type) {
+  std::string name(observationPath);
+  if (!name.empty()) name.back() = type;
+  return name;
+}
+
+Status ChooseObservationName(const std::string& directory, std::string_view markerName,
+                             std::uint32_t firstSeconds, std::uint32_t lastSeconds,
+                             const std::function<bool(const std::string& path)>& take, std::string& path) {
+  path.clear();
+  if (directory.size() > kMaxOutputDirectoryLength) return Status::NameTooLong;
+
+  const char sequence = SequenceCharacter(firstSeconds, lastSeconds);
+  const int dayOfYear = DayOfYear(firstSeconds);
+  const int year = CalendarYear(firstSeconds);
+  const std::string station = StationCode(markerName);
+  for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
+    std::string name = ObservationName(directory, station, dayOfYear, SequenceText(sequence, attempt), year);
+    if (take(name)) {
+      path = std::move(name);
+      return Status::Ok;
+    }
+  }
+  return Status::OutputOpenFailed;
+}
+
+}  // namespace qzr2rin

@@ -1,0 +1,9 @@
+#include "nav/gps_ephemeris.h"
+
+#include "input/qzr_file.h"
+
+namespace qzr2rin {
+
+Status OnGpsEphemeris(TQZRFile& /*f*/, Body /*body*/) { return Status::Ok; }
+
+}  // namespace qzr2rin
