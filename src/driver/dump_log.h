@@ -22,6 +22,7 @@ class DumpLog {
   void Printf(const char* layout, ...) __attribute__((format(printf, 2, 3)));
   // Ends the current line and hands it to the system.
   void EndLine();
+  void Flush() { file_.Flush(); }
 
  private:
   platform::OutputFile file_;

@@ -96,13 +96,11 @@ TQZRFile::TQZRFile(const ConversionOptions& opts)
 
 TQZRFile::~TQZRFile() { dumpLog.Close(); }
 
-void TQZRFile::OpenDumpLog() {
+void TQZRFile::StartDumpLog() {
   if (!options.dumpEnabled) return;
   const std::string path = DumpLogPath(options.inputFile);
-  if (!path.empty()) dumpLog.Open(path);
-}
-
-void TQZRFile::WriteDumpStart() {
+  if (path.empty()) return;
+  dumpLog.Open(path);
   if (!dumpLog.Enabled()) return;
   dumpLog.Write(BannerLine());
   dumpLog.EndLine();
@@ -114,9 +112,25 @@ void TQZRFile::WriteDumpStart() {
   dumpLog.EndLine();
 }
 
+Status TQZRFile::WalkMessages() {
+  while (scanner.NextMessage()) {
+    const Status result = Dispatch(*this);
+    if (result == Status::Ok) {
+      scanner.Advance();
+    } else if (result == Status::BadChecksum) {
+      // Distrust the body, but not what follows its header: a message
+      // starting inside the damaged body is still found.
+      scanner.AdvanceHeader();
+      scanner.MarkBroken();
+    } else {
+      return result;
+    }
+  }
+  return Status::Ok;
+}
+
 Status TQZRFile::Run() {
-  OpenDumpLog();
-  WriteDumpStart();
+  StartDumpLog();
 
   scanner.cursor = scanner.SkipSeparators(0);
   if (scanner.End() - scanner.cursor < kMinimumDataLength) {
@@ -124,19 +138,7 @@ Status TQZRFile::Run() {
     return status;
   }
 
-  // Every message in order, each to its decoder.
-  while (scanner.NextMessage()) {
-    const Status result = Dispatch(*this);
-    if (result == Status::Ok) {
-      scanner.Advance();
-    } else if (result == Status::BadChecksum) {
-      scanner.AdvanceHeader();
-      scanner.MarkBroken();
-    } else {
-      status = result;
-      break;
-    }
-  }
+  status = WalkMessages();
 
   if (dumpLog.Enabled()) {
     dumpLog.Printf("Length QZR file = 0X%llx", static_cast<unsigned long long>(size));

@@ -6,6 +6,9 @@
 #include "driver/dump_log.h"
 #include "driver/status.h"
 #include "driver/window_text.h"
+#include "epoch/epoch_data.h"
+#include "nav/parameter_sets.h"
+#include "qzr2rin/gps_time.h"
 #include "input/conversion_options.h"
 #include "input/mapped_file.h"
 #include "input/message_stream.h"
@@ -32,6 +35,12 @@ class TQZRFile : public TOpenMappedFile {
   // Converts the whole file; returns the final status.
   Status Run();
 
+  // Opens the dump log (under -l) and writes its opening lines.
+  void StartDumpLog();
+  // Dispatches every message from the scanner's cursor to the end of the
+  // file, as the second run does; returns the first status that ends it.
+  Status WalkMessages();
+
   bool MessageAccepted() const { return scanner.MessageAccepted(); }
   bool CrcAccepted() const { return scanner.CrcAccepted(); }
 
@@ -49,6 +58,32 @@ class TQZRFile : public TOpenMappedFile {
   WindowEnd windowStartText;
   WindowEnd windowFinishText;
 
+  TGPSTimeNS windowStart;   // 0 seconds: open
+  TGPSTimeNS windowFinish;  // 0 seconds: open
+
+  // Receiver time.
+  std::uint32_t epochMsOfDay = 0;  // 0 .. 86 399 999
+  std::uint32_t epochDay = 0;      // GPS day number; 0: no date yet
+  bool timeContinuity = true;
+  bool firstTimeAfterId = true;
+  bool datePending = false;
+  std::uint32_t pendingDay = 0;
+  std::string errorDetail;  // printed with a fatal status
+
+  // The epoch being filled by the per-signal messages, the one filled by
+  // raw measurements, and the per-epoch values.
+  EpochInProgress epoch;
+  EpochInProgress raw;
+  EpochExtras epochExtras;
+  PhaseUnwrapping phase;
+  PresenceMarks presence;
+
+  // Parameter sets.
+  IonoParameters iono;
+  GpsUtcParameters gpsUtc;
+  GeoUtcParameters geoUtc;
+
+  // Selection.
   std::uint32_t requestedIntervalMs = 0;
 
   // Statistics of the run.
@@ -59,9 +94,6 @@ class TQZRFile : public TOpenMappedFile {
   std::string markerName;
   std::string markerNumber;
 
- private:
-  void OpenDumpLog();
-  void WriteDumpStart();
 };
 
 // The input's path with its extension replaced by ".log"; empty when the

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace qzr2rin {
+
+// Satellite id byte: bits 7-6 the system, bits 5-0 the number (GPS PRN,
+// GEO PRN - 100, GLONASS slot); number 0 is an entry we do not handle.
+inline constexpr std::uint8_t kSystemMask = 0xC0;
+inline constexpr std::uint8_t kSystemGps = 0x00;
+inline constexpr std::uint8_t kSystemGeo = 0x40;
+inline constexpr std::uint8_t kSystemGlonass = 0x80;
+inline constexpr std::uint8_t kNumberMask = 0x3F;
+
+// Frequency channel of a satellite that is not GLONASS.
+inline constexpr std::int8_t kNoChannel = 99;
+
+// Signals of one satellite.
+inline constexpr int kSignalCaL1 = 0;
+inline constexpr int kSignalPL1 = 1;
+inline constexpr int kSignalPL2 = 2;
+inline constexpr int kSignalCount = 3;
+
+// Bits of SignalSlot::signalFlags.
+inline constexpr std::uint16_t kFlagAntiSpoofing = 0x0004;
+inline constexpr std::uint16_t kFlagL2Set = 0x0008;
+inline constexpr std::uint16_t kFlagCaSet = 0x0010;
+inline constexpr std::uint16_t kFlagCn0InStatus2 = 0x0040;
+inline constexpr std::uint16_t kFlagAnotherSetFollows = 0x0080;
+inline constexpr std::uint16_t kFlagPseudorange = 0x0100;
+inline constexpr std::uint16_t kFlagCarrierPhase = 0x0200;
+inline constexpr std::uint16_t kFlagDoppler = 0x0400;
+inline constexpr std::uint16_t kFlagSmoothing = 0x0800;
+inline constexpr std::uint16_t kFlagCn0QuarterUnits = 0x4000;
+
+// One observation set.
+struct SignalSlot {
+  std::uint16_t signalFlags = 0;
+  std::uint8_t status1 = 0;
+  std::uint8_t status2 = 0;  // C/N0 when kFlagCn0InStatus2 is set
+  double pseudorange = 0;    // seconds while in progress, metres once stored
+  double carrierPhase = 0;   // cycles
+  float doppler = 0;         // Hz
+  float smoothingCorrection = 0;  // metres
+};
+
+// The three sets of one satellite: L1 C/A, L1 P, L2 P.
+struct SatelliteSlot {
+  std::array<SignalSlot, kSignalCount> signals{};
+};
+
+// One entry of the satellite list.
+struct SatelliteEntry {
+  std::uint8_t satelliteId = 0;
+  std::uint8_t unused = 0;
+  std::int8_t elevation = 0;         // degrees, from [EL]
+  std::int8_t frequencyChannel = 0;  // GLONASS channel; kNoChannel for the others
+};
+
+// Receivers track more satellites than old firmware listed, and a list
+// names every tracked signal source, so a list holds as many entries as one
+// message body can carry.
+inline constexpr std::size_t kMaxListEntries = 4095;
+
+// An epoch being filled by messages until a time message closes it.
+// Storage is allocated once; `count` entries are in use, and slots up to
+// `dirtySlots` may hold data and are cleared when the epoch closes.
+struct EpochInProgress {
+  EpochInProgress() : satellites(kMaxListEntries), slots(kMaxListEntries) {}
+
+  void ClearSlots() {
+    for (std::size_t i = 0; i < dirtySlots; ++i) slots[i] = SatelliteSlot{};
+    dirtySlots = 0;
+  }
+  // Marks slots [0, n) as possibly written.
+  void Touch(std::size_t n) {
+    if (n > dirtySlots) dirtySlots = n;
+  }
+
+  int count = 0;
+  std::vector<SatelliteEntry> satellites;
+  std::vector<SatelliteSlot> slots;
+  std::size_t dirtySlots = 0;
+};
+
+// Bits of EpochExtras::extrasFlags.
+inline constexpr std::uint16_t kExtrasVelocity = 0x01;
+inline constexpr std::uint16_t kExtrasClockDrift = 0x02;
+inline constexpr std::uint16_t kExtrasClockOffset = 0x20;
+
+// Per-epoch values outside the satellite slots.
+struct EpochExtras {
+  std::uint16_t extrasFlags = 0;
+  std::array<double, 3> position{};  // X, Y, Z as received
+  double clockOffset = 0;
+  float pdop = 0;
+  std::array<float, 3> velocity{};
+  float clockDrift = 0;
+};
+
+inline constexpr std::size_t kGpsSatellites = 37;      // PRN 1..37
+inline constexpr std::size_t kGlonassSatellites = 33;  // slots (index 0..32)
+inline constexpr std::size_t kGeoSatellites = 19;      // PRN 120..138
+inline constexpr int kFirstGeoPrn = 120;
+
+// Short carrier-phase unwrapping, per system, signal and satellite; it
+// outlives epochs and is reset when a satellite newly appears in the list.
+struct PhaseTrack {
+  std::uint32_t lastRawPhase = 0;
+  std::int32_t phaseWraps = 0;
+};
+
+struct PhaseUnwrapping {
+  std::array<std::array<PhaseTrack, kGpsSatellites>, kSignalCount> gps{};
+  std::array<std::array<PhaseTrack, kGlonassSatellites + 1>, kSignalCount> glonass{};
+  std::array<std::array<PhaseTrack, kGeoSatellites>, kSignalCount> geo{};
+};
+
+// Which satellites the previous list held, to notice a satellite's return.
+struct PresenceMarks {
+  std::array<bool, kGpsSatellites + 1> gps{};        // by PRN
+  std::array<bool, kGlonassSatellites + 1> glonass{};  // by slot
+  std::array<bool, kGeoSatellites> geo{};            // by PRN - 120
+};
+
+}  // namespace qzr2rin
