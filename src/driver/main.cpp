@@ -16,6 +16,7 @@ void PrintResult(Status status, bool verbose) {
 int Convert(const CommandLine& command) {
   const bool verbose = command.options.verbose;
   TQZRFile converter(command.options);
+  converter.console = &std::cout;
   if (converter.status != Status::Ok) {
     PrintResult(converter.status, verbose);
     return ToInt(converter.status);

@@ -1,10 +1,16 @@
 #include "input/qzr_file.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "driver/messages.h"
 #include "driver/program_log.h"
+#include "epoch/raw_measurements.h"
+#include "epoch/receiver_time.h"
+#include "events/occupations.h"
 #include "input/dispatch.h"
+#include "input/identification.h"
+#include "nav/parameters.h"
 #include "platform/clock.h"
 
 namespace qzr2rin {
@@ -129,6 +135,110 @@ Status TQZRFile::WalkMessages() {
   return Status::Ok;
 }
 
+void TQZRFile::DumpLine(std::string_view text) {
+  if (!dumpLog.Enabled()) return;
+  dumpLog.Write(text);
+  dumpLog.EndLine();
+}
+
+Status TQZRFile::FindIdentification() {
+  const std::size_t first = scanner.cursor;
+  const Body bytes = View();
+  while (scanner.NextMessage()) {
+    const std::size_t at = scanner.cursor;
+    if (bytes.size() - at >= kIdentificationStart.size() &&
+        std::equal(kIdentificationStart.begin(), kIdentificationStart.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at))) {
+      if (!IdentifyReceiver(*this, scanner.CurrentBody())) return Status::CorruptData;
+      SetHeaderTexts(*this);
+      return Status::Ok;
+    }
+    scanner.Advance();
+  }
+  if (HeaderFromProfile(*this)) {
+    SetHeaderTexts(*this);
+    scanner.cursor = first;
+    return Status::Ok;
+  }
+  DumpLine("NO Messages Format.");
+  return Status::CorruptData;
+}
+
+void TQZRFile::FirstRun() {
+  constexpr std::int32_t kEnoughIntervals = 100;
+  firstRun = true;
+  bool formatSeen = false;
+  bool haveTime = false;
+  std::uint32_t previousMs = 0;
+  std::int32_t intervals = 0;
+  while (scanner.NextMessage()) {
+    const char id0 = scanner.Id0();
+    const char id1 = scanner.Id1();
+    const Body body = scanner.CurrentBody();
+    if (id0 == 'M' && id1 == 'F') {
+      if (OnMessageFormat(*this, body) == Status::Ok) formatSeen = true;
+    } else if (id0 == 'U' && id1 == 'O') {
+      OnGpsUtc(*this, body);
+    } else if ((id0 == '~' && id1 == '~') || (id0 == 'r' && id1 == 'M')) {
+      const Status result = id0 == '~' ? OnReceiverTime(*this, body) : OnRawMeasurements(*this, body);
+      if (result == Status::Ok) {
+        const std::uint32_t t = epochMsOfDay;
+        // The first time has no predecessor, so it gives no interval.
+        if (haveTime && t > previousMs) {
+          intervalHypothesis.Add(static_cast<std::int32_t>(t - previousMs));
+          ++intervals;
+        }
+        haveTime = true;
+        previousMs = t;
+      }
+    }
+    scanner.Advance();
+    if (intervals == kEnoughIntervals && gpsUtc.present && formatSeen) break;
+  }
+  messageFormatSeen = formatSeen;
+}
+
+Status TQZRFile::CheckSelection() {
+  constexpr std::uint64_t kMaxIntervalMs = 86400000;
+  if (options.intervalGiven && options.decimationGiven) return Status::ConflictingOptions;
+  if (options.intervalGiven) {
+    selectIntervalMs = requestedIntervalMs;
+    if (selectIntervalMs < 1 || selectIntervalMs > kMaxIntervalMs) return Status::BadTimeTag;
+    selectByInterval = true;
+  } else if (options.decimationGiven) {
+    if (options.decimation < 1) return Status::BadTimeTag;
+    const std::int64_t interval = static_cast<std::int64_t>(options.decimation) * fileIntervalMs;
+    if (interval < 1 || interval > static_cast<std::int64_t>(kMaxIntervalMs)) return Status::BadTimeTag;
+    selectIntervalMs = static_cast<std::uint32_t>(interval);
+    selectByInterval = true;
+  }
+  return Status::Ok;
+}
+
+Status TQZRFile::SecondRun() {
+  constexpr std::uint64_t kDotsPerFile = 20;  // one per 5 %
+  std::uint64_t dots = 0;
+  const bool showProgress = options.verbose && console != nullptr && size > 0;
+  while (true) {
+    if (showProgress) {
+      const std::uint64_t due = (scanner.cursor + 1) * 100 / size / (100 / kDotsPerFile);
+      if (due > dots) {
+        for (; dots < due; ++dots) console->put('.');
+        console->flush();
+      }
+    }
+    if (!scanner.NextMessage()) return Status::Ok;
+    const Status result = Dispatch(*this);
+    if (result == Status::Ok) {
+      scanner.Advance();
+    } else if (result == Status::BadChecksum) {
+      scanner.AdvanceHeader();
+      scanner.MarkBroken();
+    } else {
+      return result;
+    }
+  }
+}
+
 Status TQZRFile::Run() {
   StartDumpLog();
 
@@ -137,25 +247,91 @@ Status TQZRFile::Run() {
     status = Status::CorruptData;
     return status;
   }
+  status = FindIdentification();
+  if (status != Status::Ok) return status;
+  const std::size_t start = scanner.cursor;
 
-  status = WalkMessages();
+  FirstRun();
+  if (!messageFormatSeen && profile.GetInt("HeaderQZRInIniFile", 0) == 0) {
+    DumpLine("No [MF] message in the file.");
+    status = Status::NotQzrFormat;
+    return status;
+  }
+  fileIntervalMs = intervalHypothesis.Mode();
+  if (dumpLog.Enabled()) {
+    dumpLog.Printf("interval QZR file = %6.2lf", fileIntervalMs * 0.001);
+    dumpLog.EndLine();
+  }
+  DumpLine("End first run.");
+
+  epochDay = 0;
+  epochMsOfDay = 0;
+  scanner.cursor = start;
+  intervalHypothesis.Reset();
+  firstRun = false;
+
+  status = CheckSelection();
+  if (status != Status::Ok) return status;
+
+  status = SecondRun();
+  const Status closed = CloseOccupation(*this);
+  if (status == Status::Ok) status = closed;
 
   if (dumpLog.Enabled()) {
     dumpLog.Printf("Length QZR file = 0X%llx", static_cast<unsigned long long>(size));
     dumpLog.EndLine();
-    dumpLog.Write(ErrorText(status));
-    dumpLog.EndLine();
-    dumpLog.Write("End run.");
-    dumpLog.EndLine();
   }
-  if (status == Status::Ok && inputEpochCount == 0) {
-    if (dumpLog.Enabled()) {
-      dumpLog.Write("NO Messages Format.");
-      dumpLog.EndLine();
-    }
-    status = Status::BadTimeTag;
+  DumpLine(ErrorText(status));
+
+  outputIntervalMs = intervalHypothesis.Mode();
+  if (gpsUtc.present) {
+    timeSystem = {'G', 'P', 'S', '\x0D'};
+    leapSeconds = gpsUtc.dtls;
+  } else {
+    timeSystem = {'G', 'P', 'S', '\x05'};
   }
+  if (options.verbose && console != nullptr) PrintStatistics();
+  DumpLine("End run.");
+
+  if (status != Status::Ok || inputEpochCount > 0) return status;
+  DumpLine("NO Messages Format.");
+  status = Status::BadTimeTag;
   return status;
+}
+
+namespace {
+
+// "DD-MON-YY HH:MM:SS.hh"; the hundredths are left-justified in two columns.
+void AppendStatisticsTime(std::string& line, const TGPSTimeNS& t) {
+  char text[40];
+  const std::uint32_t secondOfDay = t.seconds % 86400;
+  std::snprintf(text, sizeof text, "%02u-%3.3s-%02u %02u:%02u:%02u.%-2u", t.Day(0),
+                MonthAbbreviation(static_cast<int>(t.Month(0))).data(), t.Year(0) % 100, secondOfDay / 3600,
+                secondOfDay % 3600 / 60, secondOfDay % 60, t.nanoseconds / 10000000);
+  line += text;
+}
+
+std::string StatisticsLine(const TGPSTimeNS& first, const char* what, std::uint32_t count, double intervalSeconds,
+                           const TGPSTimeNS& last) {
+  std::string line;
+  AppendStatisticsTime(line, first);
+  char middle[64];
+  std::snprintf(middle, sizeof middle, " in %s epochs %-7u (I=%6.2lf) ", what, count, intervalSeconds);
+  line += middle;
+  AppendStatisticsTime(line, last);
+  line += '\n';
+  return line;
+}
+
+}  // namespace
+
+void TQZRFile::PrintStatistics() const {
+  const TGPSTimeNS start = windowStart.seconds != 0 ? windowStart : firstInputTime;
+  const TGPSTimeNS finish = windowFinish.seconds != 0 ? windowFinish : lastInputTime;
+  *console << '\n'
+           << StatisticsLine(firstInputTime, "QZR  ", inputEpochCount, fileIntervalMs * 0.001, lastInputTime)
+           << StatisticsLine(start, "RINEX", outputEpochCount, outputIntervalMs * 0.001, finish);
+  console->flush();
 }
 
 }  // namespace qzr2rin

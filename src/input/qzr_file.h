@@ -1,12 +1,16 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "driver/dump_log.h"
 #include "driver/status.h"
 #include "driver/window_text.h"
 #include "epoch/epoch_data.h"
+#include "events/occupation_state.h"
+#include "input/hypothesis.h"
 #include "nav/parameter_sets.h"
 #include "qzr2rin/gps_time.h"
 #include "input/conversion_options.h"
@@ -40,6 +44,7 @@ class TQZRFile : public TOpenMappedFile {
   // Dispatches every message from the scanner's cursor to the end of the
   // file, as the second run does; returns the first status that ends it.
   Status WalkMessages();
+
 
   bool MessageAccepted() const { return scanner.MessageAccepted(); }
   bool CrcAccepted() const { return scanner.CrcAccepted(); }
@@ -83,10 +88,41 @@ class TQZRFile : public TOpenMappedFile {
   GpsUtcParameters gpsUtc;
   GeoUtcParameters geoUtc;
 
+  // Receiver identity and the header texts that follow from it.
+  std::string receiverType;     // up to 79 characters
+  std::string receiverNumber;   // up to 20
+  std::string receiverVersion;  // up to 20
+  std::string headerReceiverNumber;
+  std::string headerReceiverType;
+  std::string headerReceiverVersion;
+  std::string antennaNumber;
+  std::string antennaType;
+  bool tagCorrection = false;  // the firmware needs the time-tag correction
+  std::uint32_t receiverIdHash = 0;
+  bool receiverIdPending = true;
+  bool messageFormatSeen = false;
+
+  OccupationState occupation;
+
   // Selection.
   std::uint32_t requestedIntervalMs = 0;
+  std::int32_t fileIntervalMs = 0;  // the log's data interval, from the first run
+  std::uint32_t selectIntervalMs = 0;
+  bool selectByInterval = false;
+  THypothesis intervalHypothesis;
 
-  // Statistics of the run.
+  // Statistics of the run, and the time system of the output.
+  TGPSTimeNS firstInputTime;
+  TGPSTimeNS lastInputTime;
+  TGPSTimeNS firstOutputTime;
+  TGPSTimeNS lastOutputTime;
+  std::int32_t outputIntervalMs = 0;
+  std::array<char, 4> timeSystem = {'G', 'P', 'S', '\x05'};
+  int leapSeconds = 0;
+
+  // Where progress dots and statistics go when verbose.
+  std::ostream* console = nullptr;
+
   std::uint32_t inputEpochCount = 0;
   std::uint32_t outputEpochCount = 0;
 
@@ -94,6 +130,13 @@ class TQZRFile : public TOpenMappedFile {
   std::string markerName;
   std::string markerNumber;
 
+ private:
+  Status FindIdentification();
+  void FirstRun();
+  Status CheckSelection();
+  Status SecondRun();
+  void PrintStatistics() const;
+  void DumpLine(std::string_view text);
 };
 
 // The input's path with its extension replaced by ".log"; empty when the

@@ -109,14 +109,15 @@ TEST(Program, ShortOrEmptyInputIsCorruptData) {
 TEST(Program, DumpLogGoesBesideTheInputButNeverOverAnInputNamedLog) {
   qzrtest::TempDir tmp;
   qzrtest::LogBuilder log;
-  log.Add("ZZ", qzrtest::BodyBuilder().Zeros(100)).LineBreak();
+  log.Add(qzrtest::IdentificationMessage("QZR 3.0")).LineBreak().Add(qzrtest::FormatMessage()).LineBreak();
+  log.Add("ZZ", qzrtest::BodyBuilder().Zeros(4)).LineBreak();
   const std::string input = tmp.File("data.qzr");
   log.WriteTo(input);
   RunProgram({"-l", "-q", "-i", input}, {{"SOURCE_DATE_EPOCH", "0"}});
   const std::string dump = qzrtest::ReadFile(tmp.File("data.log"));
   EXPECT_EQ(dump.rfind("QZR2RIN 1.40 build Feb  6 2004 ", 0), 0u);
   EXPECT_NE(dump.find("USAGE:\n  File - " + input + "   01-JAN-70 00:00\n"), std::string::npos);
-  EXPECT_NE(dump.find("\nZZ len=101 0X0(0X69)\n       D E F A U L T  \n"), std::string::npos);
+  EXPECT_NE(dump.find("\nZZ len=5 0X6c(0X75)\n       D E F A U L T  \n"), std::string::npos) << dump;
 
   const std::string named = tmp.File("raw.LOG");
   log.WriteTo(named);

@@ -118,6 +118,31 @@ Bytes BadChecksumMessage(std::string_view id, const Bytes& payload) {
   return out;
 }
 
+Bytes IdentificationMessage(std::string_view receiverType) {
+  std::string text = "RLOGF ";
+  text += receiverType;
+  text += " Receiver Log File";
+  if (text.size() > 85) throw std::invalid_argument("receiver type too long");
+  text.resize(85, ' ');
+  return TextMessage("QZ", text);
+}
+
+Bytes FormatMessage(std::string_view text) {
+  Bytes out = Header("MF", text.size() + 2);
+  out.insert(out.end(), text.begin(), text.end());
+  char digits[3];
+  std::snprintf(digits, sizeof digits, "%02X", Checksum8(out.data(), out.size()));
+  out.push_back(static_cast<std::uint8_t>(digits[0]));
+  out.push_back(static_cast<std::uint8_t>(digits[1]));
+  return out;
+}
+
+Bytes TextMessage(std::string_view id, std::string_view text) {
+  Bytes out = Header(id, text.size());
+  out.insert(out.end(), text.begin(), text.end());
+  return out;
+}
+
 LogBuilder& LogBuilder::Add(const Bytes& message) {
   bytes_.insert(bytes_.end(), message.begin(), message.end());
   return *this;

@@ -53,6 +53,14 @@ Bytes RawMessage(std::string_view id, std::string_view lengthDigits, const Bytes
 // A message with a deliberately wrong checksum byte.
 Bytes BadChecksumMessage(std::string_view id, const Bytes& payload);
 
+// The file identification "QZ055RLOGF" + one character + receiver type +
+// " Receiver Log File", blank-padded to 85 bytes, with no checksum.
+Bytes IdentificationMessage(std::string_view receiverType);
+// The format message: text + its checksum as two upper-case hex characters.
+Bytes FormatMessage(std::string_view text = "QZ01000");
+// A text message with no checksum at all ([PM], [RE], ...).
+Bytes TextMessage(std::string_view id, std::string_view text);
+
 // A whole log: messages, line breaks, comments and foreign bytes in order.
 class LogBuilder {
  public:
