@@ -114,8 +114,8 @@ Status OnMessageFormat(TQZRFile& f, Body body) {
   if (body.size() >= 2) {
     const int high = HexDigit(static_cast<char>(body[body.size() - 2]));
     const int low = HexDigit(static_cast<char>(body[body.size() - 1]));
-    const Body framed(body.data() - 5, body.size() + 3);
-    accepted = high >= 0 && low >= 0 && Checksum(framed) == high * 16 + low;
+    const Body message = f.scanner.CurrentMessage();
+    accepted = high >= 0 && low >= 0 && Checksum(message.first(message.size() - 2)) == high * 16 + low;
   }
   if (!accepted) {
     if (f.firstRun) DumpText(f, body);

@@ -4,6 +4,7 @@
 #include <bit>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 #include "driver/dump_log.h"
 
@@ -147,6 +148,9 @@ bool MessageScanner::NextMessage() {
   }
   bodyLength = ReadLength(cursor);
   if (bodyLength < 0) MarkBroken();
+  // A length that runs past the end of the file is damage, not the end of
+  // the log: the messages it would swallow are still looked for.
+  if (!resyncPending && kHeaderSize + static_cast<std::size_t>(bodyLength) > end - cursor) MarkBroken();
 
   if (resyncPending) {
     std::size_t candidate = cursor;
@@ -163,8 +167,13 @@ bool MessageScanner::NextMessage() {
   return kHeaderSize + static_cast<std::size_t>(bodyLength) <= end - cursor;
 }
 
+bool MessageScanner::BodyInView(int minimumLength) const {
+  return bodyLength >= minimumLength && cursor <= End() &&
+         kHeaderSize + static_cast<std::size_t>(bodyLength) <= End() - cursor;
+}
+
 bool MessageScanner::MessageAccepted() const {
-  if (bodyLength < 1 || cursor > End() || kHeaderSize + static_cast<std::size_t>(bodyLength) > End() - cursor) {
+  if (!BodyInView(1)) {
     ReportBadChecksum();
     return false;
   }
@@ -176,7 +185,7 @@ bool MessageScanner::MessageAccepted() const {
 }
 
 bool MessageScanner::CrcAccepted() const {
-  if (bodyLength < 2 || cursor > End() || kHeaderSize + static_cast<std::size_t>(bodyLength) > End() - cursor) {
+  if (!BodyInView(2)) {
     ReportBadChecksum();
     return false;
   }

@@ -50,6 +50,8 @@ class MessageScanner {
   char Id1() const { return static_cast<char>(view_[cursor + 1]); }
   // Body of the current message (checksum or CRC bytes included).
   Body CurrentBody() const { return view_.subspan(cursor + 5, static_cast<std::size_t>(bodyLength)); }
+  // The whole current message: identifier, length digits and body.
+  Body CurrentMessage() const { return view_.subspan(cursor, 5 + static_cast<std::size_t>(bodyLength)); }
   // Moves past the current message.
   void Advance() { cursor += 5 + static_cast<std::size_t>(bodyLength); }
   // Moves past the header only, after a failed integrity check.
@@ -64,6 +66,8 @@ class MessageScanner {
 
  private:
   bool IdentifierValid(std::size_t position) const;
+  // The current message fits the view and its body holds minimumLength bytes.
+  bool BodyInView(int minimumLength) const;
   bool IsCandidate(std::size_t position);
   std::size_t SkipSeparatorsRemembered(std::size_t position, std::size_t candidate);
   void ReportForeignBytes(std::size_t start, std::size_t count) const;

@@ -59,7 +59,8 @@ std::vector<Taken> Walk(MessageScanner& s) {
 
 std::string ForeignEntry(std::size_t count, std::size_t start, std::string_view hexBytes) {
   char head[128];
-  std::snprintf(head, sizeof head, "\nError: Other text  len=%zu 0X%zx(0X%zx)\n", count, start, start + count - 1);
+  std::snprintf(head, sizeof head, "\nError: Other text  len=%zu 0X%zx(0X%zx)\n", count, start,
+                start + count - 1);
   return std::string(head) + std::string(hexBytes) + "\n";
 }
 
@@ -99,9 +100,9 @@ TEST(ReadLength, OnlyDigitsAndUpperCaseHex) {
     int expected;
   };
   const Case kCases[] = {
-      {"AB000", 0},   {"AB00A", 10},  {"AB123", 0x123}, {"ABFFF", 4095}, {"AB9F0", 0x9F0},
-      {"AB00a", -1},  {"ABabc", -1},  {"AB0G0", -1},    {"AB0:0", -1},   {"AB@00", -1},
-      {"AB/00", -1},  {"AB 12", -1},  {"AB-12", -1},    {"AB12", -1},    {"", -1},
+      {"AB000", 0},  {"AB00A", 10}, {"AB123", 0x123}, {"ABFFF", 4095}, {"AB9F0", 0x9F0},
+      {"AB00a", -1}, {"ABabc", -1}, {"AB0G0", -1},    {"AB0:0", -1},   {"AB@00", -1},
+      {"AB/00", -1}, {"AB 12", -1}, {"AB-12", -1},    {"AB12", -1},    {"", -1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.text));
@@ -156,9 +157,8 @@ TEST(NextMessage, IdentifierBytesRange) {
     bool valid;
   };
   const Case kCases[] = {
-      {"00", true},      {"~~", true},       {"0~", true},        {"rM", true},     {"/A", false},
-      {"A/", false},     {"A\x7F", false},   {"\x7F" "A", false}, {"\x80" "A", false},
-      {"A\xFF", false},  {"A ", false},
+      {"00", true},     {"~~", true},     {"0~", true},     {"rM", true},     {"/A", false}, {"A/", false},
+      {"A\x7F", false}, {"\177A", false}, {"\200A", false}, {"A\xFF", false}, {"A ", false},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(testing::PrintToString(std::string(c.id)));
@@ -254,9 +254,11 @@ TEST(NextMessage, LastMessageEndingAtEndOfFileIsTaken) {
     std::size_t count;
   };
   const Bytes truncated(last.begin(), last.end() - 1);
+  Bytes lastThenCr = last;
+  lastThenCr.push_back('\r');
   const Case kCases[] = {
       {"ends exactly at the end", last, 2},
-      {"followed by CR", [&] { Bytes b = last; b.push_back('\r'); return b; }(), 2},
+      {"followed by CR", lastThenCr, 2},
       {"truncated by one byte", truncated, 1},
       // Five bytes are too few to start a message; no gate could pass it anyway.
       {"empty message at the end", qzrtest::RawMessage("RD", "000", {}), 1},
@@ -272,6 +274,25 @@ TEST(NextMessage, LastMessageEndingAtEndOfFileIsTaken) {
       EXPECT_EQ(taken[1], (Taken{ab.size(), "RD", 7}));
     }
   }
+}
+
+TEST(NextMessage, LengthRunningPastTheEndDoesNotSwallowWhatFollows) {
+  // A damaged length near the end of the log claims more bytes than remain;
+  // the messages inside that claim are still found.
+  const Bytes lying = qzrtest::RawMessage("AB", "FFF", Payload(2));
+  const Bytes first = qzrtest::Message("RD", Payload(6));
+  const Bytes second = qzrtest::Message("CD", Payload(3));
+  Bytes bytes = lying;
+  bytes.insert(bytes.end(), first.begin(), first.end());
+  bytes.insert(bytes.end(), second.begin(), second.end());
+  bytes.push_back('\n');
+  Scan s(bytes);
+  const auto taken = Walk(*s);
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(taken[0], (Taken{lying.size(), "RD", 7}));
+  EXPECT_EQ(taken[1], (Taken{lying.size() + first.size(), "CD", 4}));
+  EXPECT_TRUE(s->timeLost);
+  EXPECT_EQ(s.DumpText(), ForeignEntry(7, 0, "41 42 46 46 46 00 00 "));
 }
 
 TEST(NextMessage, FewerThanSixBytesLeft) {
@@ -311,7 +332,8 @@ TEST(NextMessage, FailedChecksumThenFollowingMessageFound) {
   const std::size_t body = bad + 5;
   char checksum[8];
   std::snprintf(checksum, sizeof checksum, "%02x ", log.bytes()[next - 1]);
-  EXPECT_EQ(s.DumpText(), "Bad Checksum\n" + ForeignEntry(7, body, "00 00 00 00 00 00 " + std::string(checksum)));
+  EXPECT_EQ(s.DumpText(),
+            "Bad Checksum\n" + ForeignEntry(7, body, "00 00 00 00 00 00 " + std::string(checksum)));
 }
 
 TEST(NextMessage, MessageInsideFailedBodyIsTaken) {
@@ -342,8 +364,8 @@ TEST(Checksum, RotateAndXor) {
     std::uint8_t expected;
   };
   const Case kCases[] = {
-      {B("abc"), 0xF3}, {{}, 0x00},         {{0x01}, 0x04},
-      {{0x80}, 0x02},   {{0xFF, 0xFF}, 0x00}, {{0x40}, 0x01},  {{0x40, 0x00}, 0x04},
+      {B("abc"), 0xF3},     {{}, 0x00},     {{0x01}, 0x04},       {{0x80}, 0x02},
+      {{0xFF, 0xFF}, 0x00}, {{0x40}, 0x01}, {{0x40, 0x00}, 0x04},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(testing::PrintToString(c.bytes));
@@ -444,7 +466,8 @@ TEST(NextMessage, EmptyViewAndClosedDump) {
 std::size_t PlainSearch(const MessageScanner& s, const Bytes& bytes, std::size_t from) {
   const std::size_t end = bytes.size();
   const auto validId = [&](std::size_t p) {
-    return p + 1 < end && bytes[p] >= 0x30 && bytes[p] <= 0x7E && bytes[p + 1] >= 0x30 && bytes[p + 1] <= 0x7E;
+    return p + 1 < end && bytes[p] >= 0x30 && bytes[p] <= 0x7E && bytes[p + 1] >= 0x30 &&
+           bytes[p + 1] <= 0x7E;
   };
   for (std::size_t c = from; c + 5 < end; ++c) {
     const int length = s.ReadLength(c);
@@ -487,8 +510,9 @@ TEST(NextMessage, SearchAgreesWithPlainSearchOnSeparatorHeavyInput) {
         EXPECT_FALSE(s->NextMessage());
         break;
       }
-      const bool direct = s->ReadLength(from) >= 0 && bytes[from] >= 0x30 && bytes[from] <= 0x7E &&
-                          bytes[from + 1] >= 0x30 && bytes[from + 1] <= 0x7E;
+      const int length = s->ReadLength(from);
+      const bool direct = length >= 0 && bytes[from] >= 0x30 && bytes[from] <= 0x7E && bytes[from + 1] >= 0x30 &&
+                          bytes[from + 1] <= 0x7E && from + 5 + static_cast<std::size_t>(length) <= bytes.size();
       const std::size_t expected = direct ? from : PlainSearch(*s, bytes, from);
       if (!s->NextMessage()) {
         if (!direct) {
