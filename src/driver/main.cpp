@@ -24,6 +24,8 @@ int Convert(const CommandLine& command) {
   const Status result = converter.Run();
   if (result != Status::Ok) {
     PrintResult(result, verbose);
+    // A fatal status may carry the facts that explain it.
+    if (verbose && !converter.errorDetail.empty()) std::fputs(converter.errorDetail.c_str(), stdout);
     return ToInt(result);
   }
   const bool allExcluded = !command.options.useGps && !command.options.useGlonass && !command.options.useWaas;

@@ -135,6 +135,27 @@ Status TQZRFile::WalkMessages() {
   return Status::Ok;
 }
 
+Status TQZRFile::RefuseShortBody(std::size_t expected, std::size_t actual) {
+  if (!firstRun && dumpLog.Enabled()) {
+    dumpLog.Printf("    Error Len! Expected:%zu arrived: %zu", expected, actual);
+    dumpLog.EndLine();
+  }
+  return Status::Ok;
+}
+
+TQZRFile::BodyCheck TQZRFile::CheckBody(Body body, std::size_t length) {
+  if (body.empty()) {
+    RefuseShortBody(length, body.size());
+    return BodyCheck::Short;
+  }
+  if (!MessageAccepted()) return BodyCheck::Damaged;
+  if (body.size() < length) {
+    RefuseShortBody(length, body.size());
+    return BodyCheck::Short;
+  }
+  return BodyCheck::Pass;
+}
+
 void TQZRFile::DumpLine(std::string_view text) {
   if (!dumpLog.Enabled()) return;
   dumpLog.Write(text);

@@ -10,6 +10,7 @@
 #include "driver/window_text.h"
 #include "epoch/epoch_data.h"
 #include "events/occupation_state.h"
+#include "events/stored_records.h"
 #include "input/hypothesis.h"
 #include "nav/parameter_sets.h"
 #include "qzr2rin/gps_time.h"
@@ -47,6 +48,13 @@ class TQZRFile : public TOpenMappedFile {
 
 
   bool MessageAccepted() const { return scanner.MessageAccepted(); }
+  // A body shorter than its layout is ignored: the dump says so (not in
+  // the first run, which writes no message lines), and the conversion goes on.
+  Status RefuseShortBody(std::size_t expected, std::size_t actual);
+  enum class BodyCheck { Pass, Damaged, Short };
+  // The checksum gate, then the layout's length. A body too short to hold
+  // even its checksum byte is short, not damaged.
+  BodyCheck CheckBody(Body body, std::size_t length);
   bool CrcAccepted() const { return scanner.CrcAccepted(); }
 
   Status status = Status::Ok;
@@ -103,6 +111,18 @@ class TQZRFile : public TOpenMappedFile {
   bool messageFormatSeen = false;
 
   OccupationState occupation;
+
+  // What the second run stores for the writers.
+  StoredRecords records;
+  bool seenGps = false;
+  bool seenGlonass = false;
+  bool seenWaas = false;
+  bool nextEpochIsFirst = true;
+  bool storedAnyEpoch = false;  // the next closed epoch restarts the input statistics
+  // The last stored epoch; later epochs must come after it. Never reset,
+  // not even by a cancelled occupation.
+  std::uint32_t lastStoredDay = 0;
+  std::uint32_t lastStoredMs = 0;
 
   // Selection.
   std::uint32_t requestedIntervalMs = 0;
