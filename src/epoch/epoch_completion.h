@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "driver/status.h"
 
 namespace qzr2rin {
@@ -12,8 +14,13 @@ enum class EpochSource {
   Raw,          // filled and closed by [rM]
 };
 
-// Completes the epoch in progress: selection, filters, storage, and the
-// clearing of the in-progress state.
+// Completes the epoch in progress: selection of satellites and signals, the
+// time window, interval selection, the order test, storage, and the
+// clearing of the in-progress state. Non-zero only when recording the
+// occupation failed.
 Status CloseEpoch(TQZRFile& f, EpochSource source);
+
+// True when the satellite is not to be converted (-G -R -W, -g -r -w).
+bool IsExcluded(const TQZRFile& f, std::uint8_t satelliteId);
 
 }  // namespace qzr2rin

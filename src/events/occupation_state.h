@@ -1,19 +1,54 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 namespace qzr2rin {
 
-// Where the converter stands with occupations (sites): what is due to be
+// Antenna offsets of an occupation, in metres.
+struct AntennaBlock {
+  std::int16_t antennaOccupationNumber = 0;
+  std::int16_t heightFlags = 0;  // kHeightGiven, kHeightSlant
+  float deltaH = 0;
+  float deltaE = 0;
+  float deltaN = 0;
+};
+
+inline constexpr std::int16_t kHeightGiven = 0x01;
+inline constexpr std::int16_t kHeightSlant = 0x10;
+
+inline constexpr std::uint8_t kDynamicMode = 0x40;
+
+// Where the converter stands with occupations (sites): the marker and
+// antenna that the next stored epochs belong to, and what is due to be
 // named and recorded with the next stored epoch.
 struct OccupationState {
   std::int16_t occupationNumber = 0;
+  std::string baseMarkerName;  // stem of generated names, up to 80 characters
+  std::int32_t staticCounter = 1;
+  std::int32_t kinematicCounter = 1;
+  std::string lastSiteName;  // value of the last site-name event
+
+  AntennaBlock antenna;
+  // The antenna record: texts reset by an antenna-type event; the values
+  // past the two texts are kept but written nowhere.
+  std::string secondAntennaText;
+  std::int16_t antennaValue = 0;
+  std::array<float, 9> antennaFactors{};
+
+  std::int16_t dynamicMode = 0;     // 0 static, kDynamicMode dynamic
+  std::uint8_t epochFlagByte = 0;   // bit kDynamicMode goes into each stored epoch
+
   bool occupationDue = true;    // a new occupation must be named and recorded
   bool handOffArmed = true;     // the next stored epoch starts it
   bool userNamed = true;        // the marker name is used without a suffix
-  bool siteNamed = false;
+  bool siteNamed = false;       // a site name arrived since the last naming
   bool firstOccupation = true;  // no occupation has been named yet
-  bool antennaRecordDue = false;  // the receiver's antenna texts go with the next occupation
+  bool antennaHeightChanged = false;
+  bool antennaTypeChanged = false;
+  bool dynamicsChanged = false;
+  bool authenticated = false;     // set by a matching signature for the current occupation
 };
 
 }  // namespace qzr2rin

@@ -1,13 +1,176 @@
 #include "events/occupations.h"
 
+#include <cstdio>
+#include <unordered_set>
+
 #include "epoch/epoch_completion.h"
 #include "input/qzr_file.h"
 
 namespace qzr2rin {
+namespace {
+
+constexpr std::size_t kMarkerNameLength = 60;
+constexpr std::size_t kBaseNameLength = 80;
+
+bool Before(std::uint32_t s1, std::uint32_t ns1, std::uint32_t s2, std::uint32_t ns2) {
+  return s1 < s2 || (s1 == s2 && ns1 < ns2);
+}
+
+// " Delete epoch 04Y02M01D  10:30:15.5000000" and the like.
+void DumpDeleted(TQZRFile& f, const char* what, std::uint32_t seconds, std::uint32_t nanoseconds) {
+  if (!f.dumpLog.Enabled()) return;
+  const TGPSTime t(seconds);
+  const std::uint32_t ofDay = seconds % 86400;
+  f.dumpLog.Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, t.Year(0) % 100, static_cast<unsigned>(t.Month(0)),
+                   t.Day(0), ofDay / 3600, ofDay % 3600 / 60, ofDay % 60 + nanoseconds * 1e-9);
+  f.dumpLog.EndLine();
+}
+
+}  // namespace
 
 Status CloseOccupation(TQZRFile& f) {
   f.occupation.handOffArmed = true;
   return CloseEpoch(f, EpochSource::Observables);
+}
+
+void NameOccupation(TQZRFile& f, bool kinematic) {
+  OccupationState& o = f.occupation;
+  ++o.occupationNumber;
+  if (o.userNamed) {
+    o.baseMarkerName = f.markerName.substr(0, kBaseNameLength);
+    o.kinematicCounter = 1;
+    o.staticCounter = 1;
+  } else {
+    std::int32_t& counter = kinematic ? o.kinematicCounter : o.staticCounter;
+    f.markerName = (o.baseMarkerName + (kinematic ? "_K" : "_S") + std::to_string(counter)).substr(0, kMarkerNameLength);
+    ++counter;
+  }
+  o.userNamed = o.firstOccupation = o.siteNamed = false;
+}
+
+Status RecordOccupation(TQZRFile& f) {
+  OccupationState& o = f.occupation;
+  f.outputIntervalMs = f.intervalHypothesis.Mode();
+  o.epochFlagByte = static_cast<std::uint8_t>((o.epochFlagByte & ~kDynamicMode) | (o.dynamicMode & kDynamicMode));
+  if (f.dumpLog.Enabled()) {
+    f.dumpLog.Write(" Write Occupation:");
+    f.dumpLog.Write(f.markerName);
+    f.dumpLog.Write(o.dynamicMode != 0 ? " - DYNAMIC" : " - STATIIC");
+    f.dumpLog.EndLine();
+  }
+  const Status stored = StoreOccupation(f, o.occupationNumber, f.markerName, f.markerNumber);
+  if (stored != Status::Ok) return stored;
+  if (o.antennaHeightChanged) {
+    o.antenna.antennaOccupationNumber = o.occupationNumber;
+    StoreAntennaBlock(f, o.antenna);
+  }
+  o.dynamicsChanged = o.occupationDue = o.antennaTypeChanged = o.antennaHeightChanged = false;
+  o.authenticated = o.handOffArmed = false;
+  return Status::Ok;
+}
+
+Status StoreOccupation(TQZRFile& f, std::int16_t number, const std::string& markerName,
+                       const std::string& markerNumber) {
+  DataOccup& record = f.records.OccupationToWrite();
+  record.antenna = f.occupation.antenna;
+  record.number = number;
+  record.markerName = markerName.substr(0, TQZRFile::kMarkerNameLength);
+  record.markerNumber = markerNumber.substr(0, TQZRFile::kMarkerNumberLength);
+  if (f.occupation.authenticated) record.occupationFlags |= kOccupationAuthenticated;
+  f.records.ResetEpochsInOccupation();
+  return Status::Ok;
+}
+
+Status StoreAntennaBlock(TQZRFile& f, const AntennaBlock& block) {
+  f.records.OccupationToWrite().antenna = block;
+  f.records.ResetEpochsInOccupation();
+  return Status::Ok;
+}
+
+Status StoreEvent(TQZRFile& f, std::uint8_t port, std::uint32_t msOfDay, std::uint32_t nanoseconds,
+                  std::uint16_t timeBase) {
+  // The added nanoseconds may exceed a second: carry them.
+  const std::uint64_t ns = std::uint64_t{msOfDay % 1000} * 1000000 + nanoseconds;
+  DataEvent event;
+  event.seconds = static_cast<std::uint32_t>(msOfDay / 1000 + std::uint64_t{f.epochDay} * 86400 + ns / 1000000000);
+  event.nanoseconds = static_cast<std::uint32_t>(ns % 1000000000);
+  if (f.windowGiven) {
+    if (f.windowStart.seconds != 0 &&
+        Before(event.seconds, event.nanoseconds, f.windowStart.seconds, f.windowStart.nanoseconds)) {
+      return Status::Ok;
+    }
+    if (f.windowFinish.seconds != 0 &&
+        Before(f.windowFinish.seconds, f.windowFinish.nanoseconds, event.seconds, event.nanoseconds)) {
+      return Status::Ok;
+    }
+  }
+  event.port = port == kPortA ? kPortA : kPortB;
+  event.timeBase = timeBase;
+  event.occupation = f.records.CurrentOccupation();
+  f.records.AppendEvent(event);
+  return Status::Ok;
+}
+
+Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
+  StoredRecords& r = f.records;
+  if (!r.HasOccupations()) return f.status;
+  const auto& occupations = r.Occupations();
+  std::size_t match = 0;
+  while (match < occupations.size() && occupations[match].number != number) ++match;
+  if (match == occupations.size()) return f.status;
+
+  // The match and everything recorded after it go.
+  std::unordered_set<const DataOccup*> removed;
+  for (std::size_t i = match; i < occupations.size(); ++i) removed.insert(&occupations[i]);
+  const auto isRemoved = [&](const DataOccup* o) { return removed.count(o) != 0; };
+
+  const std::vector<DataEpoch>& epochs = r.Epochs();
+  // Epochs are compacted in place while they are walked: keep the times
+  // needed later as values, and look ahead only (not yet moved).
+  bool haveKept = false;
+  TGPSTimeNS lastKept;
+  r.RemoveEpochs([&](const DataEpoch& e, std::size_t i) {
+    if (!isRemoved(e.occupation)) {
+      haveKept = true;
+      lastKept = TGPSTimeNS(e.seconds, e.nanoseconds);
+      return false;
+    }
+    const bool hasSuccessor = i + 1 < epochs.size();
+    const auto sameTime = [&](const TGPSTimeNS& t) { return t.seconds == e.seconds && t.nanoseconds == e.nanoseconds; };
+    if (sameTime(f.firstInputTime) && hasSuccessor) {
+      f.firstInputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
+    }
+    --f.inputEpochCount;
+    if (sameTime(f.firstOutputTime) && hasSuccessor) {
+      f.firstOutputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
+    }
+    --f.outputEpochCount;
+    if (haveKept) {
+      if (sameTime(f.lastInputTime)) f.lastInputTime = lastKept;
+      if (sameTime(f.lastOutputTime)) f.lastOutputTime = lastKept;
+    }
+    DumpDeleted(f, "epoch", e.seconds, e.nanoseconds);
+    return true;
+  });
+  r.EpochCursorToLast();
+  if (!r.HasEpochs()) f.nextEpochIsFirst = true;
+
+  for (const std::uint8_t port : {kPortA, kPortB}) {
+    std::vector<DataEvent>& events = r.Events(port);
+    std::size_t kept = 0;
+    for (const DataEvent& e : events) {
+      if (isRemoved(e.occupation)) {
+        DumpDeleted(f, port == kPortA ? "Event XA " : "Event XB ", e.seconds, e.nanoseconds);
+      } else {
+        events[kept++] = e;
+      }
+    }
+    events.resize(kept);
+    r.EventCursorToLast(port);
+  }
+
+  while (r.Occupations().size() > match) r.RemoveLastOccupation();
+  return f.status;
 }
 
 }  // namespace qzr2rin

@@ -88,7 +88,7 @@ void SetHeaderTexts(TQZRFile& f) {
   f.headerReceiverVersion = Cut(f.receiverVersion, kReceiverTextLength);
   f.antennaNumber = Cut(BaseName(f.options.inputFile), kReceiverTextLength);
   f.antennaType = MessageText(kMsgFirstStatus + 18);
-  f.occupation.antennaRecordDue = true;
+  f.occupation.antennaHeightChanged = true;
 }
 
 Status OnIdentification(TQZRFile& f, Body body) {

@@ -1,0 +1,175 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "epoch/epoch_data.h"
+#include "events/occupation_state.h"
+
+namespace qzr2rin {
+
+inline constexpr std::int32_t kOccupationAuthenticated = 0x01;
+
+// One recorded occupation (site), in recording order.
+struct DataOccup {
+  std::int16_t number = 0;
+  std::string markerName;    // at most 60 characters
+  std::string markerNumber;  // at most 20 characters
+  AntennaBlock antenna;
+  std::int32_t occupationFlags = 0;  // kOccupationAuthenticated
+};
+
+// Bits of DataEpoch::epochFlags.
+inline constexpr std::int32_t kEpochDynamic = 0x40;
+inline constexpr std::int32_t kEpochClockOffset = 0x80;
+
+// One stored satellite: the sets that hold data, packed to the front in
+// signal order; unused sets are zero.
+struct EpochSatellite {
+  std::uint8_t satelliteId = 0;
+  std::array<SignalSlot, kSignalCount> sets{};
+};
+
+// One stored epoch; its satellites are `satelliteCount` consecutive records
+// from `firstSatellite` in the satellite store.
+struct DataEpoch {
+  DataOccup* occupation = nullptr;
+  std::uint32_t seconds = 0;  // GPS seconds
+  std::uint32_t nanoseconds = 0;
+  std::array<double, 3> position{};
+  std::int32_t epochFlags = 0;
+  double clockOffset = 0;
+  std::uint32_t satelliteCount = 0;
+  std::uint32_t firstSatellite = 0;
+};
+
+// Event inputs.
+inline constexpr std::uint8_t kPortA = 1;
+inline constexpr std::uint8_t kPortB = 2;
+
+// Time bases of external events (low four bits).
+inline constexpr std::uint16_t kTimeBaseGps = 0;
+inline constexpr std::uint16_t kTimeBaseUtcUsno = 1;
+inline constexpr std::uint16_t kTimeBaseGlonass = 2;
+inline constexpr std::uint16_t kTimeBaseUtcSu = 3;
+inline constexpr std::uint16_t kTimeBaseUnknown = 15;
+
+// One external event.
+struct DataEvent {
+  std::uint32_t seconds = 0;  // recorded time, in the event's own time base
+  std::uint32_t nanoseconds = 0;
+  std::uint32_t outSeconds = 0;  // output time, set when the writer is built
+  std::uint32_t outNanoseconds = 0;
+  std::uint8_t port = kPortA;
+  std::uint16_t timeBase = kTimeBaseGps;
+  bool converted = false;  // the output time is GPS time
+  DataOccup* occupation = nullptr;
+};
+
+// Everything the second run collects for the observation file, with the
+// cursors the writer walks it with. Epoch and satellite records live in two
+// contiguous stores; occupations keep their addresses (epochs and events
+// point at them) because only the last one is ever removed.
+class StoredRecords {
+ public:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  // -- Occupations.
+  bool HasOccupations() const { return !occupations_.empty(); }
+  const std::deque<DataOccup>& Occupations() const { return occupations_; }
+  DataOccup* CurrentOccupation() { return currentOccupation_; }
+  const DataOccup* CurrentOccupation() const { return currentOccupation_; }
+  // The record an occupation or antenna block is written to: a new one when
+  // the list is empty or the current one has epochs, else the current one.
+  DataOccup& OccupationToWrite();
+  void ResetEpochsInOccupation() { epochsInOccupation_ = 0; }
+  // Removes the last occupation; the one before it becomes current.
+  void RemoveLastOccupation();
+
+  // -- Epochs.
+  bool HasEpochs() const { return !epochs_.empty(); }
+  std::size_t EpochCount() const { return epochs_.size(); }
+  const std::vector<DataEpoch>& Epochs() const { return epochs_; }
+  std::vector<DataEpoch>& MutableEpochs() { return epochs_; }
+  // A new epoch at the tail, under the current occupation; then its
+  // satellites are added with AddSatellite.
+  DataEpoch& AppendEpoch();
+  EpochSatellite& AddSatellite();
+  const std::vector<EpochSatellite>& Satellites() const { return satellites_; }
+  // Drops every epoch (and its satellites) for which `remove` says so,
+  // keeping the order of the rest.
+  template <class Predicate>
+  void RemoveEpochs(Predicate remove);
+
+  // -- Events, one list per input.
+  std::vector<DataEvent>& Events(std::uint8_t port) { return port == kPortA ? eventsA_ : eventsB_; }
+  const std::vector<DataEvent>& Events(std::uint8_t port) const { return port == kPortA ? eventsA_ : eventsB_; }
+  void AppendEvent(const DataEvent& event) { Events(event.port).push_back(event); }
+
+  // -- The writer's cursors.
+  void FirstEpoch();
+  void NextEpoch();
+  const DataEpoch* CurrentEpoch() const { return currentEpoch_ < epochs_.size() ? &epochs_[currentEpoch_] : nullptr; }
+  void FirstSatellite();
+  void NextSatellite();
+  const EpochSatellite* CurrentSatellite() const;
+  void FirstEventOf(std::uint8_t port, const DataOccup* occupation);
+  const DataEvent* CurrentEventOf(std::uint8_t port, const DataOccup* occupation) const;
+  void NextEvent(std::uint8_t port);
+  // Puts an event cursor on the last event of its list (none when empty).
+  void EventCursorToLast(std::uint8_t port);
+  // Puts the epoch cursor on the last epoch (none when empty).
+  void EpochCursorToLast() { currentEpoch_ = epochs_.empty() ? kNone : epochs_.size() - 1; }
+
+  // Marker and antenna of an occupation; none means the first one.
+  const std::string& MarkerNameOf(const DataOccup* occupation) const;
+  const std::string& MarkerNumberOf(const DataOccup* occupation) const;
+  AntennaBlock AntennaBlockOf(const DataOccup* occupation) const;
+
+  void Clear();
+
+ private:
+  const DataOccup* OrFirst(const DataOccup* occupation) const {
+    return occupation != nullptr ? occupation : (occupations_.empty() ? nullptr : &occupations_.front());
+  }
+
+  std::deque<DataOccup> occupations_;
+  DataOccup* currentOccupation_ = nullptr;
+  std::uint32_t epochsInOccupation_ = 0;
+
+  std::vector<DataEpoch> epochs_;
+  std::vector<EpochSatellite> satellites_;
+  std::size_t currentEpoch_ = kNone;
+  std::size_t cursorSatellite_ = kNone;  // index into the current epoch's satellites
+
+  std::vector<DataEvent> eventsA_;
+  std::vector<DataEvent> eventsB_;
+  std::size_t cursorA_ = kNone;
+  std::size_t cursorB_ = kNone;
+};
+
+template <class Predicate>
+void StoredRecords::RemoveEpochs(Predicate remove) {
+  std::size_t keptEpochs = 0;
+  std::size_t keptSatellites = 0;
+  for (std::size_t i = 0; i < epochs_.size(); ++i) {
+    DataEpoch epoch = epochs_[i];
+    if (remove(epoch, i)) continue;
+    // Satellites move down only, so copying forward in place is safe.
+    for (std::uint32_t k = 0; k < epoch.satelliteCount; ++k) {
+      satellites_[keptSatellites + k] = satellites_[epoch.firstSatellite + k];
+    }
+    epoch.firstSatellite = static_cast<std::uint32_t>(keptSatellites);
+    keptSatellites += epoch.satelliteCount;
+    epochs_[keptEpochs++] = epoch;
+  }
+  epochs_.resize(keptEpochs);
+  satellites_.resize(keptSatellites);
+  cursorSatellite_ = kNone;
+}
+
+}  // namespace qzr2rin
