@@ -1,6 +1,7 @@
 #include "input/qzr_file.h"
 
 #include <algorithm>
+#include <new>
 #include <cstdio>
 
 #include "driver/messages.h"
@@ -118,23 +119,6 @@ void TQZRFile::StartDumpLog() {
   dumpLog.EndLine();
 }
 
-Status TQZRFile::WalkMessages() {
-  while (scanner.NextMessage()) {
-    const Status result = Dispatch(*this);
-    if (result == Status::Ok) {
-      scanner.Advance();
-    } else if (result == Status::BadChecksum) {
-      // Distrust the body, but not what follows its header: a message
-      // starting inside the damaged body is still found.
-      scanner.AdvanceHeader();
-      scanner.MarkBroken();
-    } else {
-      return result;
-    }
-  }
-  return Status::Ok;
-}
-
 Status TQZRFile::RefuseShortBody(std::size_t expected, std::size_t actual) {
   if (!firstRun && dumpLog.Enabled()) {
     dumpLog.Printf("    Error Len! Expected:%zu arrived: %zu", expected, actual);
@@ -235,13 +219,13 @@ Status TQZRFile::CheckSelection() {
   return Status::Ok;
 }
 
-Status TQZRFile::SecondRun() {
-  constexpr std::uint64_t kDotsPerFile = 20;  // one per 5 %
+Status TQZRFile::WalkMessages() {
+  constexpr std::uint64_t kPercentPerDot = 5;
   std::uint64_t dots = 0;
   const bool showProgress = options.verbose && console != nullptr && size > 0;
   while (true) {
     if (showProgress) {
-      const std::uint64_t due = (scanner.cursor + 1) * 100 / size / (100 / kDotsPerFile);
+      const std::uint64_t due = (scanner.cursor + 1) * 100 / size / kPercentPerDot;
       if (due > dots) {
         for (; dots < due; ++dots) console->put('.');
         console->flush();
@@ -252,6 +236,8 @@ Status TQZRFile::SecondRun() {
     if (result == Status::Ok) {
       scanner.Advance();
     } else if (result == Status::BadChecksum) {
+      // Distrust the body, but not what follows its header: a message
+      // starting inside the damaged body is still found.
       scanner.AdvanceHeader();
       scanner.MarkBroken();
     } else {
@@ -261,6 +247,18 @@ Status TQZRFile::SecondRun() {
 }
 
 Status TQZRFile::Run() {
+  // Allocation failure anywhere in the runs ends the conversion with its
+  // own status; nothing collected is written.
+  try {
+    return RunBoth();
+  } catch (const std::bad_alloc&) {
+    records.Clear();
+    status = Status::OutOfMemory;
+    return status;
+  }
+}
+
+Status TQZRFile::RunBoth() {
   StartDumpLog();
 
   scanner.cursor = scanner.SkipSeparators(0);
@@ -294,9 +292,11 @@ Status TQZRFile::Run() {
   status = CheckSelection();
   if (status != Status::Ok) return status;
 
-  status = SecondRun();
+  status = WalkMessages();
   const Status closed = CloseOccupation(*this);
   if (status == Status::Ok) status = closed;
+  // After a failed run nothing will be written.
+  if (status != Status::Ok) records.Clear();
 
   if (dumpLog.Enabled()) {
     dumpLog.Printf("Length QZR file = 0X%llx", static_cast<unsigned long long>(size));

@@ -43,7 +43,8 @@ class TQZRFile : public TOpenMappedFile {
   // Opens the dump log (under -l) and writes its opening lines.
   void StartDumpLog();
   // Dispatches every message from the scanner's cursor to the end of the
-  // file, as the second run does; returns the first status that ends it.
+  // file, as the second run does, with progress dots on the console when
+  // verbose; returns the first status that ends it.
   Status WalkMessages();
 
 
@@ -151,10 +152,10 @@ class TQZRFile : public TOpenMappedFile {
   std::string markerNumber;
 
  private:
+  Status RunBoth();
   Status FindIdentification();
   void FirstRun();
   Status CheckSelection();
-  Status SecondRun();
   void PrintStatistics() const;
   void DumpLine(std::string_view text);
 };
