@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,9 @@ inline constexpr std::uint8_t kSystemGps = 0x00;
 inline constexpr std::uint8_t kSystemGeo = 0x40;
 inline constexpr std::uint8_t kSystemGlonass = 0x80;
 inline constexpr std::uint8_t kNumberMask = 0x3F;
+
+constexpr std::uint8_t SystemOf(std::uint8_t satelliteId) { return satelliteId & kSystemMask; }
+constexpr int NumberOf(std::uint8_t satelliteId) { return satelliteId & kNumberMask; }
 
 // Frequency channel of a satellite that is not GLONASS.
 inline constexpr std::int8_t kNoChannel = 99;
@@ -60,6 +64,17 @@ struct SatelliteEntry {
   std::int8_t frequencyChannel = 0;  // GLONASS channel; kNoChannel for the others
 };
 
+// Carrier frequency in Hz of a list entry's signal: signal 2 is on L2,
+// signals 0 and 1 on L1; GLONASS adds its frequency channel.
+constexpr std::int64_t CarrierFrequency(const SatelliteEntry& entry, int signal) {
+  const bool l2 = signal == kSignalPL2;
+  if (SystemOf(entry.satelliteId) == kSystemGlonass) {
+    const std::int64_t k = entry.frequencyChannel;
+    return l2 ? 1246000000 + k * 437500 : 1602000000 + k * 562500;
+  }
+  return l2 ? 1227600000 : 1575420000;
+}
+
 // Receivers track more satellites than old firmware listed, and a list
 // names every tracked signal source, so a list holds as many entries as one
 // message body can carry.
@@ -76,8 +91,11 @@ struct EpochInProgress {
     dirtySlots = 0;
   }
   // Marks slots [0, n) as possibly written.
-  void Touch(std::size_t n) {
-    if (n > dirtySlots) dirtySlots = n;
+  void Touch(std::size_t n) { dirtySlots = std::max(dirtySlots, std::min(n, slots.size())); }
+  // Entries of the list in use, never more than the storage holds.
+  std::size_t Listed() const {
+    if (count <= 0) return 0;
+    return std::min({static_cast<std::size_t>(count), satellites.size(), slots.size()});
   }
 
   int count = 0;
@@ -102,9 +120,10 @@ struct EpochExtras {
 };
 
 inline constexpr std::size_t kGpsSatellites = 37;      // PRN 1..37
-inline constexpr std::size_t kGlonassSatellites = 33;  // slots (index 0..32)
+inline constexpr std::size_t kGlonassSatellites = 33;  // slots 1..33
 inline constexpr std::size_t kGeoSatellites = 19;      // PRN 120..138
 inline constexpr int kFirstGeoPrn = 120;
+inline constexpr int kGeoNumberOffset = 100;  // GEO PRN = id number + 100
 
 // Short carrier-phase unwrapping, per system, signal and satellite; it
 // outlives epochs and is reset when a satellite newly appears in the list.
@@ -115,9 +134,38 @@ struct PhaseTrack {
 
 struct PhaseUnwrapping {
   std::array<std::array<PhaseTrack, kGpsSatellites>, kSignalCount> gps{};
+  // By slot; slot 0 holds the entries still without a slot number.
   std::array<std::array<PhaseTrack, kGlonassSatellites + 1>, kSignalCount> glonass{};
   std::array<std::array<PhaseTrack, kGeoSatellites>, kSignalCount> geo{};
 };
+
+// The unwrapping state of a satellite's signal (GPS, GLONASS, and GEO for
+// every other system), or null for a number outside the tables.
+inline PhaseTrack* FindPhaseTrack(PhaseUnwrapping& phase, std::uint8_t satelliteId, int signal) {
+  if (signal < 0 || signal >= kSignalCount) return nullptr;
+  const auto s = static_cast<std::size_t>(signal);
+  const int n = NumberOf(satelliteId);
+  switch (SystemOf(satelliteId)) {
+    case kSystemGps:
+      if (n < 1 || n > static_cast<int>(kGpsSatellites)) return nullptr;
+      return &phase.gps[s][static_cast<std::size_t>(n - 1)];
+    case kSystemGlonass:
+      if (n > static_cast<int>(kGlonassSatellites)) return nullptr;
+      return &phase.glonass[s][static_cast<std::size_t>(n)];
+    default: {
+      const int i = n + kGeoNumberOffset - kFirstGeoPrn;
+      if (i < 0 || i >= static_cast<int>(kGeoSatellites)) return nullptr;
+      return &phase.geo[s][static_cast<std::size_t>(i)];
+    }
+  }
+}
+
+// Forgets the unwrapping of all three signals of a satellite.
+inline void ResetPhase(PhaseUnwrapping& phase, std::uint8_t satelliteId) {
+  for (int signal = 0; signal < kSignalCount; ++signal) {
+    if (PhaseTrack* track = FindPhaseTrack(phase, satelliteId, signal)) *track = PhaseTrack{};
+  }
+}
 
 // Which satellites the previous list held, to notice a satellite's return.
 struct PresenceMarks {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "driver/status.h"
 #include "input/body_reader.h"
 
@@ -8,7 +10,9 @@ namespace qzr2rin {
 class TQZRFile;
 
 // Observable messages: one value per listed satellite for one signal
-// (0 = L1 C/A, 1 = L1 P, 2 = L2 P), or per-epoch values.
+// (0 = L1 C/A, 1 = L1 P, 2 = L2 P), or per-epoch values. Each returns
+// Status::Ok, also when it dropped values or the whole message, or
+// Status::BadChecksum.
 Status OnFullPseudorange(TQZRFile& f, Body body, int signal);            // [RC] [R1] [R2]
 Status OnRelativePseudorange(TQZRFile& f, Body body, int variant);       // [1R] [2R]
 Status OnShortPseudorange(TQZRFile& f, Body body, int signal);           // [rc] [r1] [r2]
@@ -30,5 +34,17 @@ Status OnPosition(TQZRFile& f, Body body);            // [PO]
 Status OnPositionVelocity(TQZRFile& f, Body body);    // [PV]
 Status OnVelocity(TQZRFile& f, Body body);            // [VE]
 Status OnDilutionOfPrecision(TQZRFile& f, Body body); // [DP]
+
+inline constexpr int kSignalToNoiseDbHz = 1;
+inline constexpr int kSignalToNoiseQuarterDbHz = 4;
+
+// A body shorter than its layout (an empty one included, which cannot even
+// hold its checksum) is ignored: the dump gets the expected and arrived
+// byte counts. Returns Status::Ok.
+Status IgnoreShortBody(TQZRFile& f, std::size_t expected, std::size_t arrived);
+
+// True, after writing the skip line, when the receiver time, the satellite
+// list or the GLONASS numbers are lost and the message must not be used.
+bool SkipWhenLost(TQZRFile& f);
 
 }  // namespace qzr2rin
