@@ -90,22 +90,17 @@ struct Frame {
   std::size_t count = 0;
 };
 
-void ReportElementCount(DumpLog& dump, std::size_t expected, std::size_t arrived) {
-  dump.Printf("    Error Len! Expected:%zu arrived: %zu", expected, arrived);
-  dump.EndLine();
-}
-
 // The checks every per-satellite message passes before its elements are read.
 Frame OpenPerSatellite(TQZRFile& f, Body body, std::size_t elementSize) {
   const std::size_t n = f.epoch.Listed();
   if (body.empty()) {
-    ReportElementCount(f.dumpLog, n, 0);
+    f.RefuseShortBody(n, 0);
     return {};
   }
   if (!f.MessageAccepted()) return {false, Status::BadChecksum, 0};
   if (SkipWhenLost(f)) return {};
   if (body.size() != n * elementSize + kChecksumLength) {
-    ReportElementCount(f.dumpLog, n, (body.size() - kChecksumLength) / elementSize);
+    f.RefuseShortBody(n, (body.size() - kChecksumLength) / elementSize);
     return {};
   }
   return {true, Status::Ok, n};
@@ -204,8 +199,7 @@ void DumpNoData(DumpLog& dump) { dump.Write("NaN "); }
 }  // namespace
 
 Status IgnoreShortBody(TQZRFile& f, std::size_t expected, std::size_t arrived) {
-  ReportElementCount(f.dumpLog, expected, arrived);
-  return Status::Ok;
+  return f.RefuseShortBody(expected, arrived);
 }
 
 bool SkipWhenLost(TQZRFile& f) {

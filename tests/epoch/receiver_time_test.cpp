@@ -46,14 +46,7 @@ Bytes ReferenceEpoch(std::uint16_t packed, std::uint32_t referenceMs, std::uint1
   return qzrtest::CrcMessage("rE", BodyBuilder().U16(sample).U16(packed).U32(referenceMs));
 }
 
-// Walks the log keeping the lost flags and firstTimeAfterId the test set;
-// Walk() would trust them.
-Status WalkAsSet(ConverterBench& bench) {
-  auto& s = bench.file().scanner;
-  s.cursor = 0;
-  s.resyncPending = false;
-  return bench.file().WalkMessages();
-}
+Status WalkAsSet(ConverterBench& bench) { return bench.WalkAsSet(); }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

@@ -26,63 +26,10 @@ using qzrtest::Message;
 
 // ---- bench helpers ----
 
-struct Lost {
-  bool time = false;
-  bool list = false;
-  bool numbers = false;
-};
+using Lost = ConverterBench::Lost;
+using Walked = ConverterBench::Walked;
 
-struct Walked {
-  std::vector<Status> results;     // each decoder's result, in order
-  std::vector<std::string> texts;  // what each decoder wrote to the dump
-};
-
-// What the decoders wrote after each message's dump header
-// ("\nXX len=N 0X..(0X..)\n").
-std::vector<std::string> DecoderTexts(const std::string& dump) {
-  std::vector<std::size_t> starts;
-  std::vector<std::size_t> ends;
-  for (std::size_t p = dump.find(" len="); p != std::string::npos; p = dump.find(" len=", p + 1)) {
-    if (p < 3 || dump[p - 3] != '\n') continue;
-    const std::size_t eol = dump.find('\n', p);
-    if (eol == std::string::npos || dump[eol - 1] != ')') continue;
-    starts.push_back(p - 3);
-    ends.push_back(eol + 1);
-  }
-  std::vector<std::string> texts;
-  for (std::size_t i = 0; i < ends.size(); ++i) {
-    const std::size_t to = i + 1 < starts.size() ? starts[i + 1] : dump.size();
-    texts.push_back(dump.substr(ends[i], to - ends[i]));
-  }
-  return texts;
-}
-
-// Dispatches every message as the second run does, starting with the given
-// lost flags.
-Walked Walk(ConverterBench& bench, Lost lost = {}) {
-  TQZRFile& f = bench.file();
-  MessageScanner& s = f.scanner;
-  s.cursor = 0;
-  s.resyncPending = false;
-  s.timeLost = lost.time;
-  s.satelliteListLost = lost.list;
-  s.glonassNumbersLost = lost.numbers;
-  Walked w;
-  while (s.NextMessage()) {
-    const Status result = Dispatch(f);
-    w.results.push_back(result);
-    if (result == Status::Ok) {
-      s.Advance();
-    } else if (result == Status::BadChecksum) {
-      s.AdvanceHeader();
-      s.MarkBroken();
-    } else {
-      break;
-    }
-  }
-  w.texts = DecoderTexts(bench.DumpBody());
-  return w;
-}
+Walked Walk(ConverterBench& bench, Lost lost = {}) { return bench.WalkEach(lost); }
 
 LogBuilder Log(const std::vector<Bytes>& messages) {
   LogBuilder log;

@@ -1,5 +1,7 @@
 #include "support/converter_bench.h"
 
+#include "input/dispatch.h"
+
 namespace qzrtest {
 
 ConverterBench::ConverterBench(const LogBuilder& log, qzr2rin::ConversionOptions options) {
@@ -18,6 +20,61 @@ qzr2rin::Status ConverterBench::Walk() {
   s.timeLost = s.satelliteListLost = s.glonassNumbersLost = false;
   file_->firstTimeAfterId = false;
   return file_->WalkMessages();
+}
+
+qzr2rin::Status ConverterBench::WalkAsSet() {
+  auto& s = file_->scanner;
+  s.cursor = 0;
+  s.resyncPending = false;
+  return file_->WalkMessages();
+}
+
+namespace {
+
+// What the decoders wrote after each message's dump line
+// ("\nXX len=N 0X..(0X..)\n").
+std::vector<std::string> DecoderTexts(const std::string& dump) {
+  std::vector<std::size_t> starts;
+  std::vector<std::size_t> ends;
+  for (std::size_t p = dump.find(" len="); p != std::string::npos; p = dump.find(" len=", p + 1)) {
+    if (p < 3 || dump[p - 3] != '\n') continue;
+    const std::size_t eol = dump.find('\n', p);
+    if (eol == std::string::npos || dump[eol - 1] != ')') continue;
+    starts.push_back(p - 3);
+    ends.push_back(eol + 1);
+  }
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    const std::size_t to = i + 1 < starts.size() ? starts[i + 1] : dump.size();
+    texts.push_back(dump.substr(ends[i], to - ends[i]));
+  }
+  return texts;
+}
+
+}  // namespace
+
+ConverterBench::Walked ConverterBench::WalkEach(Lost lost) {
+  qzr2rin::MessageScanner& s = file_->scanner;
+  s.cursor = 0;
+  s.resyncPending = false;
+  s.timeLost = lost.time;
+  s.satelliteListLost = lost.list;
+  s.glonassNumbersLost = lost.numbers;
+  Walked w;
+  while (s.NextMessage()) {
+    const qzr2rin::Status result = qzr2rin::Dispatch(*file_);
+    w.results.push_back(result);
+    if (result == qzr2rin::Status::Ok) {
+      s.Advance();
+    } else if (result == qzr2rin::Status::BadChecksum) {
+      s.AdvanceHeader();
+      s.MarkBroken();
+    } else {
+      break;
+    }
+  }
+  w.texts = DecoderTexts(DumpBody());
+  return w;
 }
 
 std::string ConverterBench::Dump() {

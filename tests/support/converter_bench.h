@@ -2,12 +2,25 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "input/conversion_options.h"
 #include "input/qzr_file.h"
 #include "support/qzr_writer.h"
 
 namespace qzrtest {
+
+// The lost flags a walk starts with.
+struct WalkLost {
+  bool time = false;
+  bool list = false;
+  bool numbers = false;
+};
+
+struct WalkRecord {
+  std::vector<qzr2rin::Status> results;  // each decoder's result, in order
+  std::vector<std::string> texts;        // what each decoder wrote to the dump
+};
 
 // A converter over a log built in the test, with the dump log on, for
 // driving decoders through the real scanner and dispatch table without the
@@ -23,6 +36,16 @@ class ConverterBench {
   // does, with the time, list and numbers already trusted unless a message
   // breaks the stream. Returns the status that ended the walk.
   qzr2rin::Status Walk();
+
+  // Walks as the second run does but keeps the lost flags and
+  // firstTimeAfterId exactly as the test set them.
+  qzr2rin::Status WalkAsSet();
+
+  using Lost = WalkLost;
+  using Walked = WalkRecord;
+  // Walks every message from the start with the given lost flags, keeping
+  // each decoder's result and dump text.
+  Walked WalkEach(Lost lost = {});
 
   // Everything the dump log holds so far.
   std::string Dump();
