@@ -218,3 +218,31 @@ TEST(Converter, StatisticsLinesFollowTheSecondRun) {
 
 }  // namespace
 }  // namespace qzr2rin
+
+namespace qzr2rin {
+namespace {
+
+TEST(Converter, MultiEpochLogIsStoredAndCounted) {
+  LogBuilder log = Identified();
+  log.Add("RD", BodyBuilder().U16(2004).U8(2).U8(1).U8(0)).LineBreak();
+  for (std::uint32_t i = 0; i < 3; ++i) {
+    AddTime(log, 36000000 + i * 1000);
+    log.Add("SI", BodyBuilder().U8(5).U8(12)).LineBreak();
+    log.Add("rc", BodyBuilder().I32(100).I32(-100)).LineBreak();
+  }
+  AddTime(log, 36003000);
+  const Converted r = Convert(log);
+  EXPECT_EQ(r.status, Status::Ok);
+  EXPECT_EQ(r.console.substr(r.console.find('\n')),
+            "\n01-FEB-04 10:00:00.0  in QZR   epochs 3       (I=  1.00) 01-FEB-04 10:00:02.0 \n"
+            "01-FEB-04 10:00:00.0  in RINEX epochs 3       (I=  1.00) 01-FEB-04 10:00:02.0 \n");
+  EXPECT_NE(r.dump.find(" Write Occupation:site - STATIIC\nWrite epoch from [~~];Time (ms) = 10h0m0.0s\n"),
+            std::string::npos)
+      << r.dump;
+  EXPECT_NE(r.dump.find("Write epoch from [~~];Time (ms) = 10h0m2.0s\n"), std::string::npos);
+  EXPECT_NE(r.dump.find("Length QZR file = 0X"), std::string::npos);
+  EXPECT_NE(r.dump.find("File loaded ok\nEnd run.\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qzr2rin
