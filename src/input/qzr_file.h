@@ -12,6 +12,7 @@
 #include "events/occupation_state.h"
 #include "events/stored_records.h"
 #include "input/hypothesis.h"
+#include "nav/ephemeris_store.h"
 #include "nav/parameter_sets.h"
 #include "qzr2rin/gps_time.h"
 #include "input/conversion_options.h"
@@ -91,6 +92,9 @@ class TQZRFile : public TOpenMappedFile {
   EpochExtras epochExtras;
   PhaseUnwrapping phase;
   PresenceMarks presence;
+
+  // Navigation data.
+  EphemerisStore ephemerides;
 
   // Parameter sets.
   IonoParameters iono;

@@ -7,6 +7,10 @@ namespace qzr2rin {
 
 class TQZRFile;
 
+// One accepted GLONASS ephemeris, as the navigation file writer reads it.
+struct GlonassEphemeris {
+};
+
 // GLONASS broadcast ephemeris.
 Status OnGlonassEphemeris(TQZRFile& f, Body body);  // [NE]
 
