@@ -1,15 +1,50 @@
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include "driver/status.h"
 #include "input/body_reader.h"
+#include "nav/parameter_sets.h"
+#include "qzr2rin/gps_time.h"
 
 namespace qzr2rin {
 
 class TQZRFile;
 
-// Data authentication.
-Status OnSignature(TQZRFile& f, Body body);  // [SE]
+// What the signature check keeps for a whole conversion.
+struct SignatureState {
+  // Damaged [SE] messages since the start of the conversion; never reset.
+  std::int32_t badSignatureCount = 0;
+};
+
+// Data authentication ([SE]) against the conversion's signature state:
+// 0, or 15 for a damaged message.
+Status CheckSignature(TQZRFile& f, SignatureState& state, Body body);
+// [SE] as dispatched.
+Status OnSignature(TQZRFile& f, Body body);
 // Messages accepted on their checksum and otherwise skipped.
 Status OnIgnoredMessage(TQZRFile& f, Body body);
+
+// The authenticated mark of the current occupation; without one, false,
+// and setting does nothing.
+bool IsOccupationAuthenticated(const TQZRFile& f);
+void SetOccupationAuthenticated(TQZRFile& f, bool authenticated);
+
+// What the writers read from a finished conversion.
+
+// Times of the first and last stored epochs; both 0 when none is stored.
+void GetObservationSpan(const TQZRFile& f, TGPSTimeNS& first, TGPSTimeNS& last);
+// The same, whole seconds only.
+void GetObservationSpanSeconds(const TQZRFile& f, TGPSTime& first, TGPSTime& last);
+// The GPS leap seconds for the observation header when the UTC parameters
+// were received and GLONASS is in use; 0 (no header line) otherwise.
+int GetHeaderLeapSeconds(const TQZRFile& f);
+// "GPS" or "GLO".
+std::string_view GetTimeSystemName(const TQZRFile& f);
+// Copy the parameter set and return true when it was received; otherwise
+// return false and leave `out` as it was.
+bool GetGpsUtcParameters(const TQZRFile& f, GpsUtcParameters& out);
+bool GetGeoUtcParameters(const TQZRFile& f, GeoUtcParameters& out);
 
 }  // namespace qzr2rin

@@ -218,7 +218,7 @@ void MessageScanner::ReportForeignBytes(std::size_t start, std::size_t count) co
 }
 
 void MessageScanner::ReportBadChecksum() const {
-  if (!dump_.Enabled()) return;
+  if (!reportFailures || !dump_.Enabled()) return;
   dump_.Write(kBadChecksumText);
   dump_.EndLine();
 }

@@ -59,6 +59,8 @@ class MessageScanner {
 
   std::size_t cursor = 0;
   int bodyLength = -1;
+  // The first run writes no message lines, so its gates fail silently.
+  bool reportFailures = true;
   bool resyncPending = true;
   bool timeLost = true;
   bool satelliteListLost = true;

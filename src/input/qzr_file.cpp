@@ -171,6 +171,7 @@ Status TQZRFile::FindIdentification() {
 void TQZRFile::FirstRun() {
   constexpr std::int32_t kEnoughIntervals = 100;
   firstRun = true;
+  scanner.reportFailures = false;
   bool formatSeen = false;
   bool haveTime = false;
   std::uint32_t previousMs = 0;
@@ -200,6 +201,7 @@ void TQZRFile::FirstRun() {
     if (intervals == kEnoughIntervals && gpsUtc.present && formatSeen) break;
   }
   messageFormatSeen = formatSeen;
+  scanner.reportFailures = true;
 }
 
 Status TQZRFile::CheckSelection() {

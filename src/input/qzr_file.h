@@ -8,6 +8,7 @@
 #include "driver/dump_log.h"
 #include "driver/status.h"
 #include "driver/window_text.h"
+#include "epoch/authentication.h"
 #include "epoch/epoch_data.h"
 #include "events/occupation_state.h"
 #include "events/stored_records.h"
@@ -116,6 +117,7 @@ class TQZRFile : public TOpenMappedFile {
   bool messageFormatSeen = false;
 
   OccupationState occupation;
+  SignatureState signature;
 
   // What the second run stores for the writers.
   StoredRecords records;
