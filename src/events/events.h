@@ -1,15 +1,23 @@
 #pragma once
 
 #include "driver/status.h"
+#include "events/stored_records.h"
 #include "input/body_reader.h"
 
 namespace qzr2rin {
 
 class TQZRFile;
 
-// User and external events.
+// User events: tagged texts typed on the receiver (site name, mode,
+// antenna height and type, save and cancel of an occupation).
 Status OnUserEvent(TQZRFile& f, Body body);  // [==]
-// [XA] (variant 0) and [XB] (variant 1).
+// Pulses on the event inputs: [XA] (variant 0, port 1) and [XB] (variant 1,
+// port 2).
 Status OnExternalEvent(TQZRFile& f, Body body, int variant);
+
+// Sets the event's output time: GPS time as recorded, UTC(USNO) moved to
+// GPS time with the GPS UTC parameters. False, with the recorded time kept,
+// for the other time bases and when the parameters were not received.
+bool ConvertEventTime(const TQZRFile& f, DataEvent& e);
 
 }  // namespace qzr2rin

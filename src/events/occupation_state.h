@@ -37,8 +37,8 @@ struct OccupationState {
   std::int16_t antennaValue = 0;
   std::array<float, 9> antennaFactors{};
 
-  std::int16_t dynamicMode = 0;     // 0 static, kDynamicMode dynamic
-  std::uint8_t epochFlagByte = 0;   // bit kDynamicMode goes into each stored epoch
+  std::int16_t dynamicMode = 0;    // 0 static, kDynamicMode dynamic
+  std::uint8_t epochFlagByte = 0;  // bit kDynamicMode goes into each stored epoch
 
   bool occupationDue = true;    // a new occupation must be named and recorded
   bool handOffArmed = true;     // the next stored epoch starts it
@@ -48,7 +48,11 @@ struct OccupationState {
   bool antennaHeightChanged = false;
   bool antennaTypeChanged = false;
   bool dynamicsChanged = false;
-  bool authenticated = false;     // set by a matching signature for the current occupation
+  bool authenticated = false;  // set by a matching signature for the current occupation
+  // The occupation to be recorded next is to be numbered and named; done
+  // when it is recorded, in the mode asked for last.
+  bool namingDue = false;
+  bool namingKinematic = false;
 };
 
 }  // namespace qzr2rin

@@ -21,9 +21,26 @@ void DumpDeleted(TQZRFile& f, const char* what, std::uint32_t seconds, std::uint
   if (!f.dumpLog.Enabled()) return;
   const TGPSTime t(seconds);
   const std::uint32_t ofDay = seconds % 86400;
-  f.dumpLog.Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, t.Year(0) % 100, static_cast<unsigned>(t.Month(0)),
-                   t.Day(0), ofDay / 3600, ofDay % 3600 / 60, ofDay % 60 + nanoseconds * 1e-9);
+  f.dumpLog.Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, t.Year(0) % 100,
+                   static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay / 3600, ofDay % 3600 / 60,
+                   ofDay % 60 + nanoseconds * 1e-9);
   f.dumpLog.EndLine();
+}
+
+void GiveName(TQZRFile& f, bool kinematic) {
+  OccupationState& o = f.occupation;
+  ++o.occupationNumber;
+  if (o.userNamed) {
+    o.baseMarkerName = f.markerName.substr(0, kBaseNameLength);
+    o.kinematicCounter = 1;
+    o.staticCounter = 1;
+  } else {
+    std::int32_t& counter = kinematic ? o.kinematicCounter : o.staticCounter;
+    f.markerName =
+        (o.baseMarkerName + (kinematic ? "_K" : "_S") + std::to_string(counter)).substr(0, kMarkerNameLength);
+    ++counter;
+  }
+  o.userNamed = o.firstOccupation = o.siteNamed = false;
 }
 
 }  // namespace
@@ -34,24 +51,19 @@ Status CloseOccupation(TQZRFile& f) {
 }
 
 void NameOccupation(TQZRFile& f, bool kinematic) {
-  OccupationState& o = f.occupation;
-  ++o.occupationNumber;
-  if (o.userNamed) {
-    o.baseMarkerName = f.markerName.substr(0, kBaseNameLength);
-    o.kinematicCounter = 1;
-    o.staticCounter = 1;
-  } else {
-    std::int32_t& counter = kinematic ? o.kinematicCounter : o.staticCounter;
-    f.markerName = (o.baseMarkerName + (kinematic ? "_K" : "_S") + std::to_string(counter)).substr(0, kMarkerNameLength);
-    ++counter;
-  }
-  o.userNamed = o.firstOccupation = o.siteNamed = false;
+  f.occupation.namingDue = true;
+  f.occupation.namingKinematic = kinematic;
 }
 
 Status RecordOccupation(TQZRFile& f) {
   OccupationState& o = f.occupation;
+  if (o.namingDue) {
+    o.namingDue = false;
+    GiveName(f, o.namingKinematic);
+  }
   f.outputIntervalMs = f.intervalHypothesis.Mode();
-  o.epochFlagByte = static_cast<std::uint8_t>((o.epochFlagByte & ~kDynamicMode) | (o.dynamicMode & kDynamicMode));
+  o.epochFlagByte =
+      static_cast<std::uint8_t>((o.epochFlagByte & ~kDynamicMode) | (o.dynamicMode & kDynamicMode));
   if (f.dumpLog.Enabled()) {
     f.dumpLog.Write(" Write Occupation:");
     f.dumpLog.Write(f.markerName);
@@ -62,7 +74,8 @@ Status RecordOccupation(TQZRFile& f) {
   if (stored != Status::Ok) return stored;
   if (o.antennaHeightChanged) {
     o.antenna.antennaOccupationNumber = o.occupationNumber;
-    StoreAntennaBlock(f, o.antenna);
+    const Status block = StoreAntennaBlock(f, o.antenna);
+    if (block != Status::Ok) return block;
   }
   o.dynamicsChanged = o.occupationDue = o.antennaTypeChanged = o.antennaHeightChanged = false;
   o.authenticated = o.handOffArmed = false;
@@ -71,7 +84,12 @@ Status RecordOccupation(TQZRFile& f) {
 
 Status StoreOccupation(TQZRFile& f, std::int16_t number, const std::string& markerName,
                        const std::string& markerNumber) {
+  // Events stored before any occupation was recorded (during the first
+  // epoch, or after the only occupation was cancelled) belong to this one;
+  // left without one, the writer would never reach them.
+  const bool first = !f.records.HasOccupations();
   DataOccup& record = f.records.OccupationToWrite();
+  if (first) f.records.AdoptUnownedEvents(record);
   record.antenna = f.occupation.antenna;
   record.number = number;
   record.markerName = markerName.substr(0, TQZRFile::kMarkerNameLength);
@@ -92,7 +110,8 @@ Status StoreEvent(TQZRFile& f, std::uint8_t port, std::uint32_t msOfDay, std::ui
   // The added nanoseconds may exceed a second: carry them.
   const std::uint64_t ns = std::uint64_t{msOfDay % 1000} * 1000000 + nanoseconds;
   DataEvent event;
-  event.seconds = static_cast<std::uint32_t>(msOfDay / 1000 + std::uint64_t{f.epochDay} * 86400 + ns / 1000000000);
+  event.seconds =
+      static_cast<std::uint32_t>(msOfDay / 1000 + std::uint64_t{f.epochDay} * 86400 + ns / 1000000000);
   event.nanoseconds = static_cast<std::uint32_t>(ns % 1000000000);
   if (f.windowGiven) {
     if (f.windowStart.seconds != 0 &&
@@ -136,15 +155,17 @@ Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
       return false;
     }
     const bool hasSuccessor = i + 1 < epochs.size();
-    const auto sameTime = [&](const TGPSTimeNS& t) { return t.seconds == e.seconds && t.nanoseconds == e.nanoseconds; };
+    const auto sameTime = [&](const TGPSTimeNS& t) {
+      return t.seconds == e.seconds && t.nanoseconds == e.nanoseconds;
+    };
     if (sameTime(f.firstInputTime) && hasSuccessor) {
       f.firstInputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
     }
-    --f.inputEpochCount;
+    if (f.inputEpochCount > 0) --f.inputEpochCount;
     if (sameTime(f.firstOutputTime) && hasSuccessor) {
       f.firstOutputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
     }
-    --f.outputEpochCount;
+    if (f.outputEpochCount > 0) --f.outputEpochCount;
     if (haveKept) {
       if (sameTime(f.lastInputTime)) f.lastInputTime = lastKept;
       if (sameTime(f.lastOutputTime)) f.lastOutputTime = lastKept;

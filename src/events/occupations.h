@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "driver/status.h"
 #include "events/occupation_state.h"
@@ -14,6 +15,8 @@ Status CloseOccupation(TQZRFile& f);
 
 // Gives the occupation that starts with the next stored epoch its number
 // and name ("stem_K1", "stem_S2", ... unless the name came from the user).
+// It takes effect when that occupation is recorded: an epoch dropped after
+// the naming (interval selection, order test) uses up no number and no name.
 void NameOccupation(TQZRFile& f, bool kinematic);
 // Records the occupation, just before the epoch that starts it is stored.
 Status RecordOccupation(TQZRFile& f);

@@ -16,6 +16,19 @@ void StoredRecords::RemoveLastOccupation() {
   if (occupations_.empty()) return;
   occupations_.pop_back();
   currentOccupation_ = occupations_.empty() ? nullptr : &occupations_.back();
+  // The next record must not overwrite an occupation that holds epochs.
+  epochsInOccupation_ = 0;
+  for (const DataEpoch& epoch : epochs_) {
+    if (epoch.occupation == currentOccupation_ && currentOccupation_ != nullptr) ++epochsInOccupation_;
+  }
+}
+
+void StoredRecords::AdoptUnownedEvents(DataOccup& occupation) {
+  for (std::vector<DataEvent>* events : {&eventsA_, &eventsB_}) {
+    for (DataEvent& event : *events) {
+      if (event.occupation == nullptr) event.occupation = &occupation;
+    }
+  }
 }
 
 DataEpoch& StoredRecords::AppendEpoch() {

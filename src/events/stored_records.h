@@ -87,7 +87,8 @@ class StoredRecords {
   // the list is empty or the current one has epochs, else the current one.
   DataOccup& OccupationToWrite();
   void ResetEpochsInOccupation() { epochsInOccupation_ = 0; }
-  // Removes the last occupation; the one before it becomes current.
+  // Removes the last occupation; the one before it becomes current, with
+  // the count of the epochs stored under it.
   void RemoveLastOccupation();
 
   // -- Epochs.
@@ -107,13 +108,19 @@ class StoredRecords {
 
   // -- Events, one list per input.
   std::vector<DataEvent>& Events(std::uint8_t port) { return port == kPortA ? eventsA_ : eventsB_; }
-  const std::vector<DataEvent>& Events(std::uint8_t port) const { return port == kPortA ? eventsA_ : eventsB_; }
+  const std::vector<DataEvent>& Events(std::uint8_t port) const {
+    return port == kPortA ? eventsA_ : eventsB_;
+  }
   void AppendEvent(const DataEvent& event) { Events(event.port).push_back(event); }
+  // Gives the events stored under no occupation to this one.
+  void AdoptUnownedEvents(DataOccup& occupation);
 
   // -- The writer's cursors.
   void FirstEpoch();
   void NextEpoch();
-  const DataEpoch* CurrentEpoch() const { return currentEpoch_ < epochs_.size() ? &epochs_[currentEpoch_] : nullptr; }
+  const DataEpoch* CurrentEpoch() const {
+    return currentEpoch_ < epochs_.size() ? &epochs_[currentEpoch_] : nullptr;
+  }
   void FirstSatellite();
   void NextSatellite();
   const EpochSatellite* CurrentSatellite() const;

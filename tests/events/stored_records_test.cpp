@@ -1,0 +1,227 @@
+// The stored occupations, epochs and events, and the cursors the writer
+// walks them with.
+
+#include "events/stored_records.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "events/occupations.h"
+#include "support/converter_bench.h"
+
+namespace qzr2rin {
+namespace {
+
+// An epoch at `seconds` with satellites of these ids, under the current
+// occupation.
+void AddEpoch(StoredRecords& r, std::uint32_t seconds, const std::vector<std::uint8_t>& ids) {
+  r.AppendEpoch().seconds = seconds;
+  for (const std::uint8_t id : ids) r.AddSatellite().satelliteId = id;
+}
+
+// A new occupation record, as a recording makes it.
+DataOccup& Record(StoredRecords& r) {
+  DataOccup& o = r.OccupationToWrite();
+  r.ResetEpochsInOccupation();
+  return o;
+}
+
+DataEvent Event(std::uint8_t port, std::uint32_t seconds, DataOccup* occupation) {
+  DataEvent e;
+  e.port = port;
+  e.seconds = seconds;
+  e.occupation = occupation;
+  return e;
+}
+
+// The ids of the current epoch's satellites, walked with the cursor.
+std::vector<std::uint8_t> WalkSatellites(StoredRecords& r) {
+  std::vector<std::uint8_t> ids;
+  for (r.FirstSatellite(); const EpochSatellite* s = r.CurrentSatellite(); r.NextSatellite())
+    ids.push_back(s->satelliteId);
+  return ids;
+}
+
+std::vector<std::uint32_t> WalkEventsOf(StoredRecords& r, std::uint8_t port, const DataOccup* occupation) {
+  std::vector<std::uint32_t> seconds;
+  for (r.FirstEventOf(port, occupation); const DataEvent* e = r.CurrentEventOf(port, occupation);
+       r.NextEvent(port)) {
+    seconds.push_back(e->seconds);
+  }
+  return seconds;
+}
+
+TEST(StoredRecords, RecordingTwiceWithoutAnEpochOverwritesTheRecord) {
+  qzrtest::ConverterBench bench(qzrtest::LogBuilder().Text(std::string(100, '\n')));
+  TQZRFile& f = bench.file();
+  StoredRecords& r = f.records;
+  f.occupation.antenna.deltaH = 1.0f;
+  ASSERT_EQ(StoreOccupation(f, 1, "FIRST", "N1"), Status::Ok);
+  f.occupation.antenna.deltaH = 2.0f;
+  ASSERT_EQ(StoreOccupation(f, 2, "SECOND", "N2"), Status::Ok);
+  ASSERT_EQ(r.Occupations().size(), 1u);
+  EXPECT_EQ(r.Occupations().front().number, 2);
+  EXPECT_EQ(r.Occupations().front().markerName, "SECOND");
+  EXPECT_EQ(r.Occupations().front().markerNumber, "N2");
+  EXPECT_EQ(r.Occupations().front().antenna.deltaH, 2.0f);
+
+  // Once an epoch is stored under it, the next record is a new one.
+  AddEpoch(r, 100, {5});
+  AntennaBlock block;
+  block.deltaH = 3.0f;
+  ASSERT_EQ(StoreAntennaBlock(f, block), Status::Ok);
+  ASSERT_EQ(StoreOccupation(f, 3, std::string(70, 'M'), std::string(30, '7')), Status::Ok);
+  ASSERT_EQ(r.Occupations().size(), 2u);
+  EXPECT_EQ(r.Occupations().front().markerName, "SECOND");
+  EXPECT_EQ(r.Occupations().front().antenna.deltaH, 2.0f);
+  EXPECT_EQ(r.Occupations().back().markerName, std::string(60, 'M'));
+  EXPECT_EQ(r.Occupations().back().markerNumber, std::string(20, '7'));
+  EXPECT_EQ(r.CurrentOccupation(), &r.Occupations().back());
+  EXPECT_EQ(r.Epochs().front().occupation, &r.Occupations().front());
+}
+
+TEST(StoredRecords, AfterTheLastOccupationGoesTheNextRecordIsNew) {
+  StoredRecords r;
+  Record(r).number = 1;
+  AddEpoch(r, 100, {5});
+  Record(r).number = 2;
+  r.RemoveLastOccupation();
+  ASSERT_EQ(r.CurrentOccupation()->number, 1);
+  // Occupation 1 holds an epoch: it must not be written over.
+  Record(r).number = 3;
+  ASSERT_EQ(r.Occupations().size(), 2u);
+  EXPECT_EQ(r.Occupations().front().number, 1);
+  EXPECT_EQ(r.Occupations().back().number, 3);
+  EXPECT_EQ(r.Epochs().front().occupation, &r.Occupations().front());
+}
+
+TEST(StoredRecords, EpochCursorMovesTheCurrentOccupation) {
+  StoredRecords r;
+  Record(r).markerName = "A";
+  AddEpoch(r, 100, {1, 2});
+  AddEpoch(r, 101, {3});
+  Record(r).markerName = "B";
+  AddEpoch(r, 102, {4, 5, 6});
+
+  struct Step {
+    std::uint32_t seconds;
+    const char* occupation;
+    std::vector<std::uint8_t> satellites;
+  };
+  const Step kSteps[] = {{100, "A", {1, 2}}, {101, "A", {3}}, {102, "B", {4, 5, 6}}};
+  r.FirstEpoch();
+  for (const auto& step : kSteps) {
+    SCOPED_TRACE(step.seconds);
+    ASSERT_NE(r.CurrentEpoch(), nullptr);
+    EXPECT_EQ(r.CurrentEpoch()->seconds, step.seconds);
+    EXPECT_EQ(r.CurrentOccupation()->markerName, step.occupation);
+    EXPECT_EQ(WalkSatellites(r), step.satellites);
+    r.NextEpoch();
+  }
+  EXPECT_EQ(r.CurrentEpoch(), nullptr);
+  EXPECT_EQ(r.CurrentSatellite(), nullptr);
+  EXPECT_EQ(r.CurrentOccupation()->markerName, "B");
+  r.NextEpoch();
+  EXPECT_EQ(r.CurrentEpoch(), nullptr);
+
+  // Rewinding puts the occupation back on the first one.
+  r.FirstEpoch();
+  EXPECT_EQ(r.CurrentOccupation()->markerName, "A");
+}
+
+TEST(StoredRecords, RemovedEpochsTakeTheirSatellitesWithThem) {
+  StoredRecords r;
+  Record(r);
+  AddEpoch(r, 100, {1, 2});
+  AddEpoch(r, 101, {3});
+  AddEpoch(r, 102, {4, 5, 6});
+  r.RemoveEpochs([](const DataEpoch& e, std::size_t) { return e.seconds == 101; });
+  ASSERT_EQ(r.EpochCount(), 2u);
+  EXPECT_EQ(r.Satellites().size(), 5u);
+  r.FirstEpoch();
+  EXPECT_EQ(WalkSatellites(r), (std::vector<std::uint8_t>{1, 2}));
+  r.NextEpoch();
+  EXPECT_EQ(r.CurrentEpoch()->seconds, 102u);
+  EXPECT_EQ(WalkSatellites(r), (std::vector<std::uint8_t>{4, 5, 6}));
+}
+
+TEST(StoredRecords, EventsOfAnOccupationStopAtTheNextOne) {
+  StoredRecords r;
+  DataOccup* first = &Record(r);
+  AddEpoch(r, 100, {1});
+  DataOccup* second = &Record(r);
+  AddEpoch(r, 200, {1});
+  DataOccup* third = &Record(r);
+  r.AppendEvent(Event(kPortA, 110, first));
+  r.AppendEvent(Event(kPortA, 120, first));
+  r.AppendEvent(Event(kPortB, 130, first));
+  r.AppendEvent(Event(kPortA, 210, second));
+  r.AppendEvent(Event(kPortA, 220, second));
+
+  struct Case {
+    const char* what;
+    std::uint8_t port;
+    const DataOccup* occupation;
+    std::vector<std::uint32_t> seconds;
+  };
+  const Case kCases[] = {
+      {"XA of the first", kPortA, first, {110, 120}},
+      {"XA of the second", kPortA, second, {210, 220}},
+      {"XB of the first", kPortB, first, {130}},
+      {"XB of the second", kPortB, second, {}},
+      {"no events", kPortA, third, {}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(WalkEventsOf(r, c.port, c.occupation), c.seconds);
+  }
+
+  // NextEvent moves on whatever the occupation; the XB cursor is apart.
+  r.FirstEventOf(kPortA, first);
+  r.FirstEventOf(kPortB, first);
+  r.NextEvent(kPortA);
+  r.NextEvent(kPortA);
+  EXPECT_EQ(r.CurrentEventOf(kPortA, first), nullptr);
+  ASSERT_NE(r.CurrentEventOf(kPortA, second), nullptr);
+  EXPECT_EQ(r.CurrentEventOf(kPortA, second)->seconds, 210u);
+  ASSERT_NE(r.CurrentEventOf(kPortB, first), nullptr);
+  EXPECT_EQ(r.CurrentEventOf(kPortB, first)->seconds, 130u);
+}
+
+TEST(StoredRecords, AccessorsWithoutAnOccupationMeanTheFirst) {
+  StoredRecords empty;
+  EXPECT_EQ(empty.MarkerNameOf(nullptr), "");
+  EXPECT_EQ(empty.MarkerNumberOf(nullptr), "");
+  EXPECT_EQ(empty.AntennaBlockOf(nullptr).heightFlags, 0);
+  empty.FirstEpoch();
+  empty.NextEpoch();
+  empty.FirstSatellite();
+  empty.NextSatellite();
+  empty.FirstEventOf(kPortA, nullptr);
+  empty.NextEvent(kPortA);
+  EXPECT_EQ(empty.CurrentEpoch(), nullptr);
+  EXPECT_EQ(empty.CurrentSatellite(), nullptr);
+  EXPECT_EQ(empty.CurrentEventOf(kPortA, nullptr), nullptr);
+
+  StoredRecords r;
+  DataOccup& first = Record(r);
+  first.markerName = "A";
+  first.markerNumber = "1";
+  first.antenna.heightFlags = kHeightGiven;
+  AddEpoch(r, 100, {1});
+  DataOccup& second = Record(r);
+  second.markerName = "B";
+  second.markerNumber = "2";
+  EXPECT_EQ(r.MarkerNameOf(nullptr), "A");
+  EXPECT_EQ(r.MarkerNumberOf(nullptr), "1");
+  EXPECT_EQ(r.AntennaBlockOf(nullptr).heightFlags, kHeightGiven);
+  EXPECT_EQ(r.MarkerNameOf(&second), "B");
+  EXPECT_EQ(r.MarkerNumberOf(&second), "2");
+  EXPECT_EQ(r.AntennaBlockOf(&second).heightFlags, 0);
+}
+
+}  // namespace
+}  // namespace qzr2rin
