@@ -1,12 +1,330 @@
 #include "nav/navigation_files.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/messages.h"
+#include "epoch/epoch_data.h"
 #include "input/qzr_file.h"
+#include "nav/nav_number.h"
+#include "platform/clock.h"
+#include "qzr2rin/gps_time.h"
+#include "rinex/fields.h"
+#include "rinex/layouts.h"
 
 namespace qzr2rin {
+namespace {
 
-bool HasNavigationData(const TQZRFile& /*f*/, NavigationSystem /*system*/) { return false; }
+constexpr std::string_view kGpsVersionLine =
+    "     2.10           N:  GPS NAV DATA                        RINEX VERSION / TYPE\n";
+constexpr std::string_view kGlonassVersionLine =
+    "     2.10           GLONASS NAVMESS DATA                    RINEX VERSION / TYPE\n";
+constexpr std::string_view kGeoVersionLine =
+    "     2.10           H:  GEO NAV DATA                        RINEX VERSION / TYPE\n";
+constexpr std::string_view kEndOfHeaderLine =
+    "                                                            END OF HEADER       \n";
+constexpr std::string_view kLabelIonAlpha = "ION ALPHA";
+constexpr std::string_view kLabelIonBeta = "ION BETA";
+constexpr std::string_view kLabelDeltaUtc = "DELTA-UTC: A0,A1,T,W";
+constexpr std::string_view kLabelCorrection = "CORR TO SYSTEM TIME";
 
-Status WriteNavigationFile(const TQZRFile& /*f*/, NavigationSystem /*system*/, platform::OutputFile& /*out*/) {
+constexpr char kEpochLayout[] = "%2d %02d%3d%3d%3d%3d%5.1lf";
+constexpr char kUtcReferenceLayout[] = "%9d%9d";
+constexpr char kLeapSecondsLayout[] = "%6d";
+constexpr char kDateLayout[] = "%6d%6d%6d";
+constexpr char kIonoLead[] = "  ";
+constexpr char kLead[] = "   ";
+constexpr std::size_t kGpsLastLineWidth = 80;
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kKilometres = 0.001;
+constexpr std::int64_t kSecondsPerWeek = 604800;
+constexpr std::int64_t kHalfWeek = 302400;
+constexpr std::uint32_t kSecondsPerDay = 86400;
+constexpr std::int64_t kOldestWeek = 512;
+constexpr std::int64_t kWeekRollover = 1024;
+// GLONASS frame times before the start of the reference day are shown as
+// times of the day before.
+constexpr std::int32_t kFrameDay = 86400;
+
+std::int64_t WidenWeek(std::int64_t week) { return week < kOldestWeek ? week + kWeekRollover : week; }
+
+// Satellites that occur in the stored epochs, by the writers' index.
+using SeenTable =
+    std::array<bool, EphemerisStore::kGpsSlots + EphemerisStore::kGlonassSlots + EphemerisStore::kGeoSlots>;
+constexpr std::size_t kFirstGlonassIndex = EphemerisStore::kGpsSlots;
+constexpr std::size_t kFirstGeoIndex = kFirstGlonassIndex + EphemerisStore::kGlonassSlots;
+constexpr int kFirstGeoNumber = kFirstGeoPrn - kGeoNumberOffset;
+
+int IndexOf(std::uint8_t satelliteId) {
+  const int n = NumberOf(satelliteId);
+  if (n == 0) return -1;
+  switch (SystemOf(satelliteId)) {
+    case kSystemGps: return n <= static_cast<int>(EphemerisStore::kGpsSlots) ? n - 1 : -1;
+    case kSystemGlonass:
+      return n <= static_cast<int>(EphemerisStore::kGlonassSlots)
+                 ? static_cast<int>(kFirstGlonassIndex) + n - 1
+                 : -1;
+    default: {
+      const int i = n - kFirstGeoNumber;
+      return i >= 0 && i < static_cast<int>(EphemerisStore::kGeoSlots) ? static_cast<int>(kFirstGeoIndex) + i
+                                                                       : -1;
+    }
+  }
+}
+
+SeenTable SeenSatellites(const TQZRFile& f) {
+  SeenTable seen{};
+  const auto& satellites = f.records.Satellites();
+  for (const DataEpoch& epoch : f.records.Epochs()) {
+    for (std::uint32_t k = 0; k < epoch.satelliteCount; ++k) {
+      const std::size_t at = static_cast<std::size_t>(epoch.firstSatellite) + k;
+      if (at >= satellites.size()) break;
+      const int index = IndexOf(satellites[at].satelliteId);
+      if (index >= 0) seen[static_cast<std::size_t>(index)] = true;
+    }
+  }
+  return seen;
+}
+
+struct SystemView {
+  std::size_t firstIndex;
+  std::size_t slots;
+  int firstNumber;  // number of slot 0 on the console
+  char tag;
+};
+
+SystemView ViewOf(NavigationSystem system) {
+  switch (system) {
+    case NavigationSystem::Gps: return {0, EphemerisStore::kGpsSlots, 1, 'G'};
+    case NavigationSystem::Glonass: return {kFirstGlonassIndex, EphemerisStore::kGlonassSlots, 1, 'R'};
+    case NavigationSystem::Geo: break;
+  }
+  return {kFirstGeoIndex, EphemerisStore::kGeoSlots, kFirstGeoNumber, 'S'};
+}
+
+std::size_t ListSize(const TQZRFile& f, NavigationSystem system, std::size_t slot) {
+  switch (system) {
+    case NavigationSystem::Gps: return f.ephemerides.gps[slot].size();
+    case NavigationSystem::Glonass: return f.ephemerides.glonass[slot].size();
+    case NavigationSystem::Geo: break;
+  }
+  return f.ephemerides.geo[slot].size();
+}
+
+bool SystemSeen(const TQZRFile& f, NavigationSystem system) {
+  switch (system) {
+    case NavigationSystem::Gps: return f.seenGps;
+    case NavigationSystem::Glonass: return f.seenGlonass;
+    case NavigationSystem::Geo: break;
+  }
+  return f.seenWaas;
+}
+
+// Full clock reference time: toc in the week nearest the middle time.
+std::uint32_t ClockReference(const GpsEphemeris& e) {
+  const std::int64_t m = e.middleTime.Seconds();
+  std::int64_t week = WidenWeek(m / kSecondsPerWeek);
+  const std::int64_t d = m % kSecondsPerWeek - e.toc;
+  if (d > kHalfWeek) {
+    ++week;
+  } else if (d < -kHalfWeek) {
+    --week;
+  }
+  week = WidenWeek(week);
+  return static_cast<std::uint32_t>(e.toc + week * kSecondsPerWeek);
+}
+
+std::uint32_t SortKey(const GpsEphemeris& e) { return ClockReference(e); }
+std::uint32_t SortKey(const GlonassEphemeris& e) { return e.ReferenceSeconds(); }
+std::uint32_t SortKey(const GeoEphemeris& e) { return e.ReferenceSeconds(); }
+
+// The records of every seen satellite in time order; equal times keep the
+// satellite order, then the order of arrival. Prints the console tags.
+template <class Record, std::size_t N>
+std::vector<const Record*> InTimeOrder(const std::array<std::vector<Record>, N>& lists, const SeenTable& seen,
+                                       const SystemView& view, std::ostream* console) {
+  std::vector<const Record*> order;
+  for (std::size_t slot = 0; slot < N; ++slot) {
+    if (!seen[view.firstIndex + slot]) continue;
+    if (console != nullptr) *console << view.tag << view.firstNumber + static_cast<int>(slot) << ' ';
+    for (const Record& r : lists[slot]) order.push_back(&r);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [](const Record* a, const Record* b) { return SortKey(*a) < SortKey(*b); });
+  return order;
+}
+
+double AccuracyMetres(std::int8_t index) {
+  if (index >= 15) return 10000.0;
+  if (index >= 7) return std::ldexp(1.0, index - 2);
+  return std::ldexp(1.0, index / 2 + 1);
+}
+
+void AppendEpoch(std::string& text, int number, std::uint32_t seconds) {
+  const TGPSTime t(seconds);
+  const unsigned s = t.SecondOfDay();
+  AppendFormat(text, kEpochLayout, number, static_cast<int>(t.Year(0) % 100), static_cast<int>(t.Month(0)),
+               static_cast<int>(t.Day(0)), static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
+               static_cast<double>(s % 60));
+}
+
+void AppendLabelled(std::string& text, std::string line, std::string_view label) {
+  FinishLabelled(line, label);
+  text += line;
+}
+
+void AppendProgramLines(std::string& text, const TQZRFile& f) {
+  const platform::CalendarTime now = platform::WallClockNow();
+  std::string line;
+  AppendFormat(line, layout::kProgramValue, std::string(MessageText(kMsgProgramName)).c_str(),
+               f.profile.GetString(MessageText(kMsgRunBy), MessageText(kMsgRunBy)).c_str(), now.day,
+               std::string(MonthAbbreviation(now.month)).c_str(), now.year % 100, now.hour, now.minute);
+  AppendLabelled(text, std::move(line), layout::kLabelProgram);
+  line.clear();
+  AppendFormat(line, layout::kBuildValue, std::string(MessageText(kMsgBuild)).c_str(),
+               std::string(MessageText(kMsgNotice)).c_str());
+  AppendLabelled(text, std::move(line), layout::kLabelComment);
+}
+
+void AppendLeapSeconds(std::string& text, const TQZRFile& f) {
+  if (!f.gpsUtc.present) return;
+  std::string line;
+  AppendFormat(line, kLeapSecondsLayout, static_cast<int>(f.gpsUtc.dtls));
+  AppendLabelled(text, std::move(line), layout::kLabelLeapSeconds);
+}
+
+void AppendValues(std::string& text, std::initializer_list<double> values) {
+  AppendNavNumbers(text, values);
+  text += '\n';
+}
+
+void AppendFirstLine(std::string& text, int number, std::uint32_t seconds, double a, double b, double c) {
+  AppendEpoch(text, number, seconds);
+  for (const double v : {a, b, c}) AppendNavNumber(text, v);
+  text += '\n';
+}
+
+void WriteGps(std::string& text, const TQZRFile& f, const std::vector<const GpsEphemeris*>& order) {
+  text += kGpsVersionLine;
+  AppendProgramLines(text, f);
+  if (f.iono.present) {
+    for (const auto* set : {&f.iono.alpha, &f.iono.beta}) {
+      std::string line = kIonoLead;
+      for (const float v : *set) AppendIonoNumber(line, v);
+      AppendLabelled(text, std::move(line), set == &f.iono.alpha ? kLabelIonAlpha : kLabelIonBeta);
+    }
+  }
+  if (f.gpsUtc.present) {
+    std::string line;
+    AppendNavNumbers(line, {f.gpsUtc.a0, f.gpsUtc.a1});
+    AppendFormat(line, kUtcReferenceLayout, static_cast<int>(f.gpsUtc.tot),
+                 static_cast<int>(WidenWeek(f.gpsUtc.wnt)));
+    AppendLabelled(text, std::move(line), kLabelDeltaUtc);
+  }
+  AppendLeapSeconds(text, f);
+  text += kEndOfHeaderLine;
+
+  for (const GpsEphemeris* e : order) {
+    const std::uint32_t m = e->middleTime.Seconds();
+    AppendFirstLine(text, e->prn, ClockReference(*e), e->af0, e->af1, e->af2);
+    AppendValues(text, {static_cast<double>(e->iode), e->crs, e->deltaN * kPi, e->m0 * kPi});
+    AppendValues(text, {e->cuc, e->eccentricity, e->cus, e->sqrtA});
+    AppendValues(text, {static_cast<double>(e->toe), e->cic, e->omega0 * kPi, e->cis});
+    AppendValues(text, {e->inclination * kPi, e->crc, e->argumentOfPerigee * kPi, e->omegaDot * kPi});
+    AppendValues(text, {e->inclinationRate * kPi, static_cast<double>(e->navFlags & 3),
+                        static_cast<double>(WidenWeek(m / kSecondsPerWeek)), (e->navFlags & 8) ? 1.0 : 0.0});
+    AppendValues(
+        text, {AccuracyMetres(e->ura), static_cast<double>(e->health), e->tgd, static_cast<double>(e->iodc)});
+    std::string last;
+    AppendNavNumbers(last, {static_cast<double>(m % kSecondsPerWeek)});
+    last.resize(kGpsLastLineWidth, ' ');
+    text += last;
+    text += '\n';
+  }
+}
+
+void WriteGlonass(std::string& text, const TQZRFile& f, const std::vector<const GlonassEphemeris*>& order) {
+  text += kGlonassVersionLine;
+  AppendProgramLines(text, f);
+  if (!order.empty()) {
+    const TGPSTime first(f.firstOutputTime.seconds);
+    std::string line;
+    AppendFormat(line, kDateLayout, static_cast<int>(first.Year(0)), static_cast<int>(first.Month(0)),
+                 static_cast<int>(first.Day(0)));
+    AppendNavNumbers(line, {-order.front()->tauC});
+    AppendLabelled(text, std::move(line), kLabelCorrection);
+  }
+  AppendLeapSeconds(text, f);
+  text += kEndOfHeaderLine;
+
+  for (const GlonassEphemeris* e : order) {
+    const std::int32_t frameTime = e->tk < 0 ? e->tk + kFrameDay : e->tk;
+    AppendFirstLine(text, e->sv, e->ReferenceSeconds(), -static_cast<double>(e->tauN), e->gammaN, frameTime);
+    // The channel byte is signed: -7..+13.
+    const auto channel = static_cast<std::int8_t>(e->frequencyNumber);
+    AppendValues(text, {e->x, e->vx, e->ax, static_cast<double>(e->healthBit)});
+    AppendValues(text, {e->y, e->vy, e->ay, static_cast<double>(channel)});
+    AppendValues(text, {e->z, e->vz, e->az, static_cast<double>(e->ageOfData)});
+  }
+}
+
+void WriteGeo(std::string& text, const TQZRFile& f, const std::vector<const GeoEphemeris*>& order) {
+  text += kGeoVersionLine;
+  AppendProgramLines(text, f);
+  if (f.geoUtc.present) {
+    const TGPSTime reference(
+        static_cast<std::uint32_t>(f.geoUtc.tot + WidenWeek(f.geoUtc.wnt) * kSecondsPerWeek));
+    std::string line;
+    AppendFormat(line, kDateLayout, static_cast<int>(reference.Year(0)), static_cast<int>(reference.Month(0)),
+                 static_cast<int>(reference.Day(0)));
+    AppendNavNumbers(line, {f.geoUtc.a0});
+    AppendLabelled(text, std::move(line), kLabelCorrection);
+  }
+  AppendLeapSeconds(text, f);
+  text += kEndOfHeaderLine;
+
+  for (const GeoEphemeris* e : order) {
+    AppendFirstLine(text, e->number, e->ReferenceSeconds(), e->gf0, e->gf1, static_cast<double>(e->tow));
+    AppendValues(text, {e->x * kKilometres, e->vx * kKilometres, e->ax * kKilometres, 0.0});
+    AppendValues(text, {e->y * kKilometres, e->vy * kKilometres, e->ay * kKilometres,
+                        AccuracyMetres(static_cast<std::int8_t>(e->accuracy))});
+    AppendValues(text, {e->z * kKilometres, e->vz * kKilometres, e->az * kKilometres});
+  }
+}
+
+}  // namespace
+
+bool HasNavigationData(const TQZRFile& f, NavigationSystem system) {
+  if (!SystemSeen(f, system)) return false;
+  const SeenTable seen = SeenSatellites(f);
+  const SystemView view = ViewOf(system);
+  for (std::size_t slot = 0; slot < view.slots; ++slot) {
+    if (seen[view.firstIndex + slot] && ListSize(f, system, slot) != 0) return true;
+  }
+  return false;
+}
+
+Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, platform::OutputFile& out) {
+  const SeenTable seen = SeenSatellites(f);
+  const SystemView view = ViewOf(system);
+  std::ostream* console = f.options.verbose ? f.console : nullptr;
+  std::string text;
+  switch (system) {
+    case NavigationSystem::Gps: WriteGps(text, f, InTimeOrder(f.ephemerides.gps, seen, view, console)); break;
+    case NavigationSystem::Glonass:
+      WriteGlonass(text, f, InTimeOrder(f.ephemerides.glonass, seen, view, console));
+      break;
+    case NavigationSystem::Geo: WriteGeo(text, f, InTimeOrder(f.ephemerides.geo, seen, view, console)); break;
+  }
+  if (console != nullptr) *console << '\n';
+  out.Write(text);
   return Status::Ok;
 }
 

@@ -1,0 +1,175 @@
+// The observation header and the header records that occupations repeat.
+
+#include <string>
+
+#include "driver/messages.h"
+#include "driver/process_flags.h"
+#include "input/identification.h"
+#include "input/qzr_file.h"
+#include "platform/clock.h"
+#include "rinex/calendar_parts.h"
+#include "rinex/converter_access.h"
+#include "rinex/fields.h"
+#include "rinex/layouts.h"
+#include "rinex/rinex.h"
+#include "rinex/signature.h"
+
+namespace qzr2rin {
+namespace {
+
+constexpr std::string_view kKeyDeltaH = "ANT DELTA H";
+constexpr std::string_view kKeyDeltaE = "ANT DELTA E";
+constexpr std::string_view kKeyDeltaN = "ANT DELTA N";
+
+constexpr std::string_view kDefaultComment =
+    "Use -p (profile) switch to override ANTENNA TYPE and DELTA and other fields";
+
+// A profile number replaces a value only when it is not 0.
+double Override(const TProfile& profile, std::string_view key, double own) {
+  const double value = ProfileNumber(profile.GetString(key, ""));
+  return value != 0 ? value : own;
+}
+
+}  // namespace
+
+void TRinex::WriteHeader() {
+  const TQZRFile& f = converter_;
+  EmitText(f.seenGps && f.seenGlonass ? layout::kVersionMixed
+                                      : (f.seenGps ? layout::kVersionGps : layout::kVersionGlonass));
+  WriteProgramLine();
+  WriteBuildComment();
+
+  std::string comment = profile_.GetString(MessageText(kMsgComment), kDefaultComment);
+  if (comment.size() > layout::kCommentLimit) comment.resize(layout::kCommentLimit);
+  for (std::size_t at = 0; at < comment.size(); at += layout::kCommentPiece) {
+    WriteLabelled(std::string_view(comment).substr(at, layout::kCommentPiece), layout::kLabelComment);
+  }
+  AppendFormat(lineBuffer_, layout::kInputNameValue, f.options.inputFile.c_str());
+  EmitLabelled(layout::kLabelComment);
+
+  WriteMarkerName(nullptr);
+  WriteMarkerNumber(nullptr);
+  AppendFormat(lineBuffer_, layout::kObserverValue,
+               profile_.GetString(MessageText(kMsgObserver), MessageText(kMsgObserver)).c_str(),
+               profile_.GetString(MessageText(kMsgAgency), MessageText(kMsgAgency)).c_str());
+  EmitLabelled(layout::kLabelObserver);
+  AppendFormat(lineBuffer_, layout::kReceiverValue, f.headerReceiverNumber.c_str(), f.headerReceiverType.c_str(),
+               f.headerReceiverVersion.c_str());
+  EmitLabelled(layout::kLabelReceiver);
+  std::string antennaNumber = profile_.GetString(MessageText(kMsgAntennaNumber), "");
+  if (antennaNumber.empty()) antennaNumber = f.antennaNumber;
+  std::string antennaType = profile_.GetString(MessageText(kMsgAntennaType), "");
+  if (antennaType.empty()) antennaType = f.antennaType;
+  AppendFormat(lineBuffer_, layout::kAntennaValue, antennaNumber.c_str(), antennaType.c_str());
+  EmitLabelled(layout::kLabelAntenna);
+  AppendFormat(lineBuffer_, layout::kThreeMetresValue, approxPosition_[0], approxPosition_[1], approxPosition_[2]);
+  EmitLabelled(layout::kLabelPosition);
+  WriteAntennaDelta(nullptr);
+  AppendFormat(lineBuffer_, layout::kWavelengthValue, 1, (setP2_ != 0 || setL2_ != 0 || setD2_ != 0) ? 1 : 0);
+  EmitLabelled(layout::kLabelWavelength);
+
+  TGPSTimeNS first;
+  TGPSTimeNS last;
+  standin::GetObservationSpan(f, first, last);
+  const std::string timeSystem(standin::GetTimeSystemName(f));
+  for (const auto& [t, label] : {std::pair{first, layout::kLabelFirstObs}, std::pair{last, layout::kLabelLastObs}}) {
+    const CalendarParts p = SplitTime(t.seconds, t.nanoseconds);
+    AppendFormat(lineBuffer_, layout::kObsTimeValue, p.year, p.month, p.day, p.hour, p.minute, p.seconds,
+                 timeSystem.c_str());
+    EmitLabelled(label);
+  }
+  // Held in single precision, as the interval always was.
+  const float interval = static_cast<float>(f.outputIntervalMs * 0.001);
+  AppendFormat(lineBuffer_, layout::kIntervalValue, static_cast<double>(interval));
+  EmitLabelled(layout::kLabelInterval);
+  if (statisticsEnabled_ && f.outputIntervalMs != 0) {
+    const std::int64_t spanMs =
+        (static_cast<std::int64_t>(f.lastOutputTime.seconds) - f.firstOutputTime.seconds) * 1000 +
+        f.lastOutputTime.nanoseconds / 1000000 - f.firstOutputTime.nanoseconds / 1000000;
+    const long long expected = spanMs / f.outputIntervalMs + 1;
+    AppendFormat(lineBuffer_, layout::kStatisticsValue, expected, static_cast<long long>(epochCount_),
+                 expected - epochCount_);
+    EmitLabelled(layout::kLabelComment);
+  }
+  const int leapSeconds = standin::GetHeaderLeapSeconds(f);
+  if (leapSeconds != 0) {
+    AppendFormat(lineBuffer_, layout::kCountValue, leapSeconds);
+    EmitLabelled(layout::kLabelLeapSeconds);
+  }
+  int satellites = 0;
+  for (const bool seen : seen_) satellites += seen ? 1 : 0;
+  AppendFormat(lineBuffer_, layout::kCountValue, satellites);
+  EmitLabelled(layout::kLabelSatellites);
+  AppendFormat(lineBuffer_, layout::kCountValue, typeCount_);
+  for (int t = 0; t < typeCount_; ++t) lineBuffer_ += layout::kTypeNames[types_[static_cast<std::size_t>(t)].name];
+  EmitLabelled(layout::kLabelTypes);
+  for (int index = 0; index < static_cast<int>(kSatelliteIndexCount); ++index) {
+    if (!seen_[static_cast<std::size_t>(index)]) continue;
+    AppendFormat(lineBuffer_, layout::kPrnValue, IndexLetter(index), IndexNumber(index));
+    for (int t = 0; t < typeCount_; ++t) {
+      AppendFormat(lineBuffer_, layout::kCountValue,
+                   obsCount_[static_cast<std::size_t>(index)][types_[static_cast<std::size_t>(t)].count]);
+    }
+    EmitLabelled(layout::kLabelPrnObs);
+  }
+
+  // The signature takes the first epoch and its occupation.
+  converter_.records.FirstEpoch();
+  if (Flags().clockOffset) EmitText(layout::kClockOffsetApplied);
+  if (smoothing_) EmitText(layout::kSmoothedComment);
+  WriteSignature();
+  EmitText(layout::kEndOfHeader);
+}
+
+void TRinex::WriteProgramLine() {
+  const platform::CalendarTime now = platform::WallClockNow();
+  AppendFormat(lineBuffer_, layout::kProgramValue, std::string(MessageText(kMsgProgramName)).c_str(),
+               profile_.GetString(MessageText(kMsgRunBy), MessageText(kMsgRunBy)).c_str(), now.day,
+               std::string(MonthAbbreviation(now.month)).c_str(), now.year % 100, now.hour, now.minute);
+  EmitLabelled(layout::kLabelProgram);
+}
+
+void TRinex::WriteBuildComment() {
+  AppendFormat(lineBuffer_, layout::kBuildValue, std::string(MessageText(kMsgBuild)).c_str(),
+               std::string(MessageText(kMsgNotice)).c_str());
+  EmitLabelled(layout::kLabelComment);
+}
+
+void TRinex::WriteMarkerName(const DataOccup* occupation) {
+  WriteLabelled(converter_.records.MarkerNameOf(occupation), layout::kLabelMarkerName);
+}
+
+void TRinex::WriteMarkerNumber(const DataOccup* occupation) {
+  WriteLabelled(converter_.records.MarkerNumberOf(occupation), layout::kLabelMarkerNumber);
+}
+
+TRinex::AntennaDeltas TRinex::DeltasOf(const DataOccup* occupation) const {
+  const AntennaBlock block = converter_.records.AntennaBlockOf(occupation);
+  AntennaDeltas d;
+  d.h = Override(profile_, kKeyDeltaH, block.deltaH);
+  d.e = Override(profile_, kKeyDeltaE, block.deltaE);
+  d.n = Override(profile_, kKeyDeltaN, block.deltaN);
+  d.slant = (block.heightFlags & kHeightSlant) != 0 && d.h != 0;
+  return d;
+}
+
+void TRinex::WriteAntennaDelta(const DataOccup* occupation) { WriteAntennaDelta(DeltasOf(occupation)); }
+
+void TRinex::WriteAntennaDelta(const AntennaDeltas& deltas) {
+  AppendFormat(lineBuffer_, layout::kThreeMetresValue, deltas.h, deltas.e, deltas.n);
+  EmitLabelled(layout::kLabelAntennaDelta);
+  if (deltas.slant) WriteLabelled(layout::kSlantComment, layout::kLabelComment);
+}
+
+void TRinex::WriteSignature() {
+  std::uint32_t signature = 0;
+  if (standin::IsOccupationAuthenticated(converter_)) {
+    const DataEpoch* epoch = converter_.records.CurrentEpoch();
+    signature = DataSignature(ReceiverIdHash(converter_.headerReceiverNumber), epoch != nullptr ? epoch->seconds : 0,
+                              epoch != nullptr ? epoch->nanoseconds : 0);
+  }
+  AppendFormat(lineBuffer_, layout::kSignatureValue, signature);
+  EmitLabelled(layout::kLabelComment);
+}
+
+}  // namespace qzr2rin

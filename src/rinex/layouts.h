@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+// The texts and printf layouts of the observation file, verbatim.
+namespace qzr2rin::layout {
+
+// -- Header labels (each begins in column 61).
+inline constexpr std::string_view kLabelProgram = "PGM / RUN BY / DATE";
+inline constexpr std::string_view kLabelComment = "COMMENT";
+inline constexpr std::string_view kLabelMarkerName = "MARKER NAME";
+inline constexpr std::string_view kLabelMarkerNumber = "MARKER NUMBER";
+inline constexpr std::string_view kLabelObserver = "OBSERVER / AGENCY";
+inline constexpr std::string_view kLabelReceiver = "REC # / TYPE / VERS";
+inline constexpr std::string_view kLabelAntenna = "ANT # / TYPE";
+inline constexpr std::string_view kLabelPosition = "APPROX POSITION XYZ";
+inline constexpr std::string_view kLabelAntennaDelta = "ANTENNA: DELTA H/E/N";
+inline constexpr std::string_view kLabelWavelength = "WAVELENGTH FACT L1/2";
+inline constexpr std::string_view kLabelFirstObs = "TIME OF FIRST OBS";
+inline constexpr std::string_view kLabelLastObs = "TIME OF LAST OBS";
+inline constexpr std::string_view kLabelInterval = "INTERVAL";
+inline constexpr std::string_view kLabelLeapSeconds = "LEAP SECONDS";
+inline constexpr std::string_view kLabelSatellites = "# OF SATELLITES";
+inline constexpr std::string_view kLabelTypes = "# / TYPES OF OBSERV";
+inline constexpr std::string_view kLabelPrnObs = "PRN / # OF OBS";
+
+// -- Fixed header lines.
+inline constexpr std::string_view kVersionMixed =
+    "     2.10           OBSERVATION DATA    M (MIXED)           RINEX VERSION / TYPE\n";
+inline constexpr std::string_view kVersionGps =
+    "     2.10           OBSERVATION DATA    G (GPS)             RINEX VERSION / TYPE\n";
+inline constexpr std::string_view kVersionGlonass =
+    "     2.10           OBSERVATION DATA    R (GLONASS)         RINEX VERSION / TYPE\n";
+inline constexpr std::string_view kClockOffsetApplied =
+    "     0                                                      RCV CLOCK OFFS APPL\n";
+// The label is followed by twelve blanks; files in use carry it so.
+inline constexpr std::string_view kSmoothedComment =
+    "     PSEUDORANGES SMOOTHED                                  COMMENT            \n";
+inline constexpr std::string_view kEndOfHeader =
+    "                                                            END OF HEADER\n";
+
+// -- Header value layouts.
+inline constexpr const char* kProgramValue = "%-19.19s %-19.19s %02d-%3.3s-%02d %02d:%02d ";
+inline constexpr const char* kBuildValue = "%s %s";
+inline constexpr std::size_t kCommentPiece = 59;    // profile comment, per line
+inline constexpr std::size_t kCommentLimit = 127;   // profile comment, in all
+inline constexpr const char* kInputNameValue = "%-60.60s";
+inline constexpr const char* kObserverValue = "%-20.20s%-20.20s";
+inline constexpr const char* kReceiverValue = "%-20.20s%-20.20s%-20.20s";
+inline constexpr const char* kAntennaValue = "%-20.20s%-20.20s";
+inline constexpr const char* kThreeMetresValue = "%14.4lf%14.4lf%14.4lf";
+inline constexpr std::string_view kSlantComment = "DELTA H stands for **SLANT** height here!";
+inline constexpr const char* kWavelengthValue = "%6d%6d";
+inline constexpr const char* kObsTimeValue = "%6d%6d%6d%6d%6d%13.7f     %s";
+inline constexpr const char* kIntervalValue = "%10.3lf";
+inline constexpr const char* kStatisticsValue = "Expected:%6lld arrived:%6lld loss:%6lld epochs";
+inline constexpr const char* kCountValue = "%6d";
+inline constexpr const char* kPrnValue = "   %c%2d";
+inline constexpr const char* kSignatureValue = "SE MRV %08x";
+
+// Observation types in file order, as the type line writes them.
+inline constexpr std::array<std::string_view, 9> kTypeNames = {"    C1", "    P1", "    P2", "    L1", "    L2",
+                                                               "    D1", "    D2", "    S1", "    S2"};
+
+// -- Records.
+inline constexpr const char* kEpochLine = " %02d%3d%3d%3d%3d%11.7lf%3d%3d";
+inline constexpr const char* kEventEpochLine = " %02d%3d%3d%3d%3d%11.7lf%3d%3d\n";
+inline constexpr const char* kNewSiteLine = " %02d%3d%3d%3d%3d%11.7lf  3%3d\n";
+inline constexpr const char* kSatelliteEntry = "%c%2d";
+inline constexpr const char* kClockOffset = "%12.9lf";
+inline constexpr std::string_view kContinuationIndent = "                                ";  // 32 blanks
+inline constexpr std::string_view kMissingEntry = "   ";
+inline constexpr std::size_t kEntriesPerLine = 12;
+inline constexpr std::size_t kFieldsPerLine = 5;
+inline constexpr const char* kSpecialRecordLine = "%29d%3d\n";  // flag and count, epoch fields blank
+inline constexpr const char* kLostEpochsComment = "    %3lld Epochs lost";
+inline constexpr std::string_view kEventXa = "       *** EXTERNAL EVENT XA ";
+inline constexpr std::string_view kEventXb = "       *** EXTERNAL EVENT XB ";
+inline constexpr std::array<std::string_view, 5> kTimeBasePhrases = {
+    "in GPS time     ***", "in UTC_USNO time     ***", "in GLONASS time     ***", "in UTC_SU time     ***",
+    "in Unknown time     ***"};
+inline constexpr std::string_view kTimeBaseLetters = "GURSN";
+inline constexpr const char* kEventTimes = " %02d%3d%3d%3d%3d%13.9lf;%c %02d%3d%3d%3d%3d%13.9lf";
+inline constexpr std::string_view kKinematicComment =
+    "         *** FROM NOW ON KINEMATIC DATA! ***                COMMENT\n";
+inline constexpr std::string_view kNewSiteComment =
+    "      *** THIS IS THE START OF A NEW SITE ***               COMMENT\n";
+
+// Record flags.
+inline constexpr int kFlagOk = 0;
+inline constexpr int kFlagPowerFailure = 1;
+inline constexpr int kFlagMovingAntenna = 2;
+inline constexpr int kFlagNewSite = 3;
+inline constexpr int kFlagHeaderInfo = 4;
+inline constexpr int kFlagExternalEvent = 5;
+inline constexpr int kFlagCycleSlips = 6;
+
+}  // namespace qzr2rin::layout

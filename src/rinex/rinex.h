@@ -1,0 +1,143 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "driver/status.h"
+#include "epoch/epoch_data.h"
+#include "events/stored_records.h"
+#include "platform/files.h"
+#include "profile/profile.h"
+#include "qzr2rin/gps_time.h"
+#include "rinex/satellite_index.h"
+
+namespace qzr2rin {
+
+class TQZRFile;
+
+// The RINEX 2.10 writer over what one conversion collected. It reads the
+// stored epochs, events and occupations through the converter's cursors,
+// never copies them, and owns only its line buffer and per-satellite tables.
+class TRinex {
+ public:
+  // A buffer the output file should be opened with: a day of 1 Hz data
+  // runs to hundreds of megabytes.
+  static constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
+
+  // Converts the output times of every stored event (XA list, then XB).
+  TRinex(TQZRFile& converter, std::string profilePath, bool verbose, bool statistics);
+
+  // Header and every record in time order; ":" progress marks on `console`
+  // when verbose. Ok, or OutputOpenFailed when the file did not take every
+  // byte.
+  Status WriteObservationFile(platform::OutputFile& out, std::ostream* console);
+
+  // Header records that a new occupation repeats. Null means the first
+  // occupation of the converter. They write to the file being written.
+  void WriteMarkerName(const DataOccup* occupation);
+  void WriteMarkerNumber(const DataOccup* occupation);
+  // With the slant comment when the height is slant and not 0.
+  void WriteAntennaDelta(const DataOccup* occupation);
+  // The data signature of the current occupation and the epoch at the cursor.
+  void WriteSignature();
+
+  // Lines the navigation writers share.
+  void WriteProgramLine();
+  void WriteBuildComment();
+  // The line buffer with the label rule applied, written.
+  void WriteLabelled(std::string_view value, std::string_view label);
+
+  // What the scan of stored epochs found (valid once writing has begun).
+  const std::array<bool, kSatelliteIndexCount>& Seen() const { return seen_; }
+  std::int32_t EpochCount() const { return epochCount_; }
+  int TypeCount() const { return typeCount_; }
+
+  // Observation types in file order.
+  enum TypeIndex { kC1, kP1, kP2, kL1, kL2, kD1, kD2, kS1, kS2, kTypeCount };
+
+ private:
+  // Per-satellite counters of the scan.
+  enum CountIndex { kCountC1, kCountL1Ca, kCountD1Ca, kCountP1, kCountL1P, kCountD1P, kCountP2, kCountL2,
+                    kCountD2, kCountS1, kCountS2, kCountSlots };
+  // Signal sets, as positions of a satellite's per-epoch entry.
+  static constexpr int kSetCa = 1;
+  static constexpr int kSetP1 = 2;
+  static constexpr int kSetL2 = 3;
+
+  enum class Kind : std::uint8_t { Pseudorange, Phase, Doppler, Strength };
+  struct PresentType {
+    Kind kind;
+    std::uint8_t set;    // 1..3
+    std::uint8_t count;  // CountIndex of the header's PRN / # OF OBS
+    std::uint8_t name;   // TypeIndex
+  };
+
+  struct AntennaDeltas {
+    double h = 0;
+    double e = 0;
+    double n = 0;
+    bool slant = false;  // the slant comment follows
+  };
+
+  // Header.
+  void Scan();
+  void SelectTypes();
+  void WriteHeader();
+  AntennaDeltas DeltasOf(const DataOccup* occupation) const;
+  void WriteAntennaDelta(const AntennaDeltas& deltas);
+
+  // Records.
+  std::size_t FillEpochTable();
+  void WriteEpoch(const DataEpoch& epoch, std::size_t satellites);
+  void WriteLostEpochs(const DataEpoch& epoch);
+  void WriteObservations(int index);
+  void WriteEvent(const DataEvent& event);
+  // Every event of `occupation` still pending in either list, in time order.
+  void WriteRemainingEvents(const DataOccup* occupation);
+  void WriteOccupationChange(const DataOccup* occupation, const DataEpoch& first);
+  void ShowProgress(std::size_t written);
+
+  void Emit();
+  void EmitLabelled(std::string_view label);
+  void EmitText(std::string_view text);
+
+  TQZRFile& converter_;
+  TProfile profile_;
+  bool progressEnabled_;
+  bool statisticsEnabled_;
+  platform::OutputFile* out_ = nullptr;
+  std::ostream* console_ = nullptr;
+  std::string lineBuffer_;
+  bool smoothing_ = false;  // -~
+
+  TGPSTimeNS previousEpochTime_;
+  bool previousEpochSet_ = false;
+  int progressStep_ = 0;
+
+  // Scan and type selection.
+  std::int32_t epochCount_ = 0;
+  std::array<double, 3> approxPosition_{};
+  std::array<bool, kSatelliteIndexCount> seen_{};
+  std::array<std::array<std::int32_t, kCountSlots>, kSatelliteIndexCount> obsCount_{};
+  int setC1_ = 0;
+  int setP1_ = 0;
+  int setP2_ = 0;
+  int setL2_ = 0;
+  int setD2_ = 0;
+  int setS1_ = 0;
+  int setS2_ = 0;
+  std::int32_t totalL1_ = 0;
+  std::int32_t totalD1_ = 0;
+  int typeCount_ = 0;
+  std::array<PresentType, kTypeCount> types_{};
+
+  // The epoch being written, by satellite index.
+  std::array<std::uint8_t, kSatelliteIndexCount> epochIds_{};
+  std::array<std::array<SignalSlot, kSignalCount>, kSatelliteIndexCount> epochSets_{};
+};
+
+}  // namespace qzr2rin

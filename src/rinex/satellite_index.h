@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "epoch/epoch_data.h"
+
+namespace qzr2rin {
+
+// The writers' satellite order: GPS 1..37 at 0..36, GLONASS 1..33 at
+// 37..69, SBAS 20..38 (PRN 120..138) at 70..88. Every satellite-ordered list
+// in an output file follows it.
+inline constexpr std::size_t kSatelliteIndexCount = 89;
+inline constexpr int kFirstGlonassIndex = 37;
+inline constexpr int kFirstSbasIndex = 70;
+inline constexpr int kFirstSbasNumber = 20;  // id number of PRN 120
+
+// Index of a satellite id, or -1 for a number the table has no room for
+// (number 0 included). System bits 11 count as SBAS, as the letter does.
+constexpr int SatelliteIndex(std::uint8_t satelliteId) {
+  const int n = NumberOf(satelliteId);
+  if (n == 0) return -1;
+  switch (SystemOf(satelliteId)) {
+    case kSystemGps:
+      return n <= kFirstGlonassIndex ? n - 1 : -1;
+    case kSystemGlonass:
+      return n <= kFirstSbasIndex - kFirstGlonassIndex ? n - 1 + kFirstGlonassIndex : -1;
+    default: {
+      const int index = n - kFirstSbasNumber + kFirstSbasIndex;
+      return (index >= kFirstSbasIndex && index < static_cast<int>(kSatelliteIndexCount)) ? index : -1;
+    }
+  }
+}
+
+// System letter of an id as the records write it.
+constexpr char SystemLetter(std::uint8_t satelliteId) {
+  switch (SystemOf(satelliteId)) {
+    case kSystemGps: return 'G';
+    case kSystemGlonass: return 'R';
+    default: return 'S';
+  }
+}
+
+// Letter and number of a table index (0..88).
+constexpr char IndexLetter(int index) {
+  return index < kFirstGlonassIndex ? 'G' : (index < kFirstSbasIndex ? 'R' : 'S');
+}
+constexpr int IndexNumber(int index) {
+  return index < kFirstGlonassIndex ? index + 1
+                                    : (index < kFirstSbasIndex ? index - kFirstGlonassIndex + 1
+                                                               : index - kFirstSbasIndex + kFirstSbasNumber);
+}
+
+}  // namespace qzr2rin
