@@ -134,6 +134,30 @@ TEST(ConversionRun, OutputDirectoryFailures) {
   }
 }
 
+// One GPS ephemeris of PRN 5, week 1256 (the week of 2004-02-01).
+qzrtest::Bytes GpsEphemerisOfPrn5() {
+  BodyBuilder b;
+  b.U8(5).U32(36000).U8(0).U16(0x1A5).I32(36000).I8(2).U8(0).I16(1256);
+  b.F32(-1.1641532e-08f).F32(0).F32(-2.2737368e-12f).F32(1.0e-9f).I32(36000).I16(0xA5);
+  b.F64(5153.6789).F64(0.0123).F64(0.25).F64(-0.5).F64(0.3).F64(0.75);
+  b.F32(1.5e-9f).F32(-2.5e-9f).F32(1e-10f);
+  b.F32(250.5f).F32(-12.25f).F32(1e-6f).F32(2e-6f).F32(-3e-8f).F32(4e-8f);
+  return qzrtest::Message("GE", b);
+}
+
+TEST(ConversionRun, NavigationFileBesideTheObservationFile) {
+  qzrtest::TempDir dir;
+  const std::string input = dir.File("site.qzr");
+  LogBuilder log = ThreeEpochs();
+  log.Add(GpsEphemerisOfPrn5()).LineBreak();
+  log.WriteTo(input);
+  const auto r = RunProgram({"-i", input, "-o", dir.path()});
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_NE(r.out.find("Navigation  GPS  file - " + dir.path() + "/site032k.04N\n"), std::string::npos) << r.out;
+  EXPECT_EQ(FilesIn(dir.path()), (std::set<std::string>{"site.qzr", "site032k.04O", "site032k.04N"}));
+  EXPECT_NE(qzrtest::ReadFile(dir.File("site032k.04N")).find(" 5 04  2  1 10  0  0.0"), std::string::npos);
+}
+
 TEST(ConversionRun, NothingToWriteCreatesNoFile) {
   qzrtest::TempDir dir;
   const std::string input = dir.File("site.qzr");
