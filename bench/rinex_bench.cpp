@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -33,11 +33,11 @@ int main(int argc, char** argv) {
 
   constexpr std::uint32_t kDay = 8796;
   constexpr int kSatellites = 24;
-  constexpr std::uint16_t kCa = kFlagCaSet | kFlagPseudorange | kFlagCarrierPhase | kFlagDoppler | kFlagCn0InStatus2 |
-                                kFlagAnotherSetFollows | kFlagCn0QuarterUnits;
+  constexpr std::uint16_t kCa = kFlagCaSet | kFlagPseudorange | kFlagCarrierPhase | kFlagDoppler |
+                                kFlagCn0InStatus2 | kFlagAnotherSetFollows | kFlagCn0QuarterUnits;
   constexpr std::uint16_t kP1 = kFlagPseudorange | kFlagAntiSpoofing | kFlagAnotherSetFollows;
-  constexpr std::uint16_t kL2 = kFlagL2Set | kFlagPseudorange | kFlagCarrierPhase | kFlagDoppler | kFlagCn0InStatus2 |
-                                kFlagAntiSpoofing;
+  constexpr std::uint16_t kL2 = kFlagL2Set | kFlagPseudorange | kFlagCarrierPhase | kFlagDoppler |
+                                kFlagCn0InStatus2 | kFlagAntiSpoofing;
   for (std::uint32_t s = 0; s < 86400; ++s) {
     DataEpoch& e = f.records.AppendEpoch();
     e.seconds = kDay * 86400 + s;

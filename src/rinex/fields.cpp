@@ -51,7 +51,8 @@ Unsigned RoundShifted(Unsigned product, int shift) {
   const Unsigned remainder = product - (quotient << shift);
   const Unsigned half = Unsigned{1} << (shift - 1);
   // Without branches: the remainders of measurements are unpredictable.
-  const Unsigned up = static_cast<Unsigned>(remainder > half) | (static_cast<Unsigned>(remainder == half) & quotient);
+  const Unsigned up =
+      static_cast<Unsigned>(remainder > half) | (static_cast<Unsigned>(remainder == half) & quotient);
   return quotient + (up & 1);
 }
 
@@ -167,36 +168,6 @@ void AppendSlow(std::string& line, double value, int width, int precision) {
   AppendPadded(line, text, static_cast<std::size_t>(result.ptr - text), width);
 }
 
-}  // namespace
-
-void AppendFixed(std::string& line, double value, int width, int precision) {
-  precision = std::clamp(precision, 0, kMaxPrecision);
-  width = std::clamp(width, 0, kMaxWidth);
-  char text[kMaxWidth + 32];
-  char* const end = text + sizeof text;
-  char* start = FormatRight(end, value, precision);
-  if (start == nullptr) {
-    AppendSlow(line, value, width, precision);
-    return;
-  }
-  if (end - start < width) {
-    std::memset(end - width, ' ', static_cast<std::size_t>(width - (end - start)));
-    start = end - width;
-  }
-  line.append(start, static_cast<std::size_t>(end - start));
-}
-
-void AppendObservation(std::string& line, double value, char lossOfLock, char strength) {
-  char field[kObservationFieldWidth];
-  if (PutObservation(field, value, lossOfLock, strength)) {
-    line.append(field, kObservationFieldWidth);
-    return;
-  }
-  AppendSlow(line, value, kObservationWidth, kObservationPrecision);
-  line += lossOfLock;
-  line += strength;
-}
-
 constexpr auto kDigitTriples = [] {
   std::array<char, 4000> triples{};
   for (int i = 0; i < 1000; ++i) {
@@ -230,10 +201,10 @@ void WriteObservationField(char* field, std::uint64_t units, bool negative, char
   const auto high = static_cast<std::uint32_t>(units / 1000000);
   const auto low = static_cast<std::uint32_t>(units % 1000000);
   const std::uint32_t top = high / 1000;
-  const std::uint64_t hundredMillions = Triple(low / 1000);  // columns 8-10
-  std::uint64_t head = (std::uint64_t{'0'} + top / 1000) | Triple(top % 1000) << 8 | Triple(high % 1000) << 32 |
-                       (hundredMillions & 0xFF) << 56;
-  std::uint64_t tail = hundredMillions >> 8 | std::uint64_t{'.'} << 16 | Triple(low % 1000) << 24 |
+  const std::uint64_t lastThree = Triple(low / 1000);  // the integer digits in columns 8-10
+  std::uint64_t head = (std::uint64_t{'0'} + top / 1000) | Triple(top % 1000) << 8 |
+                       Triple(high % 1000) << 32 | (lastThree & 0xFF) << 56;
+  std::uint64_t tail = lastThree >> 8 | std::uint64_t{'.'} << 16 | Triple(low % 1000) << 24 |
                        std::uint64_t{static_cast<unsigned char>(lossOfLock)} << 48 |
                        std::uint64_t{static_cast<unsigned char>(strength)} << 56;
   // Leading zeros, at most nine: the first bytes equal to '0'. '0' and ' '
@@ -247,6 +218,52 @@ void WriteObservationField(char* field, std::uint64_t units, bool negative, char
   if (negative) SetByte(head, tail, blanks - 1, '-');
   std::memcpy(field, &head, 8);
   std::memcpy(field + 8, &tail, 8);
+}
+
+// printf's "%<width>d" (or "%0<width>d") for 0..999; anything else through
+// printf itself.
+void AppendSmall(std::string& line, int value, int width, bool zeros) {
+  if (value < 0 || value > 999) {
+    AppendFormat(line, zeros ? "%0*d" : "%*d", width, value);
+    return;
+  }
+  char text[3];
+  int length = 0;
+  if (value >= 100) text[length++] = static_cast<char>('0' + value / 100);
+  if (value >= 10) text[length++] = static_cast<char>('0' + value / 10 % 10);
+  text[length++] = static_cast<char>('0' + value % 10);
+  if (length < width) line.append(static_cast<std::size_t>(width - length), zeros ? '0' : ' ');
+  line.append(text, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+void AppendFixed(std::string& line, double value, int width, int precision) {
+  precision = std::clamp(precision, 0, kMaxPrecision);
+  width = std::clamp(width, 0, kMaxWidth);
+  char text[kMaxWidth + 32];
+  char* const end = text + sizeof text;
+  char* start = FormatRight(end, value, precision);
+  if (start == nullptr) {
+    AppendSlow(line, value, width, precision);
+    return;
+  }
+  if (end - start < width) {
+    std::memset(end - width, ' ', static_cast<std::size_t>(width - (end - start)));
+    start = end - width;
+  }
+  line.append(start, static_cast<std::size_t>(end - start));
+}
+
+void AppendObservation(std::string& line, double value, char lossOfLock, char strength) {
+  char field[kObservationFieldWidth];
+  if (PutObservation(field, value, lossOfLock, strength)) {
+    line.append(field, kObservationFieldWidth);
+    return;
+  }
+  AppendSlow(line, value, kObservationWidth, kObservationPrecision);
+  line += lossOfLock;
+  line += strength;
 }
 
 bool PutObservation(char* field, double value, char lossOfLock, char strength) {
@@ -283,6 +300,19 @@ void AppendFormat(std::string& line, const char* layout, ...) {
     line.resize(start + static_cast<std::size_t>(length));
   }
   va_end(again);
+}
+
+void AppendEpochFields(std::string& line, int year2, int month, int day, int hour, int minute, double seconds,
+                       int flag, int count) {
+  line += ' ';
+  AppendSmall(line, year2, 2, true);
+  AppendSmall(line, month, 3, false);
+  AppendSmall(line, day, 3, false);
+  AppendSmall(line, hour, 3, false);
+  AppendSmall(line, minute, 3, false);
+  AppendFixed(line, seconds, 11, 7);
+  AppendSmall(line, flag, 3, false);
+  AppendSmall(line, count, 3, false);
 }
 
 void FinishLabelled(std::string& line, std::string_view label) {

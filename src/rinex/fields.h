@@ -36,6 +36,11 @@ void AppendObservation(std::string& line, double value, char lossOfLock, char st
 bool PutObservation(char* field, double value, char lossOfLock, char strength);
 inline void AppendMissingObservation(std::string& line) { line.append(kObservationFieldWidth, ' '); }
 
+// " %02d%3d%3d%3d%3d%11.7lf%3d%3d", the epoch line up to its satellites,
+// without printf: it is written once per epoch.
+void AppendEpochFields(std::string& line, int year2, int month, int day, int hour, int minute, double seconds,
+                       int flag, int count);
+
 // A digit 0..9 as its character, blank for anything else.
 constexpr char DigitOrBlank(unsigned value) { return value <= 9 ? static_cast<char>('0' + value) : ' '; }
 

@@ -4,11 +4,11 @@
 
 #include "driver/messages.h"
 #include "driver/process_flags.h"
+#include "epoch/authentication.h"
 #include "input/identification.h"
 #include "input/qzr_file.h"
 #include "platform/clock.h"
 #include "rinex/calendar_parts.h"
-#include "rinex/converter_access.h"
 #include "rinex/fields.h"
 #include "rinex/layouts.h"
 #include "rinex/rinex.h"
@@ -53,8 +53,8 @@ void TRinex::WriteHeader() {
                profile_.GetString(MessageText(kMsgObserver), MessageText(kMsgObserver)).c_str(),
                profile_.GetString(MessageText(kMsgAgency), MessageText(kMsgAgency)).c_str());
   EmitLabelled(layout::kLabelObserver);
-  AppendFormat(lineBuffer_, layout::kReceiverValue, f.headerReceiverNumber.c_str(), f.headerReceiverType.c_str(),
-               f.headerReceiverVersion.c_str());
+  AppendFormat(lineBuffer_, layout::kReceiverValue, f.headerReceiverNumber.c_str(),
+               f.headerReceiverType.c_str(), f.headerReceiverVersion.c_str());
   EmitLabelled(layout::kLabelReceiver);
   std::string antennaNumber = profile_.GetString(MessageText(kMsgAntennaNumber), "");
   if (antennaNumber.empty()) antennaNumber = f.antennaNumber;
@@ -62,7 +62,8 @@ void TRinex::WriteHeader() {
   if (antennaType.empty()) antennaType = f.antennaType;
   AppendFormat(lineBuffer_, layout::kAntennaValue, antennaNumber.c_str(), antennaType.c_str());
   EmitLabelled(layout::kLabelAntenna);
-  AppendFormat(lineBuffer_, layout::kThreeMetresValue, approxPosition_[0], approxPosition_[1], approxPosition_[2]);
+  AppendFormat(lineBuffer_, layout::kThreeMetresValue, approxPosition_[0], approxPosition_[1],
+               approxPosition_[2]);
   EmitLabelled(layout::kLabelPosition);
   WriteAntennaDelta(nullptr);
   AppendFormat(lineBuffer_, layout::kWavelengthValue, 1, (setP2_ != 0 || setL2_ != 0 || setD2_ != 0) ? 1 : 0);
@@ -70,9 +71,10 @@ void TRinex::WriteHeader() {
 
   TGPSTimeNS first;
   TGPSTimeNS last;
-  standin::GetObservationSpan(f, first, last);
-  const std::string timeSystem(standin::GetTimeSystemName(f));
-  for (const auto& [t, label] : {std::pair{first, layout::kLabelFirstObs}, std::pair{last, layout::kLabelLastObs}}) {
+  GetObservationSpan(f, first, last);
+  const std::string timeSystem(GetTimeSystemName(f));
+  for (const auto& [t, label] :
+       {std::pair{first, layout::kLabelFirstObs}, std::pair{last, layout::kLabelLastObs}}) {
     const CalendarParts p = SplitTime(t.seconds, t.nanoseconds);
     AppendFormat(lineBuffer_, layout::kObsTimeValue, p.year, p.month, p.day, p.hour, p.minute, p.seconds,
                  timeSystem.c_str());
@@ -91,7 +93,7 @@ void TRinex::WriteHeader() {
                  expected - epochCount_);
     EmitLabelled(layout::kLabelComment);
   }
-  const int leapSeconds = standin::GetHeaderLeapSeconds(f);
+  const int leapSeconds = GetHeaderLeapSeconds(f);
   if (leapSeconds != 0) {
     AppendFormat(lineBuffer_, layout::kCountValue, leapSeconds);
     EmitLabelled(layout::kLabelLeapSeconds);
@@ -101,7 +103,8 @@ void TRinex::WriteHeader() {
   AppendFormat(lineBuffer_, layout::kCountValue, satellites);
   EmitLabelled(layout::kLabelSatellites);
   AppendFormat(lineBuffer_, layout::kCountValue, typeCount_);
-  for (int t = 0; t < typeCount_; ++t) lineBuffer_ += layout::kTypeNames[types_[static_cast<std::size_t>(t)].name];
+  for (int t = 0; t < typeCount_; ++t)
+    lineBuffer_ += layout::kTypeNames[types_[static_cast<std::size_t>(t)].name];
   EmitLabelled(layout::kLabelTypes);
   for (int index = 0; index < static_cast<int>(kSatelliteIndexCount); ++index) {
     if (!seen_[static_cast<std::size_t>(index)]) continue;
@@ -163,10 +166,11 @@ void TRinex::WriteAntennaDelta(const AntennaDeltas& deltas) {
 
 void TRinex::WriteSignature() {
   std::uint32_t signature = 0;
-  if (standin::IsOccupationAuthenticated(converter_)) {
+  if (IsOccupationAuthenticated(converter_)) {
     const DataEpoch* epoch = converter_.records.CurrentEpoch();
-    signature = DataSignature(ReceiverIdHash(converter_.headerReceiverNumber), epoch != nullptr ? epoch->seconds : 0,
-                              epoch != nullptr ? epoch->nanoseconds : 0);
+    signature =
+        DataSignature(ReceiverIdHash(converter_.headerReceiverNumber), epoch != nullptr ? epoch->seconds : 0,
+                      epoch != nullptr ? epoch->nanoseconds : 0);
   }
   AppendFormat(lineBuffer_, layout::kSignatureValue, signature);
   EmitLabelled(layout::kLabelComment);

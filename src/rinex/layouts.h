@@ -44,8 +44,8 @@ inline constexpr std::string_view kEndOfHeader =
 // -- Header value layouts.
 inline constexpr const char* kProgramValue = "%-19.19s %-19.19s %02d-%3.3s-%02d %02d:%02d ";
 inline constexpr const char* kBuildValue = "%s %s";
-inline constexpr std::size_t kCommentPiece = 59;    // profile comment, per line
-inline constexpr std::size_t kCommentLimit = 127;   // profile comment, in all
+inline constexpr std::size_t kCommentPiece = 59;   // profile comment, per line
+inline constexpr std::size_t kCommentLimit = 127;  // profile comment, in all
 inline constexpr const char* kInputNameValue = "%-60.60s";
 inline constexpr const char* kObserverValue = "%-20.20s%-20.20s";
 inline constexpr const char* kReceiverValue = "%-20.20s%-20.20s%-20.20s";
@@ -61,8 +61,8 @@ inline constexpr const char* kPrnValue = "   %c%2d";
 inline constexpr const char* kSignatureValue = "SE MRV %08x";
 
 // Observation types in file order, as the type line writes them.
-inline constexpr std::array<std::string_view, 9> kTypeNames = {"    C1", "    P1", "    P2", "    L1", "    L2",
-                                                               "    D1", "    D2", "    S1", "    S2"};
+inline constexpr std::array<std::string_view, 9> kTypeNames = {
+    "    C1", "    P1", "    P2", "    L1", "    L2", "    D1", "    D2", "    S1", "    S2"};
 
 // -- Records.
 inline constexpr const char* kEpochLine = " %02d%3d%3d%3d%3d%11.7lf%3d%3d";

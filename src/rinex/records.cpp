@@ -59,7 +59,8 @@ std::size_t TRinex::FillEpochTable() {
   std::size_t satellites = 0;
   StoredRecords& r = converter_.records;
   r.FirstSatellite();
-  for (const EpochSatellite* sat = r.CurrentSatellite(); sat != nullptr; r.NextSatellite(), sat = r.CurrentSatellite()) {
+  for (const EpochSatellite* sat = r.CurrentSatellite(); sat != nullptr;
+       r.NextSatellite(), sat = r.CurrentSatellite()) {
     const int index = SatelliteIndex(sat->satelliteId);
     if (index < 0) continue;  // id 0, or no room in the table
     const auto i = static_cast<std::size_t>(index);
@@ -82,12 +83,15 @@ void TRinex::WriteEpoch(const DataEpoch& epoch, std::size_t satellites) {
   if (statisticsEnabled_ && converter_.outputIntervalMs != 0) WriteLostEpochs(epoch);
   previousEpochTime_ = TGPSTimeNS(epoch.seconds, epoch.nanoseconds);
 
-  const int flag = (epoch.epochFlags & kEpochCycleSlip) != 0
-                       ? layout::kFlagCycleSlips
-                       : ((epoch.epochFlags & kEpochPowerFailure) != 0 ? layout::kFlagPowerFailure : layout::kFlagOk);
+  const int flag =
+      (epoch.epochFlags & kEpochCycleSlip) != 0
+          ? layout::kFlagCycleSlips
+          : ((epoch.epochFlags & kEpochPowerFailure) != 0 ? layout::kFlagPowerFailure : layout::kFlagOk);
   const bool withClock = (epoch.epochFlags & kEpochClockOffset) != 0;
-  AppendTimeFields(lineBuffer_, layout::kEpochLine, epoch.seconds, epoch.nanoseconds, flag,
-                   static_cast<int>(satellites));
+  // The layout of layout::kEpochLine, without printf.
+  const CalendarParts p = SplitTime(epoch.seconds, epoch.nanoseconds);
+  AppendEpochFields(lineBuffer_, p.year % 100, p.month, p.day, p.hour, p.minute, p.seconds, flag,
+                    static_cast<int>(satellites));
   std::size_t onLine = 0;
   bool firstLine = true;
   for (const std::uint8_t id : epochIds_) {
@@ -230,9 +234,9 @@ void TRinex::WriteEvent(const DataEvent& event) {
   EmitLabelled(layout::kLabelComment);
   const CalendarParts out = SplitTime(event.outSeconds, event.outNanoseconds);
   const CalendarParts recorded = SplitTime(event.seconds, event.nanoseconds);
-  AppendFormat(lineBuffer_, layout::kEventTimes, out.year % 100, out.month, out.day, out.hour, out.minute, out.seconds,
-               layout::kTimeBaseLetters[letter], recorded.year % 100, recorded.month, recorded.day, recorded.hour,
-               recorded.minute, recorded.seconds);
+  AppendFormat(lineBuffer_, layout::kEventTimes, out.year % 100, out.month, out.day, out.hour, out.minute,
+               out.seconds, layout::kTimeBaseLetters[letter], recorded.year % 100, recorded.month,
+               recorded.day, recorded.hour, recorded.minute, recorded.seconds);
   EmitLabelled(layout::kLabelComment);
   if (phrase == kTimeBaseGps) {
     AppendTimeFields(lineBuffer_, layout::kEventEpochLine, event.outSeconds, event.outNanoseconds,
@@ -255,7 +259,8 @@ void TRinex::WriteOccupationChange(const DataOccup* occupation, const DataEpoch&
     Emit();
   } else {
     const CalendarParts p = SplitTime(first.seconds, first.nanoseconds);
-    AppendFormat(lineBuffer_, layout::kNewSiteLine, p.year % 100, p.month, p.day, p.hour, p.minute, p.seconds, count);
+    AppendFormat(lineBuffer_, layout::kNewSiteLine, p.year % 100, p.month, p.day, p.hour, p.minute, p.seconds,
+                 count);
     Emit();
   }
   WriteMarkerName(occupation);

@@ -5,7 +5,6 @@
 #include "driver/process_flags.h"
 #include "events/events.h"
 #include "input/qzr_file.h"
-#include "rinex/converter_access.h"
 #include "rinex/fields.h"
 
 namespace qzr2rin {
@@ -14,8 +13,6 @@ namespace {
 // Longer than any line of the file; appending past it only costs an
 // allocation.
 constexpr std::size_t kLineCapacity = 128;
-
-constexpr std::uint8_t kSetPosition(int set) { return static_cast<std::uint8_t>(set); }
 
 bool Earlier(std::uint32_t s1, std::uint32_t ns1, std::uint32_t s2, std::uint32_t ns2) {
   return s1 < s2 || (s1 == s2 && ns1 < ns2);
@@ -55,7 +52,8 @@ void TRinex::Scan() {
       ++positions;
     }
     r.FirstSatellite();
-    for (const EpochSatellite* sat = r.CurrentSatellite(); sat != nullptr; r.NextSatellite(), sat = r.CurrentSatellite()) {
+    for (const EpochSatellite* sat = r.CurrentSatellite(); sat != nullptr;
+         r.NextSatellite(), sat = r.CurrentSatellite()) {
       const int index = SatelliteIndex(sat->satelliteId);
       if (index < 0) continue;
       seen_[index] = true;
@@ -102,15 +100,15 @@ void TRinex::SelectTypes() {
     bool present;
     PresentType type;
   } kCandidates[kTypeCount] = {
-      {setC1_ != 0, {Kind::Pseudorange, kSetPosition(kSetCa), kCountC1, kC1}},
-      {setP1_ != 0, {Kind::Pseudorange, kSetPosition(kSetP1), kCountP1, kP1}},
-      {setP2_ != 0, {Kind::Pseudorange, kSetPosition(kSetL2), kCountP2, kP2}},
-      {totalL1_ != 0, {Kind::Phase, kSetPosition(kSetCa), kCountL1Ca, kL1}},
-      {setL2_ != 0, {Kind::Phase, kSetPosition(kSetL2), kCountL2, kL2}},
-      {totalD1_ != 0, {Kind::Doppler, kSetPosition(kSetCa), kCountD1Ca, kD1}},
-      {setD2_ != 0, {Kind::Doppler, kSetPosition(kSetL2), kCountD2, kD2}},
-      {setS1_ != 0, {Kind::Strength, kSetPosition(kSetCa), kCountS1, kS1}},
-      {setS2_ != 0, {Kind::Strength, kSetPosition(kSetL2), kCountS2, kS2}},
+      {setC1_ != 0, {Kind::Pseudorange, kSetCa, kCountC1, kC1}},
+      {setP1_ != 0, {Kind::Pseudorange, kSetP1, kCountP1, kP1}},
+      {setP2_ != 0, {Kind::Pseudorange, kSetL2, kCountP2, kP2}},
+      {totalL1_ != 0, {Kind::Phase, kSetCa, kCountL1Ca, kL1}},
+      {setL2_ != 0, {Kind::Phase, kSetL2, kCountL2, kL2}},
+      {totalD1_ != 0, {Kind::Doppler, kSetCa, kCountD1Ca, kD1}},
+      {setD2_ != 0, {Kind::Doppler, kSetL2, kCountD2, kD2}},
+      {setS1_ != 0, {Kind::Strength, kSetCa, kCountS1, kS1}},
+      {setS2_ != 0, {Kind::Strength, kSetL2, kCountS2, kS2}},
   };
   typeCount_ = 0;
   for (const auto& candidate : kCandidates) {
@@ -148,8 +146,8 @@ Status TRinex::WriteObservationFile(platform::OutputFile& out, std::ostream* con
                                                        event->outNanoseconds))) {
         event = b;
       }
-      if (epoch != nullptr && (event == nullptr || Earlier(epoch->seconds, epoch->nanoseconds, event->outSeconds,
-                                                           event->outNanoseconds))) {
+      if (epoch != nullptr && (event == nullptr || Earlier(epoch->seconds, epoch->nanoseconds,
+                                                           event->outSeconds, event->outNanoseconds))) {
         event = nullptr;
       } else if (event == nullptr) {
         break;
@@ -194,7 +192,8 @@ void TRinex::WriteRemainingEvents(const DataOccup* occupation) {
     const DataEvent* a = r.CurrentEventOf(kPortA, occupation);
     const DataEvent* b = r.CurrentEventOf(kPortB, occupation);
     if (a == nullptr && b == nullptr) return;
-    if (a != nullptr && (b == nullptr || !Earlier(b->outSeconds, b->outNanoseconds, a->outSeconds, a->outNanoseconds))) {
+    if (a != nullptr &&
+        (b == nullptr || !Earlier(b->outSeconds, b->outNanoseconds, a->outSeconds, a->outNanoseconds))) {
       WriteEvent(*a);
       r.NextEvent(kPortA);
     } else {
@@ -207,7 +206,8 @@ void TRinex::WriteRemainingEvents(const DataOccup* occupation) {
 void TRinex::ShowProgress(std::size_t written) {
   constexpr std::uint64_t kPercentPerMark = 5;
   if (console_ == nullptr || epochCount_ <= 0) return;
-  const int due = static_cast<int>(std::uint64_t{written} * 100 / static_cast<std::uint64_t>(epochCount_) / kPercentPerMark);
+  const int due = static_cast<int>(std::uint64_t{written} * 100 / static_cast<std::uint64_t>(epochCount_) /
+                                   kPercentPerMark);
   for (; progressStep_ < due; ++progressStep_) {
     console_->put(':');
     console_->flush();

@@ -61,12 +61,24 @@ class TRinex {
 
  private:
   // Per-satellite counters of the scan.
-  enum CountIndex { kCountC1, kCountL1Ca, kCountD1Ca, kCountP1, kCountL1P, kCountD1P, kCountP2, kCountL2,
-                    kCountD2, kCountS1, kCountS2, kCountSlots };
+  enum CountIndex {
+    kCountC1,
+    kCountL1Ca,
+    kCountD1Ca,
+    kCountP1,
+    kCountL1P,
+    kCountD1P,
+    kCountP2,
+    kCountL2,
+    kCountD2,
+    kCountS1,
+    kCountS2,
+    kCountSlots
+  };
   // Signal sets, as positions of a satellite's per-epoch entry.
-  static constexpr int kSetCa = 1;
-  static constexpr int kSetP1 = 2;
-  static constexpr int kSetL2 = 3;
+  static constexpr std::uint8_t kSetCa = 1;
+  static constexpr std::uint8_t kSetP1 = 2;
+  static constexpr std::uint8_t kSetL2 = 3;
 
   enum class Kind : std::uint8_t { Pseudorange, Phase, Doppler, Strength };
   struct PresentType {

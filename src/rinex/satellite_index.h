@@ -21,10 +21,8 @@ constexpr int SatelliteIndex(std::uint8_t satelliteId) {
   const int n = NumberOf(satelliteId);
   if (n == 0) return -1;
   switch (SystemOf(satelliteId)) {
-    case kSystemGps:
-      return n <= kFirstGlonassIndex ? n - 1 : -1;
-    case kSystemGlonass:
-      return n <= kFirstSbasIndex - kFirstGlonassIndex ? n - 1 + kFirstGlonassIndex : -1;
+    case kSystemGps: return n <= kFirstGlonassIndex ? n - 1 : -1;
+    case kSystemGlonass: return n <= kFirstSbasIndex - kFirstGlonassIndex ? n - 1 + kFirstGlonassIndex : -1;
     default: {
       const int index = n - kFirstSbasNumber + kFirstSbasIndex;
       return (index >= kFirstSbasIndex && index < static_cast<int>(kSatelliteIndexCount)) ? index : -1;

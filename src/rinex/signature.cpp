@@ -14,14 +14,10 @@ std::uint32_t DataSignature(std::uint32_t receiverKey, std::uint32_t seconds, st
   const int rotation = static_cast<int>(ms % kRotationModulus & kRotationMask);
   const TGPSTime t(seconds);
   const unsigned year = t.Year(0);
-  const std::array<std::uint32_t, 8> values = {ms & 0xFF,
-                                               ms >> 8 & 0xFF,
-                                               ms >> 16 & 0xFF,
-                                               ms >> 24 & 0xFF,
-                                               t.Day(0),
-                                               static_cast<std::uint32_t>(t.Month(0)),
-                                               year & 0xFF,
-                                               year >> 8 & 0xFF};
+  const std::array<std::uint32_t, 8> values = {ms & 0xFF,       ms >> 8 & 0xFF,
+                                               ms >> 16 & 0xFF, ms >> 24 & 0xFF,
+                                               t.Day(0),        static_cast<std::uint32_t>(t.Month(0)),
+                                               year & 0xFF,     year >> 8 & 0xFF};
   std::uint32_t h = receiverKey;
   for (const std::uint32_t v : values) h = std::rotl(h, rotation) + v;
   return h;

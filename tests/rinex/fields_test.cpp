@@ -11,6 +11,8 @@
 #include <random>
 #include <string>
 
+#include "rinex/layouts.h"
+
 namespace qzr2rin {
 namespace {
 
@@ -39,7 +41,7 @@ TEST(FixedField, InlineExpectations) {
       {0.0625, "         0.062"},  // an exact tie goes to the even digit
       {0.1875, "         0.188"},
       {-1234.5, "     -1234.500"},
-      {1.0005, "         1.000"},  // the nearest double lies below the tie
+      {1.0005, "         1.000"},          // the nearest double lies below the tie
       {999999998.9995, " 999999999.000"},  // and this one above it
       {-999999998.9996, "-999999999.000"},
       {9999999999.9994, "9999999999.999"},
@@ -121,6 +123,69 @@ TEST(FixedField, EqualsPrintfOnRandomisedTable) {
     if (Fixed(v, width, precision) != Printf(v, width, precision) && ++mismatches <= 10) {
       ADD_FAILURE() << "value " << std::hexfloat << v << " %" << width << "." << precision << "f";
     }
+  }
+  EXPECT_EQ(mismatches, 0u);
+}
+
+// The hot-path observation field equals "%14.3lf" and its two flags on
+// the same table of values.
+TEST(ObservationField, EqualsPrintfLayout) {
+  std::mt19937_64 random(36);
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                9999999999.9994,
+                                9999999999.9995,
+                                -999999999.9994,
+                                -999999999.9995,
+                                1e10,
+                                -1e9,
+                                0.0005,
+                                -0.0005,
+                                0.0625,
+                                std::numeric_limits<double>::quiet_NaN(),
+                                -std::numeric_limits<double>::infinity(),
+                                1e300};
+  std::uniform_int_distribution<int> digits(-4, 11);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int i = 0; i < 150000; ++i) {
+    const double magnitude = std::pow(10.0, digits(random)) * unit(random);
+    values.push_back((random() & 1) != 0 ? magnitude : -magnitude);
+    const double tie =
+        static_cast<double>(random() % 2000000000) + static_cast<double>(2 * (random() % 8) + 1) / 16.0;
+    values.push_back((random() & 1) != 0 ? tie : -tie);
+    values.push_back(std::bit_cast<double>(random()));
+  }
+  std::size_t mismatches = 0;
+  for (const double v : values) {
+    std::string line;
+    AppendObservation(line, v, '5', '7');
+    if (line != Printf(v, 14, 3) + "57" && ++mismatches <= 10) {
+      ADD_FAILURE() << std::hexfloat << v << ": [" << line << "]";
+    }
+  }
+  EXPECT_EQ(mismatches, 0u);
+}
+
+TEST(EpochFields, EqualsPrintfLayout) {
+  std::mt19937_64 random(2004);
+  std::size_t mismatches = 0;
+  for (int i = 0; i < 200000; ++i) {
+    const int year = static_cast<int>(random() % 100);
+    const int month = static_cast<int>(random() % 13);
+    const int day = static_cast<int>(random() % 32);
+    const int hour = static_cast<int>(random() % 24);
+    const int minute = static_cast<int>(random() % 60);
+    const double seconds =
+        static_cast<double>(random() % 60) + static_cast<double>(random() % 1000000000) * 1e-9;
+    // Flags and counts beyond three columns, and negative ones, too.
+    const int flag = static_cast<int>(random() % 2000) - 500;
+    const int count = static_cast<int>(random() % 1100);
+    char expected[128];
+    std::snprintf(expected, sizeof expected, layout::kEpochLine, year, month, day, hour, minute, seconds,
+                  flag, count);
+    std::string line;
+    AppendEpochFields(line, year, month, day, hour, minute, seconds, flag, count);
+    if (line != expected && ++mismatches <= 10) ADD_FAILURE() << "[" << line << "] vs [" << expected << "]";
   }
   EXPECT_EQ(mismatches, 0u);
 }

@@ -57,7 +57,8 @@ TEST(RinexReader, ComplainsAboutLayoutFaults) {
     SCOPED_TRACE(c.what);
     const ObservationFile file = ReadObservationFile(Replaced(Sample(), c.from, c.to));
     bool found = false;
-    for (const auto& complaint : file.complaints) found = found || complaint.find(c.complaint) != std::string::npos;
+    for (const auto& complaint : file.complaints)
+      found = found || complaint.find(c.complaint) != std::string::npos;
     EXPECT_TRUE(found) << (file.complaints.empty() ? std::string("no complaint") : file.complaints.front());
   }
 }

@@ -30,7 +30,8 @@ constexpr std::uint32_t At(int hour, int minute, int second) {
 constexpr const char* kWritingTime = "1078574400";
 
 // Sets as the epoch assembly stores them.
-constexpr std::uint16_t kCaAll = kFlagCaSet | kFlagPseudorange | kFlagCarrierPhase | kFlagDoppler | kFlagCn0InStatus2;
+constexpr std::uint16_t kCaAll =
+    kFlagCaSet | kFlagPseudorange | kFlagCarrierPhase | kFlagDoppler | kFlagCn0InStatus2;
 constexpr std::uint16_t kL2RangePhase = kFlagL2Set | kFlagPseudorange | kFlagCarrierPhase;
 constexpr std::uint16_t kP1Range = kFlagPseudorange;
 
@@ -123,7 +124,8 @@ class Collected {
     f().records.AppendEvent(e);
   }
 
-  std::string Write(bool statistics = false, std::ostream* console = nullptr, const std::string& profile = "") {
+  std::string Write(bool statistics = false, std::ostream* console = nullptr,
+                    const std::string& profile = "") {
     TRinex rinex(f(), profile, console != nullptr, statistics);
     platform::OutputFile out;
     const std::string path = dir_.File("pill0360.04o");
@@ -196,8 +198,9 @@ void ExpectValuesAsStored(TQZRFile& f, const std::string& file, bool smoothing =
     ASSERT_EQ(epochs[e]->satellites.size(), stored.satelliteCount);
     for (std::uint32_t k = 0; k < stored.satelliteCount; ++k) {
       const EpochSatellite& sat = records.Satellites()[stored.firstSatellite + k];
-      const char letter = SystemOf(sat.satelliteId) == kSystemGps ? 'G'
-                          : SystemOf(sat.satelliteId) == kSystemGlonass ? 'R' : 'S';
+      const char letter = SystemOf(sat.satelliteId) == kSystemGps       ? 'G'
+                          : SystemOf(sat.satelliteId) == kSystemGlonass ? 'R'
+                                                                        : 'S';
       const qzrtest::rinex::SatelliteData* written = nullptr;
       for (const auto& s : epochs[e]->satellites) {
         if (s.system == letter && s.number == NumberOf(sat.satelliteId)) written = &s;
@@ -256,8 +259,8 @@ void GpsOnly(Collected& c) {
                     {kL2RangePhase | kAs, 23000004.125 + more, 94180000.875 + morePhase}});
     // C/N0 in quarter units; a smoothing correction that only -~ applies;
     // in the second epoch no C/A range.
-    const std::uint16_t g7 = static_cast<std::uint16_t>(
-        (kCaAll | kFlagCn0QuarterUnits | kFlagSmoothing) & ~(e == 1 ? kFlagPseudorange : 0));
+    const std::uint16_t g7 = static_cast<std::uint16_t>((kCaAll | kFlagCn0QuarterUnits | kFlagSmoothing) &
+                                                        ~(e == 1 ? kFlagPseudorange : 0));
     c.Satellite(7, {{g7, 24000000.625 + more, 126120000.750 + morePhase, 99.75f, 180, 0.5f},
                     {kL2RangePhase | kAs, 24000005.250 + more, 98275000.000 + morePhase}});
   }
@@ -361,27 +364,38 @@ TEST(ObservationFile, ClockOffsetWithTwelveAndThirteenSatellites) {
   Collected c;
   c.Occupation(1, "PILLAR1", "");
   c.Epoch(At(11, 0, 0), 0, kEpochClockOffset, {}, 0.000123456);
-  for (std::uint8_t prn = 1; prn <= 12; ++prn) c.Satellite(prn, {{kFlagCaSet | kFlagPseudorange, 20000000 + prn * 1000.125}});
+  for (std::uint8_t prn = 1; prn <= 12; ++prn)
+    c.Satellite(prn, {{kFlagCaSet | kFlagPseudorange, 20000000 + prn * 1000.125}});
   c.Epoch(At(11, 0, 1), 0, kEpochClockOffset, {}, -0.000654321);
-  for (std::uint8_t prn = 13; prn >= 1; --prn) c.Satellite(prn, {{kFlagCaSet | kFlagPseudorange, 20000000 + prn * 1000.125}});
+  for (std::uint8_t prn = 13; prn >= 1; --prn)
+    c.Satellite(prn, {{kFlagCaSet | kFlagPseudorange, 20000000 + prn * 1000.125}});
   c.Epoch(At(11, 0, 2), 0, 0, {}, 0.5);  // no offset stored: none written
   c.Satellite(1, {{kFlagCaSet | kFlagPseudorange, 20001000.125}});
+  // Two full lines: the offset only on the first.
+  c.Epoch(At(11, 0, 3), 0, kEpochClockOffset, {}, 0.000000125);
+  for (std::uint8_t n = 1; n <= 12; ++n) {
+    c.Satellite(n, {{kFlagCaSet | kFlagPseudorange, 20000000 + n * 1000.125}});
+    c.Satellite(static_cast<std::uint8_t>(kSystemGlonass | n),
+                {{kFlagCaSet | kFlagPseudorange, 19000000 + n * 1000.125}});
+  }
   const std::string file = c.Write();
   ExpectSameText(Body(file), Golden("clock_offset.body"));
   EXPECT_NE(Header(file).find("     0" + std::string(54, ' ') + "RCV CLOCK OFFS APPL\n"), std::string::npos);
   ExpectReadable(file);
   const auto read = qzrtest::rinex::ReadObservationFile(file);
-  ASSERT_EQ(read.Epochs().size(), 3u);
+  ASSERT_EQ(read.Epochs().size(), 4u);
   EXPECT_DOUBLE_EQ(read.Epochs()[0]->clockOffset.value_or(0), 0.000123456);
   EXPECT_DOUBLE_EQ(read.Epochs()[1]->clockOffset.value_or(0), -0.000654321);
   EXPECT_FALSE(read.Epochs()[2]->clockOffset.has_value());
+  EXPECT_DOUBLE_EQ(read.Epochs()[3]->clockOffset.value_or(0), 0.000000125);
 }
 
 void Smoothed(Collected& c) {
   c.Occupation(1, "PILLAR1", "");
   c.Epoch(At(9, 0, 0));
-  c.Satellite(3, {{kFlagCaSet | kFlagPseudorange | kFlagSmoothing, 20000000.125, 0, 0, 0, 0.25f},
-                  {kFlagL2Set | kFlagPseudorange | kFlagSmoothing | kFlagAntiSpoofing, 20000002.5, 0, 0, 0, -0.5f}});
+  c.Satellite(
+      3, {{kFlagCaSet | kFlagPseudorange | kFlagSmoothing, 20000000.125, 0, 0, 0, 0.25f},
+          {kFlagL2Set | kFlagPseudorange | kFlagSmoothing | kFlagAntiSpoofing, 20000002.5, 0, 0, 0, -0.5f}});
   // A correction without its flag is never applied.
   c.Satellite(4, {{kFlagCaSet | kFlagPseudorange, 21000000.5, 0, 0, 0, 1.0f}});
 }
@@ -398,7 +412,8 @@ TEST(ObservationFile, SmoothingCorrectionOnlyUnderTilde) {
     Smoothed(c);
     const std::string file = c.Write();
     ExpectSameText(Body(file), Golden(k.golden));
-    const std::string comment = "     PSEUDORANGES SMOOTHED" + std::string(34, ' ') + "COMMENT" + std::string(12, ' ') + "\n";
+    const std::string comment =
+        "     PSEUDORANGES SMOOTHED" + std::string(34, ' ') + "COMMENT" + std::string(12, ' ') + "\n";
     EXPECT_EQ(Header(file).find(comment) != std::string::npos, k.smoothing);
     ExpectReadable(file);
     ExpectValuesAsStored(c.f(), file, k.smoothing);
@@ -502,7 +517,8 @@ TEST(ObservationFile, OccupationChangeRecords) {
 // The header line with `label`, or empty.
 std::string HeaderLine(const std::string& file, const std::string& label) {
   for (const auto& line : Lines(Header(file))) {
-    if (line.size() > 60 && line.compare(60, label.size(), label) == 0 && line.size() == 61 + label.size()) return line;
+    if (line.size() > 60 && line.compare(60, label.size(), label) == 0 && line.size() == 61 + label.size())
+      return line;
   }
   return {};
 }
@@ -510,7 +526,8 @@ std::string HeaderLine(const std::string& file, const std::string& label) {
 std::vector<std::string> HeaderLines(const std::string& file, const std::string& label) {
   std::vector<std::string> out;
   for (const auto& line : Lines(Header(file))) {
-    if (line.size() == 61 + label.size() && line.compare(60, label.size(), label) == 0) out.push_back(line.substr(0, 60));
+    if (line.size() == 61 + label.size() && line.compare(60, label.size(), label) == 0)
+      out.push_back(line.substr(0, 60));
   }
   return out;
 }
@@ -527,12 +544,24 @@ TEST(ObservationHeader, ProfileCommentAndAntennaDeltas) {
   const std::string kOwn = "        1.5000        0.2500       -0.1250";
   const Case kCases[] = {
       {"empty comment: no line", "COMMENT =\n", {0, kHeightGiven, 1.5f, 0.25f, -0.125f}, {}, kOwn, false},
-      {"zero or text never overrides", "ANT DELTA H = 0.000\nANT DELTA E = none\n", {0, kHeightGiven, 1.5f, 0.25f, -0.125f},
-       {"Use -p (profile) switch to override ANTENNA TYPE and DELTA ", "and other fields"}, kOwn, false},
-      {"profile height over a slant one", "COMMENT = one\nANT DELTA H = 2.25\n", {0, kHeightSlant, 1.5f, 0, 0}, {"one"},
-       "        2.2500        0.0000        0.0000", true},
-      {"slant height 0: no comment", "COMMENT = one\n", {0, kHeightGiven | kHeightSlant, 0, 0, 0}, {"one"},
-       "        0.0000        0.0000        0.0000", false},
+      {"zero or text never overrides",
+       "ANT DELTA H = 0.000\nANT DELTA E = none\n",
+       {0, kHeightGiven, 1.5f, 0.25f, -0.125f},
+       {"Use -p (profile) switch to override ANTENNA TYPE and DELTA ", "and other fields"},
+       kOwn,
+       false},
+      {"profile height over a slant one",
+       "COMMENT = one\nANT DELTA H = 2.25\n",
+       {0, kHeightSlant, 1.5f, 0, 0},
+       {"one"},
+       "        2.2500        0.0000        0.0000",
+       true},
+      {"slant height 0: no comment",
+       "COMMENT = one\n",
+       {0, kHeightGiven | kHeightSlant, 0, 0, 0},
+       {"one"},
+       "        0.0000        0.0000        0.0000",
+       false},
   };
   ProcessFlagsScope flags({});
   for (const auto& k : kCases) {
@@ -564,8 +593,9 @@ TEST(ObservationHeader, TypesAndCountsFromTheScan) {
     const char* what;
     bool signalToNoise;
     std::vector<Set> sets;
-    std::string types;   // value of "# / TYPES OF OBSERV"
-    std::string counts;  // value of the satellite's "PRN / # OF OBS"
+    std::string types;    // value of "# / TYPES OF OBSERV"
+    std::string counts;   // value of the satellite's "PRN / # OF OBS"
+    bool chained = true;  // each set but the last says another follows
   };
   const Case kCases[] = {
       {"P-code phase without C/A phase: no L1",
@@ -578,13 +608,23 @@ TEST(ObservationHeader, TypesAndCountsFromTheScan) {
        {{kCaAll, 0, 0, 0, 0}, {kFlagCaSet | kFlagPseudorange, 0}},
        "     0",
        "   G 1"},
-      {"-S with C/N0 0: no S1", true, {{kCaAll, 2e7, 1e8, 5.0f, 0}}, "     3    C1    L1    D1", "   G 1     1     1     1"},
+      {"-S with C/N0 0: no S1",
+       true,
+       {{kCaAll, 2e7, 1e8, 5.0f, 0}},
+       "     3    C1    L1    D1",
+       "   G 1     1     1     1"},
       {"-S: S1 and S2",
        true,
        {{kCaAll, 2e7, 1e8, 5.0f, 44}, {kL2RangePhase | kFlagCn0InStatus2, 2e7, 1e8, 0, 30}},
        "     7    C1    P2    L1    L2    D1    S1    S2",
        "   G 1     1     1     1     1     1     1     1"},
       {"L2 Doppler only", false, {{kFlagL2Set | kFlagDoppler, 0, 0, 5.0f}}, "     1    D2", "   G 1     1"},
+      {"a set past the end of the chain is not read",
+       false,
+       {{kFlagCaSet | kFlagPseudorange, 2e7}, {kP1Range, 2e7}},
+       "     1    C1",
+       "   G 1     1",
+       false},
   };
   for (const auto& k : kCases) {
     SCOPED_TRACE(k.what);
@@ -595,7 +635,9 @@ TEST(ObservationHeader, TypesAndCountsFromTheScan) {
     EpochSatellite& s = c.f().records.AddSatellite();
     s.satelliteId = 1;
     for (std::size_t i = 0; i < k.sets.size(); ++i) {
-      s.sets[i].signalFlags = static_cast<std::uint16_t>(k.sets[i].flags | (i + 1 < k.sets.size() ? kFlagAnotherSetFollows : 0));
+      const bool follows = k.chained && i + 1 < k.sets.size();
+      s.sets[i].signalFlags =
+          static_cast<std::uint16_t>(k.sets[i].flags | (follows ? kFlagAnotherSetFollows : 0));
       s.sets[i].pseudorange = k.sets[i].range;
       s.sets[i].carrierPhase = k.sets[i].phase;
       s.sets[i].doppler = k.sets[i].doppler;
@@ -620,14 +662,15 @@ TEST(ObservationHeader, LeapSecondsAndStatisticsLines) {
     bool useGlonass;
     bool statistics;
     std::int32_t intervalMs;
-    std::string leap;        // value, or empty for no line
-    std::string statistic;   // the comment, or empty for none
+    std::string leap;       // value, or empty for no line
+    std::string statistic;  // the comment, or empty for none
   };
   const Case kCases[] = {
       {"UTC known", true, true, false, 1000, "    13", ""},
       {"-R: no leap seconds", true, false, false, 1000, "", ""},
       {"no UTC parameters", false, true, false, 1000, "", ""},
-      {"-e, an hour at 1 s", false, true, true, 1000, "", "Expected:  3600 arrived:  3500 loss:   100 epochs"},
+      {"-e, an hour at 1 s", false, true, true, 1000, "",
+       "Expected:  3600 arrived:  3500 loss:   100 epochs"},
       {"-e without an interval", false, true, true, 0, "", ""},
   };
   ProcessFlagsScope flags({});
@@ -671,14 +714,22 @@ TEST(ObservationRecords, FieldValuesAndFlagCharacters) {
       {"status digit", {kCaRange | 0x20, 20000000.125, 0, 0, 0, 0, 3}, "  20000000.125 3\n"},
       {"status beyond a digit: blank", {kCaRange | 0x20, 20000000.125, 0, 0, 0, 0, 12}, "  20000000.125  \n"},
       {"range beyond the field keeps its remainder", {kCaRange, 1234567890.125}, " 234567891.125  \n"},
-      {"negative phase keeps its sign", {kCaPhase, 20000000.125, -1500000000.5, 0, 45}, kRange + "-500000001.500 7\n"},
+      {"negative phase keeps its sign",
+       {kCaPhase, 20000000.125, -1500000000.5, 0, 45},
+       kRange + "-500000001.500 7\n"},
       {"strength 19", {kCaPhase, 20000000.125, 1e8, 0, 19}, kRange + " 100000000.000 1\n"},
       {"strength 20", {kCaPhase, 20000000.125, 1e8, 0, 20}, kRange + " 100000000.000 2\n"},
       {"strength 59", {kCaPhase, 20000000.125, 1e8, 0, 59}, kRange + " 100000000.000 9\n"},
       {"strength 255", {kCaPhase, 20000000.125, 1e8, 0, 255}, kRange + " 100000000.000 9\n"},
-      {"quarters 77 round to 19", {kCaPhase | kFlagCn0QuarterUnits, 20000000.125, 1e8, 0, 77}, kRange + " 100000000.000 1\n"},
-      {"quarters 78 round to 20", {kCaPhase | kFlagCn0QuarterUnits, 20000000.125, 1e8, 0, 78}, kRange + " 100000000.000 2\n"},
-      {"loss of lock 7", {kCaPhase | 0x07, 20000000.125, 1e8, 0, 45}, "  20000000.1254 " + std::string(" 100000000.00077\n")},
+      {"quarters 77 round to 19",
+       {kCaPhase | kFlagCn0QuarterUnits, 20000000.125, 1e8, 0, 77},
+       kRange + " 100000000.000 1\n"},
+      {"quarters 78 round to 20",
+       {kCaPhase | kFlagCn0QuarterUnits, 20000000.125, 1e8, 0, 78},
+       kRange + " 100000000.000 2\n"},
+      {"loss of lock 7",
+       {kCaPhase | 0x07, 20000000.125, 1e8, 0, 45},
+       "  20000000.1254 " + std::string(" 100000000.00077\n")},
   };
   ProcessFlagsScope flags({});
   for (const auto& k : kCases) {
@@ -710,7 +761,8 @@ TEST(ObservationRecords, UnwritableSatellitesAreLeftOut) {
   EXPECT_EQ(HeaderLine(file, "# OF SATELLITES").substr(0, 6), "     1");
   EXPECT_EQ(HeaderLine(file, "PRN / # OF OBS").substr(0, 12), "   G 1     2");
   // No lost-epoch record: nothing was written before this epoch.
-  const std::string expected = " 04  2  5  1  0  1.0000000  0  1G 1" + std::string(33, ' ') + "\n" + "  20000001.000  \n";
+  const std::string expected =
+      " 04  2  5  1  0  1.0000000  0  1G 1" + std::string(33, ' ') + "\n" + "  20000001.000  \n";
   ExpectSameText(Body(file), expected);
   // The header's span is that of the stored epochs, the empty one included.
   EXPECT_EQ(qzrtest::rinex::ReadObservationFile(file).complaints,

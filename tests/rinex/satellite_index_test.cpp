@@ -11,11 +11,11 @@ TEST(SatelliteIndex, TableOrderAndLimits) {
     int index;
   };
   const Case kCases[] = {
-      {0x01, 0},  {0x25, 36}, {0x26, -1},  // GPS 1..37
-      {0x81, 37}, {0xA1, 69}, {0xA2, -1},  // GLONASS 1..33
+      {0x01, 0},  {0x25, 36}, {0x26, -1},              // GPS 1..37
+      {0x81, 37}, {0xA1, 69}, {0xA2, -1},              // GLONASS 1..33
       {0x54, 70}, {0x66, 88}, {0x53, -1}, {0x67, -1},  // SBAS 20..38
       {0xD4, 70},                                      // system bits 11 count as SBAS
-      {0x00, -1}, {0x80, -1}, {0x40, -1},             // number 0
+      {0x00, -1}, {0x80, -1}, {0x40, -1},              // number 0
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(static_cast<int>(c.id));

@@ -11,21 +11,34 @@ namespace {
 constexpr std::size_t kMaxLine = 80;
 constexpr std::size_t kLabelStart = 60;
 
-const std::set<std::string, std::less<>> kHeaderLabels = {
-    "RINEX VERSION / TYPE", "PGM / RUN BY / DATE", "COMMENT",          "MARKER NAME",
-    "MARKER NUMBER",        "OBSERVER / AGENCY",   "REC # / TYPE / VERS", "ANT # / TYPE",
-    "APPROX POSITION XYZ",  "ANTENNA: DELTA H/E/N", "WAVELENGTH FACT L1/2", "# / TYPES OF OBSERV",
-    "INTERVAL",             "TIME OF FIRST OBS",   "TIME OF LAST OBS", "RCV CLOCK OFFS APPL",
-    "LEAP SECONDS",         "# OF SATELLITES",     "PRN / # OF OBS",   "END OF HEADER"};
+const std::set<std::string, std::less<>> kHeaderLabels = {"RINEX VERSION / TYPE",
+                                                          "PGM / RUN BY / DATE",
+                                                          "COMMENT",
+                                                          "MARKER NAME",
+                                                          "MARKER NUMBER",
+                                                          "OBSERVER / AGENCY",
+                                                          "REC # / TYPE / VERS",
+                                                          "ANT # / TYPE",
+                                                          "APPROX POSITION XYZ",
+                                                          "ANTENNA: DELTA H/E/N",
+                                                          "WAVELENGTH FACT L1/2",
+                                                          "# / TYPES OF OBSERV",
+                                                          "INTERVAL",
+                                                          "TIME OF FIRST OBS",
+                                                          "TIME OF LAST OBS",
+                                                          "RCV CLOCK OFFS APPL",
+                                                          "LEAP SECONDS",
+                                                          "# OF SATELLITES",
+                                                          "PRN / # OF OBS",
+                                                          "END OF HEADER"};
 
 const std::set<std::string, std::less<>> kMandatory = {
     "RINEX VERSION / TYPE", "PGM / RUN BY / DATE", "MARKER NAME",         "OBSERVER / AGENCY",
     "REC # / TYPE / VERS",  "ANT # / TYPE",        "APPROX POSITION XYZ", "ANTENNA: DELTA H/E/N",
     "WAVELENGTH FACT L1/2", "# / TYPES OF OBSERV", "TIME OF FIRST OBS"};
 
-const std::set<std::string, std::less<>> kKnownTypes = {"C1", "C2", "P1", "P2", "L1", "L2", "D1",
-                                                        "D2", "S1", "S2", "T1", "T2", "L5", "C5",
-                                                        "D5", "S5"};
+const std::set<std::string, std::less<>> kKnownTypes = {"C1", "C2", "P1", "P2", "L1", "L2", "D1", "D2",
+                                                        "S1", "S2", "T1", "T2", "L5", "C5", "D5", "S5"};
 
 constexpr std::string_view kSatelliteSystems = "GRSET ";
 
@@ -67,7 +80,8 @@ std::optional<double> Fixed(std::string_view field, int decimals) {
   const std::string t = Trim(field);
   if (t.empty() || field.back() == ' ') return std::nullopt;
   const std::size_t point = t.find('.');
-  if (point == std::string::npos || t.size() - point - 1 != static_cast<std::size_t>(decimals)) return std::nullopt;
+  if (point == std::string::npos || t.size() - point - 1 != static_cast<std::size_t>(decimals))
+    return std::nullopt;
   std::size_t i = (t[0] == '-') ? 1 : 0;
   if (i == point) return std::nullopt;
   for (std::size_t k = i; k < t.size(); ++k) {
@@ -122,8 +136,8 @@ class Reader {
     const auto h = Integer(Columns(v, 19, 6));
     const auto mi = Integer(Columns(v, 25, 6));
     const auto s = Fixed(Columns(v, 31, 13), 7);
-    if (!y || !mo || !d || !h || !mi || !s || *y < 1980 || *mo < 1 || *mo > 12 || *d < 1 || *d > 31 || *h > 23 ||
-        *mi > 59 || *s >= 60) {
+    if (!y || !mo || !d || !h || !mi || !s || *y < 1980 || *mo < 1 || *mo > 12 || *d < 1 || *d > 31 ||
+        *h > 23 || *mi > 59 || *s >= 60) {
       Complain(n, "bad time of observation");
       return std::nullopt;
     }
@@ -158,9 +172,11 @@ class Reader {
         h.version = Trim(Columns(value, 1, 9));
         h.fileType = Columns(value, 21, 1)[0];
         h.system = Columns(value, 41, 1)[0];
-        if (h.version.rfind("2.", 0) != 0 || !Fixed(Columns(value, 1, 9), 2)) Complain(n, "not a version 2 file");
+        if (h.version.rfind("2.", 0) != 0 || !Fixed(Columns(value, 1, 9), 2))
+          Complain(n, "not a version 2 file");
         if (h.fileType != 'O') Complain(n, "not an observation file");
-        if (std::string_view("GRSTM ").find(h.system) == std::string_view::npos) Complain(n, "unknown system");
+        if (std::string_view("GRSTM ").find(h.system) == std::string_view::npos)
+          Complain(n, "unknown system");
         if (!IsBlank(Columns(value, 10, 11))) Complain(n, "stray text before the file type");
       } else if (label == "COMMENT") {
         h.comments.push_back(Trim(value));
@@ -168,7 +184,8 @@ class Reader {
         // Three A20 fields; the date is free text.
       } else if (label == "APPROX POSITION XYZ" || label == "ANTENNA: DELTA H/E/N") {
         for (int k = 0; k < 3; ++k) {
-          if (!Fixed(Columns(value, 1 + 14 * static_cast<std::size_t>(k), 14), 4)) Complain(n, "bad F14.4 in " + label);
+          if (!Fixed(Columns(value, 1 + 14 * static_cast<std::size_t>(k), 14), 4))
+            Complain(n, "bad F14.4 in " + label);
         }
       } else if (label == "WAVELENGTH FACT L1/2") {
         const auto l1 = Integer(Columns(value, 1, 6));
@@ -215,7 +232,8 @@ class Reader {
         Header::PrnCounts p;
         p.system = Columns(value, 4, 1)[0];
         const auto number = Integer(Columns(value, 5, 2));
-        if (!IsBlank(Columns(value, 1, 3)) || kSatelliteSystems.find(p.system) == std::string_view::npos || !number) {
+        if (!IsBlank(Columns(value, 1, 3)) || kSatelliteSystems.find(p.system) == std::string_view::npos ||
+            !number) {
           Complain(n, "bad satellite in PRN / # OF OBS");
           continue;
         }
@@ -239,7 +257,8 @@ class Reader {
       if (seen.count(m) == 0) Complain(cursor_, "header lacks " + m);
     }
     if (h.types.size() != typesExpected) Complain(cursor_, "fewer types than counted");
-    if (h.satelliteCount && !h.prnCounts.empty() && static_cast<std::size_t>(*h.satelliteCount) != h.prnCounts.size()) {
+    if (h.satelliteCount && !h.prnCounts.empty() &&
+        static_cast<std::size_t>(*h.satelliteCount) != h.prnCounts.size()) {
       Complain(cursor_, "# OF SATELLITES disagrees with the PRN / # OF OBS lines");
     }
   }
@@ -259,8 +278,8 @@ class Reader {
     const auto h = Integer(Columns(line, 10, 3));
     const auto mi = Integer(Columns(line, 13, 3));
     const auto s = Fixed(Columns(line, 16, 11), 7);
-    if (line[0] != ' ' || Columns(line, 2, 1) == " " || !y || !mo || !d || !h || !mi || !s || *mo < 1 || *mo > 12 ||
-        *d < 1 || *d > 31 || *h > 23 || *mi > 59 || *s >= 61) {
+    if (line[0] != ' ' || Columns(line, 2, 1) == " " || !y || !mo || !d || !h || !mi || !s || *mo < 1 ||
+        *mo > 12 || *d < 1 || *d > 31 || *h > 23 || *mi > 59 || *s >= 61) {
       Complain(n, "bad epoch time");
       return false;
     }
@@ -293,8 +312,10 @@ class Reader {
           o.present = v.has_value();
           o.value = v.value_or(0);
         }
-        if (o.lossOfLock != ' ' && !std::isdigit(static_cast<unsigned char>(o.lossOfLock))) Complain(n, "bad LLI");
-        if (o.strength != ' ' && !std::isdigit(static_cast<unsigned char>(o.strength))) Complain(n, "bad strength");
+        if (o.lossOfLock != ' ' && !std::isdigit(static_cast<unsigned char>(o.lossOfLock)))
+          Complain(n, "bad LLI");
+        if (o.strength != ' ' && !std::isdigit(static_cast<unsigned char>(o.strength)))
+          Complain(n, "bad strength");
         if (!o.present && (o.lossOfLock != ' ' || o.strength != ' ')) Complain(n, "flags without a value");
         sat.values.push_back(o);
       }
@@ -338,15 +359,16 @@ class Reader {
         continue;
       }
       // Satellite list: 12 per line, continued after 32 blanks.
+      std::size_t lineNo = n;
       for (int k = 0; k < r.count; ++k) {
-        std::size_t lineNo = n;
         if (k > 0 && k % 12 == 0) {
           if (cursor_ >= lines_.size()) {
             Complain(cursor_, "file ends inside a satellite list");
             break;
           }
           lineNo = ++cursor_;
-          if (!IsBlank(Columns(lines_[lineNo - 1], 1, 32))) Complain(lineNo, "continuation not indented by 32");
+          if (!IsBlank(Columns(lines_[lineNo - 1], 1, 32)))
+            Complain(lineNo, "continuation not indented by 32");
           if (!IsBlank(Columns(lines_[lineNo - 1], 69, 12))) Complain(lineNo, "text after a continued list");
         }
         const std::string entry = Columns(lines_[lineNo - 1], 33 + 3 * static_cast<std::size_t>(k % 12), 3);
@@ -358,7 +380,8 @@ class Reader {
         }
         sat.number = number.value_or(0);
         for (const auto& other : r.satellites) {
-          if (other.system == sat.system && other.number == sat.number) Complain(lineNo, "satellite twice in an epoch");
+          if (other.system == sat.system && other.number == sat.number)
+            Complain(lineNo, "satellite twice in an epoch");
         }
         r.satellites.push_back(sat);
       }
@@ -380,7 +403,9 @@ class Reader {
 
   static bool Later(const Time& a, const Time& b) {
     const auto key = [](const Time& t) {
-      return static_cast<double>(((((t.year * 13LL + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 100) + t.second;
+      return static_cast<double>(((((t.year * 13LL + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) *
+                                 100) +
+             t.second;
     };
     return key(a) > key(b);
   }
