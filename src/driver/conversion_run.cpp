@@ -108,8 +108,9 @@ int RunConversion(const CommandLine& command, std::ostream& out) {
     return ToInt(written);
   }
 
+  const SatellitesSeen seen = SatellitesInObservations(converter);
   for (const NavigationFile& n : kNavigationFiles) {
-    if (!HasNavigationData(converter, n.system)) continue;
+    if (!HasNavigationData(converter, n.system, seen)) continue;
     const std::string navigationPath = NavigationName(path, n.type);
     platform::OutputFile navigation;
     if (!navigation.Open(navigationPath, platform::OpenMode::Exclusive, kOutputBuffer)) {
@@ -117,7 +118,7 @@ int RunConversion(const CommandLine& command, std::ostream& out) {
       return ToInt(Status::OutputOpenFailed);
     }
     console.Line(n.label + navigationPath);
-    Status navigationWritten = WriteNavigationFile(converter, n.system, navigation);
+    Status navigationWritten = WriteNavigationFile(converter, n.system, seen, navigation);
     const Status navigationClosed = Finish(navigation, navigationPath, console);
     if (navigationWritten == Status::Ok) navigationWritten = navigationClosed;
     if (navigationWritten != Status::Ok) {

@@ -216,7 +216,7 @@ Status OnFullPseudorange(TQZRFile& f, Body body, int signal) {
                         [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const double seconds = r.F64(at);
                           if (std::isnan(seconds)) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%g ", seconds);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", seconds);
                           StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
                         });
 }
@@ -228,7 +228,7 @@ Status OnRelativePseudorange(TQZRFile& f, Body body, int variant) {
                         [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const float offset = r.F32(at);
                           if (std::isnan(offset)) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%g ", static_cast<double>(offset));
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(offset));
                           if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCodeRelativeRange);
                           const double seconds = slot.signals[kSignalCaL1].pseudorange + static_cast<double>(offset);
                           StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
@@ -242,7 +242,7 @@ Status OnShortPseudorange(TQZRFile& f, Body body, int signal) {
                           const std::int32_t raw = r.I32(at);
                           if (raw == kNoData32) return DumpNoData(f.dumpLog);
                           const double seconds = raw * kShortRangeUnit + kShortRangeOrigin;
-                          f.dumpLog.Printf("%d (%g) ", raw, seconds);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d (%g) ", raw, seconds);
                           StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
                         });
 }
@@ -254,7 +254,7 @@ Status OnShortRelativePseudorange(TQZRFile& f, Body body, int variant) {
                         [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const std::int16_t raw = r.I16(at);
                           if (raw == kNoData16) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%d ", raw);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
                           if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
                           const double seconds = raw * kShortRangeUnit + kShortRelativeRangeOrigin +
                                                  slot.signals[kSignalCaL1].pseudorange;
@@ -268,7 +268,7 @@ Status OnFullCarrierPhase(TQZRFile& f, Body body, int signal) {
                         [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const double cycles = r.F64(at);
                           if (std::isnan(cycles)) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%g ", cycles);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", cycles);
                           StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, cycles);
                         });
 }
@@ -281,7 +281,7 @@ Status OnShortCarrierPhase(TQZRFile& f, Body body, int signal) {
                           if (raw == kNoDataU32) return DumpNoData(f.dumpLog);
                           PhaseTrack* track = FindPhaseTrack(f.phase, entry.satelliteId, signal);
                           if (track == nullptr) return f.dumpLog.Write("Ignore ");
-                          f.dumpLog.Printf("%u ", raw);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u ", raw);
                           StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, UnwrapShortPhase(*track, raw));
                         });
 }
@@ -292,7 +292,7 @@ Status OnRelativeCarrierPhase(TQZRFile& f, Body body, int signal) {
                         [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const float offset = r.F32(at);
                           if (std::isnan(offset)) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%g ", static_cast<double>(offset));
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(offset));
                           if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
                           const double cycles = static_cast<double>(CarrierFrequency(entry, signal)) *
                                                 (static_cast<double>(offset) + slot.signals[kSignalCaL1].pseudorange);
@@ -306,7 +306,7 @@ Status OnShortRelativeCarrierPhase(TQZRFile& f, Body body, int signal) {
                         [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const std::int32_t raw = r.I32(at);
                           if (raw == kNoData32) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%d ", raw);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
                           if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
                           // The C/A pseudorange as the short form would carry it.
                           const double range = slot.signals[kSignalCaL1].pseudorange;
@@ -325,7 +325,7 @@ Status OnDoppler(TQZRFile& f, Body body, int signal) {
                         [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const std::int32_t raw = r.I32(at);
                           if (raw == kNoData32) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%d ", raw);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
                           const std::int32_t limit = IsGeo(entry) ? kGeoDopplerLimit : kDopplerLimit;
                           if (raw > limit) return f.dumpLog.Printf("%d>MAX( %d )   ", raw, limit);
                           if (raw < -limit) return f.dumpLog.Printf("%d<MIN( %d )   ", raw, -limit);
@@ -347,7 +347,7 @@ Status OnSmoothingCorrection(TQZRFile& f, Body body, int signal) {
                         [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const float seconds = r.F32(at);
                           if (std::isnan(seconds)) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%g ", static_cast<double>(seconds));
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(seconds));
                           SignalSlot& set = SetOf(slot, signal);
                           set.smoothingCorrection = static_cast<float>(static_cast<double>(seconds) * kSpeedOfLight);
                           set.signalFlags |= static_cast<std::uint16_t>(kFlagSmoothing | SetMark(signal));
@@ -360,7 +360,7 @@ Status OnShortSmoothingCorrection(TQZRFile& f, Body body, int signal) {
                         [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const std::int16_t raw = r.I16(at);
                           if (raw == kNoData16) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%d ", raw);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
                           if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
                           SignalSlot& set = SetOf(slot, signal);
                           set.smoothingCorrection = static_cast<float>(raw * kShortRangeUnit * kSpeedOfLight);
@@ -375,7 +375,7 @@ Status OnSignalToNoise(TQZRFile& f, Body body, int signal, int variant) {
                         [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const std::uint8_t value = r.U8(at);
                           if (value == kNoCn0 || value == kNoCn0Low) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%u ", static_cast<unsigned>(value));
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u ", static_cast<unsigned>(value));
                           SignalSlot& set = SetOf(slot, signal);
                           set.status2 = value;
                           set.signalFlags |= static_cast<std::uint16_t>(kFlagCn0InStatus2 | SetMark(signal));
@@ -397,7 +397,7 @@ Status OnTimeCorrection(TQZRFile& f, Body body) {
                         [&](const SatelliteEntry&, SatelliteSlot&, const BodyReader& r, std::size_t at) {
                           const std::uint16_t value = r.U16(at);
                           if (value == kNoDataU16) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%u ", static_cast<unsigned>(value));
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u ", static_cast<unsigned>(value));
                         });
 }
 
@@ -409,7 +409,7 @@ Status OnElevation(TQZRFile& f, Body body) {
                             entry.elevation = 0;
                             return DumpNoData(f.dumpLog);
                           }
-                          f.dumpLog.Printf("%d ", degrees);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", degrees);
                           entry.elevation = degrees;
                         });
 }
@@ -419,7 +419,7 @@ Status OnAzimuth(TQZRFile& f, Body body) {
                         [&](const SatelliteEntry&, SatelliteSlot&, const BodyReader& r, std::size_t at) {
                           const std::uint8_t halfDegrees = r.U8(at);
                           if (halfDegrees == kNoAzimuth) return DumpNoData(f.dumpLog);
-                          f.dumpLog.Printf("%d ", halfDegrees * 2);
+                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", halfDegrees * 2);
                         });
 }
 
@@ -434,7 +434,7 @@ void DecodePosition(TQZRFile& f, const BodyReader& r, std::size_t offset) {
       DumpNoData(f.dumpLog);
     } else {
       f.epochExtras.position[k] = value;
-      f.dumpLog.Printf("%g ", value);
+      if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", value);
     }
   }
   f.dumpLog.EndLine();
@@ -453,7 +453,7 @@ void DecodeVelocity(TQZRFile& f, const BodyReader& r, std::size_t offset) {
       f.dumpLog.Write(last ? "NaN" : "NaN ");
     } else {
       x.velocity[k] = value;
-      f.dumpLog.Printf(last ? "%g" : "%g ", static_cast<double>(value));
+      if (f.dumpLog.Enabled()) f.dumpLog.Printf(last ? "%g" : "%g ", static_cast<double>(value));
     }
   }
   f.dumpLog.EndLine();
@@ -496,10 +496,10 @@ Status OnDilutionOfPrecision(TQZRFile& f, Body body) {
       DumpNoData(f.dumpLog);
     } else {
       values[k] = value;
-      f.dumpLog.Printf("%g ", static_cast<double>(value));
+      if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(value));
     }
   }
-  f.dumpLog.Printf("%u", static_cast<unsigned>(r.U8(kDopByteOffset)));
+  if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u", static_cast<unsigned>(r.U8(kDopByteOffset)));
   f.dumpLog.EndLine();
   if (values[0] != 0 && values[1] != 0) {
     f.epochExtras.pdop = static_cast<float>(std::sqrt(values[0] * values[0] + values[1] * values[1]));

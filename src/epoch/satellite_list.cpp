@@ -110,7 +110,7 @@ Status OnSatelliteIndex(TQZRFile& f, Body body) {
   f.scanner.satelliteListLost = false;
   if (!anyGlonass) f.scanner.glonassNumbersLost = false;
 
-  f.dumpLog.Printf("\n   Satellites = %d", e.count);
+  if (f.dumpLog.Enabled()) f.dumpLog.Printf("\n   Satellites = %d", e.count);
   f.dumpLog.EndLine();
 
   if (count > 0 && f.datePending) {

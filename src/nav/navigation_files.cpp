@@ -55,9 +55,9 @@ constexpr std::int32_t kFrameDay = 86400;
 
 std::int64_t WidenWeek(std::int64_t week) { return week < kOldestWeek ? week + kWeekRollover : week; }
 
-// Satellites that occur in the stored epochs, by the writers' index.
-using SeenTable =
-    std::array<bool, EphemerisStore::kGpsSlots + EphemerisStore::kGlonassSlots + EphemerisStore::kGeoSlots>;
+using SeenTable = SatellitesSeen;
+static_assert(std::tuple_size_v<SeenTable> ==
+              EphemerisStore::kGpsSlots + EphemerisStore::kGlonassSlots + EphemerisStore::kGeoSlots);
 constexpr std::size_t kFirstGlonassIndex = EphemerisStore::kGpsSlots;
 constexpr std::size_t kFirstGeoIndex = kFirstGlonassIndex + EphemerisStore::kGlonassSlots;
 constexpr int kFirstGeoNumber = kFirstGeoPrn - kGeoNumberOffset;
@@ -79,19 +79,6 @@ int IndexOf(std::uint8_t satelliteId) {
   }
 }
 
-SeenTable SeenSatellites(const TQZRFile& f) {
-  SeenTable seen{};
-  const auto& satellites = f.records.Satellites();
-  for (const DataEpoch& epoch : f.records.Epochs()) {
-    for (std::uint32_t k = 0; k < epoch.satelliteCount; ++k) {
-      const std::size_t at = static_cast<std::size_t>(epoch.firstSatellite) + k;
-      if (at >= satellites.size()) break;
-      const int index = IndexOf(satellites[at].satelliteId);
-      if (index >= 0) seen[static_cast<std::size_t>(index)] = true;
-    }
-  }
-  return seen;
-}
 
 struct SystemView {
   std::size_t firstIndex;
@@ -301,9 +288,29 @@ void WriteGeo(std::string& text, const TQZRFile& f, const std::vector<const GeoE
 
 }  // namespace
 
+SatellitesSeen SatellitesInObservations(const TQZRFile& f) {
+  // Every stored satellite belongs to a stored epoch (removal compacts the
+  // store), so one flat walk finds them all.
+  std::array<bool, 256> ids{};
+  for (const EpochSatellite& s : f.records.Satellites()) ids[s.satelliteId] = true;
+  SeenTable seen{};
+  for (std::size_t id = 0; id < ids.size(); ++id) {
+    const int index = ids[id] ? IndexOf(static_cast<std::uint8_t>(id)) : -1;
+    if (index >= 0) seen[static_cast<std::size_t>(index)] = true;
+  }
+  return seen;
+}
+
 bool HasNavigationData(const TQZRFile& f, NavigationSystem system) {
+  return HasNavigationData(f, system, SatellitesInObservations(f));
+}
+
+Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, platform::OutputFile& out) {
+  return WriteNavigationFile(f, system, SatellitesInObservations(f), out);
+}
+
+bool HasNavigationData(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen) {
   if (!SystemSeen(f, system)) return false;
-  const SeenTable seen = SeenSatellites(f);
   const SystemView view = ViewOf(system);
   for (std::size_t slot = 0; slot < view.slots; ++slot) {
     if (seen[view.firstIndex + slot] && ListSize(f, system, slot) != 0) return true;
@@ -311,8 +318,8 @@ bool HasNavigationData(const TQZRFile& f, NavigationSystem system) {
   return false;
 }
 
-Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, platform::OutputFile& out) {
-  const SeenTable seen = SeenSatellites(f);
+Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen,
+                           platform::OutputFile& out) {
   const SystemView view = ViewOf(system);
   std::ostream* console = f.options.verbose ? f.console : nullptr;
   std::string text;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 #include "driver/status.h"
 #include "platform/files.h"
 
@@ -10,11 +13,20 @@ class TQZRFile;
 // The three navigation files, written after the observation file.
 enum class NavigationSystem { Gps, Glonass, Geo };
 
+// The satellites that occur in the stored epochs, by the writers' index
+// (GPS, then GLONASS, then GEO). One walk over every stored satellite: the
+// run takes it once for all three files.
+using SatellitesSeen = std::array<bool, 37 + 33 + 19>;
+SatellitesSeen SatellitesInObservations(const TQZRFile& f);
+
 // True when ephemerides of satellites that occur in the observation file
 // were collected for the system.
+bool HasNavigationData(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen);
 bool HasNavigationData(const TQZRFile& f, NavigationSystem system);
 
 // Writes the system's navigation file.
+Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen,
+                           platform::OutputFile& out);
 Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, platform::OutputFile& out);
 
 }  // namespace qzr2rin

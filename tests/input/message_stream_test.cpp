@@ -373,6 +373,22 @@ TEST(Checksum, RotateAndXor) {
   }
 }
 
+// The sum is taken several bytes at a time: every length and every
+// position of a single changed byte must still give the byte-wise result.
+TEST(Checksum, AgreesWithTheByteWiseSumAtEveryLengthAndPosition) {
+  std::mt19937 random(11);
+  for (std::size_t size = 0; size <= 40; ++size) {
+    Bytes bytes(size);
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+    ASSERT_EQ(Checksum(bytes), qzrtest::Checksum8(bytes.data(), bytes.size())) << size;
+    for (std::size_t p = 0; p < size; ++p) {
+      Bytes changed = bytes;
+      changed[p] ^= 0x81;
+      ASSERT_EQ(Checksum(changed), qzrtest::Checksum8(changed.data(), changed.size())) << size << " at " << p;
+    }
+  }
+}
+
 TEST(Crc16, XmodemVectorAndFixtureWriter) {
   EXPECT_EQ(Crc16(B("123456789")), 0x31C3);
   EXPECT_EQ(Crc16({}), 0x0000);
