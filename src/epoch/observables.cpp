@@ -150,11 +150,11 @@ bool IsGeo(const SatelliteEntry& entry) { return SystemOf(entry.satelliteId) == 
 // above the maximum.
 bool WithinLimits(DumpLog& dump, double value, double min, double max) {
   if (!(value <= max)) {
-    dump.Printf("%g>MAX( %g )   ", value, max);
+    if (dump.Enabled()) dump.Printf("%g>MAX( %g )   ", value, max);
     return false;
   }
   if (value < min) {
-    dump.Printf("%g<MIN( %g )   ", value, min);
+    if (dump.Enabled()) dump.Printf("%g<MIN( %g )   ", value, min);
     return false;
   }
   return true;

@@ -1,5 +1,7 @@
 #include "events/stored_records.h"
 
+#include <algorithm>
+
 namespace qzr2rin {
 
 DataOccup& StoredRecords::OccupationToWrite() {
@@ -38,6 +40,15 @@ DataEpoch& StoredRecords::AppendEpoch() {
   ++epochsInOccupation_;
   currentEpoch_ = epochs_.size() - 1;
   return epoch;
+}
+
+void SatelliteStore::shrink(std::size_t count) {
+  if (count >= size_) return;
+  // Records past the end are kept zeroed, ready for emplace_back.
+  const std::size_t blocks = (count + kBlockSize - 1) / kBlockSize;
+  for (std::size_t i = count; i < std::min(size_, blocks * kBlockSize); ++i) (*this)[i] = EpochSatellite{};
+  blocks_.resize(blocks);
+  size_ = count;
 }
 
 EpochSatellite& StoredRecords::AddSatellite() {

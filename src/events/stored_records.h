@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,59 @@ inline constexpr std::int32_t kEpochClockOffset = 0x80;
 struct EpochSatellite {
   std::uint8_t satelliteId = 0;
   std::array<SignalSlot, kSignalCount> sets{};
+};
+
+// The stored satellites, in blocks that never move: a long log grows the
+// store without copying it and touches every page once.
+class SatelliteStore {
+ public:
+  static constexpr std::size_t kBlockBits = 14;
+  static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockBits;
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  EpochSatellite& operator[](std::size_t i) { return blocks_[i >> kBlockBits][i & (kBlockSize - 1)]; }
+  const EpochSatellite& operator[](std::size_t i) const { return blocks_[i >> kBlockBits][i & (kBlockSize - 1)]; }
+  // A zeroed record at the end.
+  EpochSatellite& emplace_back() {
+    if (size_ == blocks_.size() * kBlockSize) blocks_.push_back(std::make_unique<EpochSatellite[]>(kBlockSize));
+    return (*this)[size_++];
+  }
+  // Keeps the first `count` records (never more than there are).
+  void shrink(std::size_t count);
+
+  class const_iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = EpochSatellite;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const EpochSatellite*;
+    using reference = const EpochSatellite&;
+    const_iterator() = default;
+    const_iterator(const SatelliteStore* store, std::size_t at) : store_(store), at_(at) {}
+    reference operator*() const { return (*store_)[at_]; }
+    pointer operator->() const { return &(*store_)[at_]; }
+    const_iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const_iterator before = *this;
+      ++at_;
+      return before;
+    }
+    bool operator==(const const_iterator& other) const { return at_ == other.at_; }
+
+   private:
+    const SatelliteStore* store_ = nullptr;
+    std::size_t at_ = 0;
+  };
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size_}; }
+
+ private:
+  std::vector<std::unique_ptr<EpochSatellite[]>> blocks_;
+  std::size_t size_ = 0;
 };
 
 // One stored epoch; its satellites are `satelliteCount` consecutive records
@@ -100,7 +155,7 @@ class StoredRecords {
   // satellites are added with AddSatellite.
   DataEpoch& AppendEpoch();
   EpochSatellite& AddSatellite();
-  const std::vector<EpochSatellite>& Satellites() const { return satellites_; }
+  const SatelliteStore& Satellites() const { return satellites_; }
   // Drops every epoch (and its satellites) for which `remove` says so,
   // keeping the order of the rest.
   template <class Predicate>
@@ -149,7 +204,7 @@ class StoredRecords {
   std::uint32_t epochsInOccupation_ = 0;
 
   std::vector<DataEpoch> epochs_;
-  std::vector<EpochSatellite> satellites_;
+  SatelliteStore satellites_;
   std::size_t currentEpoch_ = kNone;
   std::size_t cursorSatellite_ = kNone;  // index into the current epoch's satellites
 
@@ -175,7 +230,7 @@ void StoredRecords::RemoveEpochs(Predicate remove) {
     epochs_[keptEpochs++] = epoch;
   }
   epochs_.resize(keptEpochs);
-  satellites_.resize(keptSatellites);
+  satellites_.shrink(keptSatellites);
   cursorSatellite_ = kNone;
 }
 

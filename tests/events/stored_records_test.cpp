@@ -148,6 +148,41 @@ TEST(StoredRecords, RemovedEpochsTakeTheirSatellitesWithThem) {
   EXPECT_EQ(WalkSatellites(r), (std::vector<std::uint8_t>{4, 5, 6}));
 }
 
+// The satellite store grows in blocks: records on both sides of a block
+// boundary keep their values through growth and removal, and a record
+// added after a removal starts zeroed.
+TEST(StoredRecords, SatellitesKeepTheirValuesAcrossBlocks) {
+  constexpr std::size_t kBlock = SatelliteStore::kBlockSize;
+  StoredRecords r;
+  Record(r);
+  r.AppendEpoch().seconds = 1;
+  for (std::size_t i = 0; i < kBlock + 3; ++i) {
+    EpochSatellite& s = r.AddSatellite();
+    s.satelliteId = static_cast<std::uint8_t>(i % 200 + 1);
+    s.sets[0].pseudorange = static_cast<double>(i);
+  }
+  r.AppendEpoch().seconds = 2;
+  for (std::size_t i = 0; i < kBlock; ++i) r.AddSatellite().sets[2].doppler = 7.0f;
+  ASSERT_EQ(r.Satellites().size(), 2 * kBlock + 3);
+  for (std::size_t i : {std::size_t{0}, kBlock - 1, kBlock, kBlock + 2}) {
+    EXPECT_EQ(r.Satellites()[i].sets[0].pseudorange, static_cast<double>(i)) << i;
+  }
+  EXPECT_EQ(r.Satellites()[2 * kBlock + 2].sets[2].doppler, 7.0f);
+
+  r.RemoveEpochs([](const DataEpoch& e, std::size_t) { return e.seconds == 2; });
+  ASSERT_EQ(r.Satellites().size(), kBlock + 3);
+  r.AppendEpoch().seconds = 3;
+  const EpochSatellite& fresh = r.AddSatellite();
+  EXPECT_EQ(fresh.satelliteId, 0);
+  EXPECT_EQ(fresh.sets[2].doppler, 0.0f);
+  EXPECT_EQ(r.EpochCount(), 2u);
+  r.EpochCursorToLast();
+  EXPECT_EQ(r.CurrentEpoch()->firstSatellite, kBlock + 3);
+  std::size_t walked = 0;
+  for (const EpochSatellite& s : r.Satellites()) walked += s.satelliteId != 0 ? 1 : 0;
+  EXPECT_EQ(walked, kBlock + 3);
+}
+
 TEST(StoredRecords, EventsOfAnOccupationStopAtTheNextOne) {
   StoredRecords r;
   DataOccup* first = &Record(r);
