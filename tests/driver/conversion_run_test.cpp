@@ -73,27 +73,6 @@ TEST(ConversionRun, AnExistingNavigationFileAlsoTakesTheName) {
   EXPECT_EQ(qzrtest::ReadFile(dir.File("site032k.04N")), "someone else's");
 }
 
-TEST(ConversionRun, ConversionsStartedTogetherNeverShareAName) {
-  qzrtest::TempDir dir;
-  const std::string input = dir.File("site.qzr");
-  ThreeEpochs().WriteTo(input);
-  const std::string out = dir.File("out");
-  ::mkdir(out.c_str(), 0755);
-  constexpr int kRuns = 8;
-  std::vector<std::thread> runs;
-  std::vector<int> codes(kRuns, -1);
-  for (int i = 0; i < kRuns; ++i) {
-    runs.emplace_back([&, i] { codes[i] = RunProgram({"-q", "-i", input, "-o", out}).exitCode; });
-  }
-  for (auto& t : runs) t.join();
-  for (int code : codes) EXPECT_EQ(code, 0);
-  const std::set<std::string> files = FilesIn(out);
-  EXPECT_EQ(files.size(), static_cast<std::size_t>(kRuns));
-  const std::string first = qzrtest::ReadFile(out + "/site032k.04O");
-  EXPECT_FALSE(first.empty());
-  for (const std::string& name : files) EXPECT_EQ(qzrtest::ReadFile(out + "/" + name), first) << name;
-}
-
 TEST(ConversionRun, StationCodeCannotLeaveTheOutputDirectory) {
   qzrtest::TempDir dir;
   const std::string input = dir.File("site.qzr");
@@ -156,6 +135,44 @@ TEST(ConversionRun, NavigationFileBesideTheObservationFile) {
   EXPECT_NE(r.out.find("Navigation  GPS  file - " + dir.path() + "/site032k.04N\n"), std::string::npos) << r.out;
   EXPECT_EQ(FilesIn(dir.path()), (std::set<std::string>{"site.qzr", "site032k.04O", "site032k.04N"}));
   EXPECT_NE(qzrtest::ReadFile(dir.File("site032k.04N")).find(" 5 04  2  1 10  0  0.0"), std::string::npos);
+}
+
+// Eight conversions of one log into one directory at once: eight whole
+// file sets (observation and navigation file under one base name), none
+// overwritten, none lost.
+TEST(ConversionRun, ConversionsStartedTogetherNeverShareAName) {
+  qzrtest::TempDir dir;
+  const std::string input = dir.File("site.qzr");
+  LogBuilder log = ThreeEpochs();
+  log.Add(GpsEphemerisOfPrn5()).LineBreak();
+  log.WriteTo(input);
+  const std::string out = dir.File("out");
+  ::mkdir(out.c_str(), 0755);
+  constexpr int kRuns = 8;
+  std::vector<std::thread> runs;
+  std::vector<int> codes(kRuns, -1);
+  for (int i = 0; i < kRuns; ++i) {
+    runs.emplace_back([&, i] { codes[i] = RunProgram({"-q", "-i", input, "-o", out}).exitCode; });
+  }
+  for (auto& t : runs) t.join();
+  for (int code : codes) EXPECT_EQ(code, 0);
+
+  const std::set<std::string> files = FilesIn(out);
+  EXPECT_EQ(files.size(), static_cast<std::size_t>(2 * kRuns)) << testing::PrintToString(files);
+  const std::string observation = qzrtest::ReadFile(out + "/site032k.04O");
+  const std::string navigation = qzrtest::ReadFile(out + "/site032k.04N");
+  ASSERT_FALSE(observation.empty());
+  ASSERT_FALSE(navigation.empty());
+  int sets = 0;
+  for (const std::string& name : files) {
+    if (name.back() != 'O') continue;
+    ++sets;
+    EXPECT_EQ(qzrtest::ReadFile(out + "/" + name), observation) << name;
+    const std::string pair = name.substr(0, name.size() - 1) + "N";
+    EXPECT_TRUE(files.count(pair)) << pair;
+    EXPECT_EQ(qzrtest::ReadFile(out + "/" + pair), navigation) << pair;
+  }
+  EXPECT_EQ(sets, kRuns);
 }
 
 TEST(ConversionRun, NothingToWriteCreatesNoFile) {

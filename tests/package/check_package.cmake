@@ -10,7 +10,7 @@ function(run)
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
-foreach(installed bin/qzr2rin include/qzr2rin/gps_time.h include/qzr2rin/error.h)
+foreach(installed bin/qzr2rin include/qzr2rin/gps_time.h include/qzr2rin/error.h share/man/man1/qzr2rin.1)
   if(NOT EXISTS ${prefix}/${installed})
     message(FATAL_ERROR "not installed: ${installed}")
   endif()
