@@ -21,12 +21,6 @@ constexpr std::size_t kReferenceTimeOffset = 4;
 constexpr std::size_t kClockOffsetOffset = 8;
 constexpr std::size_t kLayoutOffset = 10;
 
-// Packed week/day, as in the reference epoch message.
-constexpr unsigned kWeekOrDayMask = 0x07FF;
-constexpr unsigned kLeapStateShift = 11;
-constexpr unsigned kLeapStateMask = 0x3;
-constexpr unsigned kScaleShift = 13;
-
 // Clock offset field: bits 0..1 an identifier, bits 2..15 the signed offset.
 constexpr unsigned kClockOffsetIdMask = 0x3;
 constexpr int kClockOffsetShift = 2;
@@ -84,7 +78,6 @@ constexpr double kSpeedOfLight = 299792458.0;
 
 constexpr std::uint16_t kRawSignalFlags = kFlagPseudorange | kFlagCarrierPhase | kFlagCn0InStatus2;
 
-constexpr char kHeaderLayout[] = "  Sample = %u Scale ID = %u LeapSecSt = %u Week/Day = %u Reftime = %u";
 constexpr std::string_view kIgnoreText = " Ignore rM ";
 constexpr char kClockLayout[] = "  Clock Offset ID = %u Offset =%d ( %.9f sec;)";
 constexpr char kLayoutLayout[] = "  Flags ( Version = %u SvdN = %u LengthHeader = %u LengthSlotRec = %u )";
@@ -231,24 +224,11 @@ Status OnRawMeasurements(TQZRFile& f, Body body) {
   const BodyReader r(body);
   const std::uint16_t packed = r.U16(kPackedOffset);
   const std::uint32_t referenceMs = r.U32(kReferenceTimeOffset);
-  DumpLog& dump = f.dumpLog;
-  if (!f.firstRun && dump.Enabled()) {
-    dump.Printf(kHeaderLayout, static_cast<unsigned>(r.U16(kSampleOffset)),
-                static_cast<unsigned>(packed) >> kScaleShift,
-                (static_cast<unsigned>(packed) >> kLeapStateShift) & kLeapStateMask, packed & kWeekOrDayMask,
-                referenceMs);
-    dump.EndLine();
-  }
+  DumpReferenceHeader(f, r.U16(kSampleOffset), packed, referenceMs);
 
   const Status dated = DecodeWeekOrDay(f, packed, referenceMs);
   if (f.firstRun) return dated;
-  if (dated != Status::Ok) {
-    if (dump.Enabled()) {
-      dump.Write(kIgnoreText);
-      dump.EndLine();
-    }
-    return Status::Ok;
-  }
+  if (dated != Status::Ok) return f.RefuseMessage(kIgnoreText);
 
   // The message carries its own list and time, so what the stream lost is
   // known again.
@@ -257,6 +237,7 @@ Status OnRawMeasurements(TQZRFile& f, Body body) {
   f.scanner.timeLost = false;
 
   const RecordLayout layout = ReadLayout(r.U16(kLayoutOffset));
+  DumpLog& dump = f.dumpLog;
   if (dump.Enabled()) {
     const int clockOffset = r.I16(kClockOffsetOffset) >> kClockOffsetShift;
     dump.Printf(kClockLayout, r.U16(kClockOffsetOffset) & kClockOffsetIdMask, clockOffset,

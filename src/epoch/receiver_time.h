@@ -15,6 +15,23 @@ inline constexpr std::size_t kReceiverTimeLength = 5;     // [~~]
 inline constexpr std::size_t kReceiverDateLength = 6;     // [RD] and a derived date
 inline constexpr std::size_t kReferenceEpochLength = 10;  // [rE]
 
+// Packed week-or-day field of [rE] and [rM]: bits 0..10 the value, 11..12
+// the leap-second state, 13..15 the scale.
+inline constexpr unsigned kWeekOrDayMask = 0x07FF;
+inline constexpr unsigned kLeapStateShift = 11;
+inline constexpr unsigned kLeapStateMask = 0x3;
+inline constexpr unsigned kScaleShift = 13;
+
+constexpr unsigned WeekOrDayValue(std::uint16_t packed) { return packed & kWeekOrDayMask; }
+constexpr unsigned LeapState(std::uint16_t packed) {
+  return (static_cast<unsigned>(packed) >> kLeapStateShift) & kLeapStateMask;
+}
+constexpr unsigned TimeScale(std::uint16_t packed) { return static_cast<unsigned>(packed) >> kScaleShift; }
+
+// The dump line that opens [rE] and [rM], which share their first fields.
+// Not in the first run.
+void DumpReferenceHeader(TQZRFile& f, unsigned sample, std::uint16_t packed, std::uint32_t referenceMs);
+
 // Receiver time and date messages. Each returns Ok, BadChecksum for a
 // damaged [~~] or [RD], DateOutOfOrder for a date earlier than the current
 // one, or BadTimeTag when the -s/-f window cannot be placed at the first

@@ -119,8 +119,19 @@ void TQZRFile::StartDumpLog() {
   dumpLog.EndLine();
 }
 
+void TQZRFile::DumpMessageLine(std::string_view text) {
+  if (!Dumping()) return;
+  dumpLog.Write(text);
+  dumpLog.EndLine();
+}
+
+Status TQZRFile::RefuseMessage(std::string_view text) {
+  DumpMessageLine(text);
+  return Status::Ok;
+}
+
 Status TQZRFile::RefuseShortBody(std::size_t expected, std::size_t actual) {
-  if (!firstRun && dumpLog.Enabled()) {
+  if (Dumping()) {
     dumpLog.Printf("    Error Len! Expected:%zu arrived: %zu", expected, actual);
     dumpLog.EndLine();
   }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "driver/dump_log.h"
 #include "driver/status.h"
@@ -51,6 +52,13 @@ class TQZRFile : public TOpenMappedFile {
 
 
   bool MessageAccepted() const { return scanner.MessageAccepted(); }
+  // The first run writes no message lines, so nothing of a message either.
+  bool Dumping() const { return !firstRun && dumpLog.Enabled(); }
+  // One line of the current message's dump; nothing in the first run.
+  void DumpMessageLine(std::string_view text);
+  // Ignores the current message, its reason on a dump line of its own; the
+  // conversion goes on (Ok).
+  Status RefuseMessage(std::string_view text);
   // A body shorter than its layout is ignored: the dump says so (not in
   // the first run, which writes no message lines), and the conversion goes on.
   Status RefuseShortBody(std::size_t expected, std::size_t actual);
@@ -165,6 +173,9 @@ class TQZRFile : public TOpenMappedFile {
   void PrintStatistics() const;
   void DumpLine(std::string_view text);
 };
+
+// A window end of all zero is open.
+inline bool WindowEndSet(const TGPSTimeNS& end) { return end.seconds != 0 || end.nanoseconds != 0; }
 
 // The input's path with its extension replaced by ".log"; empty when the
 // input itself ends in ".log" (in any letter case), which must never be

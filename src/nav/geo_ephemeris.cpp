@@ -57,17 +57,6 @@ constexpr char kToaLayout[] = " TimeOfDay= %u( %uh%um%us )";
 constexpr char kMiddleLayout[] = " MiddleTow =%u; Year=%u Month=%u Day=%u %uh%um%u.0s";
 constexpr char kIssueLayout[] = " IOD=%u( 0X%X ) Accuracy= %u ( 0X%X )";
 
-// The first run writes no message lines, so nothing of a message either.
-bool Dumping(const TQZRFile& f) { return !f.firstRun && f.dumpLog.Enabled(); }
-
-Status Refuse(TQZRFile& f, std::string_view text) {
-  if (Dumping(f)) {
-    f.dumpLog.Write(text);
-    f.dumpLog.EndLine();
-  }
-  return Status::Ok;
-}
-
 struct Message {
   std::uint8_t prn = 0;
   std::uint8_t gpsNumber = 0;
@@ -156,16 +145,14 @@ void DumpDating(TQZRFile& f, const GeoEphemeris& e, std::uint64_t t) {
   d.EndLine();
 }
 
-bool EndSet(const TGPSTimeNS& t) { return t.seconds != 0 || t.nanoseconds != 0; }
-
 bool OutsideWindow(const TQZRFile& f, std::uint64_t t) {
   if (!f.windowGiven) return false;
   const auto time = static_cast<std::int64_t>(t);
-  if (EndSet(f.windowStart)) {
+  if (WindowEndSet(f.windowStart)) {
     const std::int64_t lowest = (f.windowStart.seconds / kWindowBlock - 1) * kWindowBlock;
     if (time < lowest) return true;
   }
-  if (EndSet(f.windowFinish)) {
+  if (WindowEndSet(f.windowFinish)) {
     const std::int64_t highest = (f.windowFinish.seconds / kWindowBlock + 2) * kWindowBlock;
     if (time > highest) return true;
   }
@@ -192,12 +179,12 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
   }
 
   const Message m = Read(BodyReader(body));
-  if (Dumping(f)) DumpFields(f, m);
-  if (m.prn < kFirstPrn || m.prn > kLastPrn) return Refuse(f, kPrnText);
+  if (f.Dumping()) DumpFields(f, m);
+  if (m.prn < kFirstPrn || m.prn > kLastPrn) return f.RefuseMessage(kPrnText);
 
   const unsigned week = m.wn < kOldestWeek ? m.wn + kWeekRollover : m.wn;
   const std::uint64_t t = week * kSecondsPerWeek + m.tow;
-  if (OutsideWindow(f, t)) return Refuse(f, kWindowText);
+  if (OutsideWindow(f, t)) return f.RefuseMessage(kWindowText);
 
   GeoEphemeris e;
   e.number = static_cast<std::uint8_t>(m.prn - kPrnToNumber);
@@ -226,11 +213,11 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
   e.tow = m.tow;
   e.wn = static_cast<std::uint16_t>(week);
 
-  if (Dumping(f)) DumpDating(f, e, t);
+  if (f.Dumping()) DumpDating(f, e, t);
 
   auto& list = f.ephemerides.geo[m.prn - kFirstPrn];
   // Only the last record of the satellite is compared.
-  if (!list.empty() && Repeats(list.back(), e)) return Refuse(f, kAlreadyText);
+  if (!list.empty() && Repeats(list.back(), e)) return f.RefuseMessage(kAlreadyText);
   list.push_back(e);
   return Status::Ok;
 }

@@ -57,17 +57,6 @@ constexpr std::string_view kSatelliteText = "Errors N Satellite ";
 constexpr std::string_view kAlreadyText = "   Already";
 constexpr char kDumpLayout[] = "%u dne=%d  tb=%d";
 
-// The first run writes no message lines, so nothing of a message either.
-bool Dumping(const TQZRFile& f) { return !f.firstRun && f.dumpLog.Enabled(); }
-
-Status Refuse(TQZRFile& f, std::string_view text) {
-  if (Dumping(f)) {
-    f.dumpLog.Write(text);
-    f.dumpLog.EndLine();
-  }
-  return Status::Ok;
-}
-
 // GPS day of 1 January of the cycle that holds day `dne` nearest to the
 // receiver's date; 0 when that year cannot be represented.
 std::uint32_t CycleStart(std::uint32_t today, std::int16_t dne) {
@@ -85,14 +74,12 @@ std::uint32_t CycleStart(std::uint32_t today, std::int16_t dne) {
   return first.GPSDay();
 }
 
-bool WindowStartSet(const TGPSTimeNS& t) { return t.seconds != 0 || t.nanoseconds != 0; }
-
 bool OutsideWindow(const TQZRFile& f, std::int64_t t) {
   if (!f.windowGiven) return false;
-  if (WindowStartSet(f.windowStart) && t < static_cast<std::int64_t>(f.windowStart.seconds) - kWindowMargin) {
+  if (WindowEndSet(f.windowStart) && t < static_cast<std::int64_t>(f.windowStart.seconds) - kWindowMargin) {
     return true;
   }
-  return WindowStartSet(f.windowFinish) &&
+  return WindowEndSet(f.windowFinish) &&
          t > static_cast<std::int64_t>(f.windowFinish.seconds) + kWindowMargin;
 }
 
@@ -112,12 +99,12 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
   std::int32_t tb = r.I32(kTbOffset);
   // A day outside the cycle or a time outside the Moscow day cannot be dated.
   if (sv == kNoSv || dne == kNoDay || dne < 1 || dne > kDaysInFourYears || tb < 0 || tb >= kSecondsPerDay) {
-    return Refuse(f, kBadText);
+    return f.RefuseMessage(kBadText);
   }
-  if (f.epochDay == 0) return Refuse(f, kNoDateText);
+  if (f.epochDay == 0) return f.RefuseMessage(kNoDateText);
 
   const std::uint32_t first = CycleStart(f.epochDay, dne);
-  if (first == 0) return Refuse(f, kBadText);
+  if (first == 0) return f.RefuseMessage(kBadText);
   std::uint32_t day = first + static_cast<std::uint32_t>(dne) - 1;
   // Before 03:00 Moscow time it is still the previous day in UTC.
   std::int64_t frame = tk;
@@ -130,12 +117,12 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
   tk = static_cast<std::int32_t>(frame - kMoscowOffset);
   const std::int64_t t = static_cast<std::int64_t>(day) * kSecondsPerDay + utcTb;
 
-  if (Dumping(f)) {
+  if (f.Dumping()) {
     f.dumpLog.Printf(kDumpLayout, static_cast<unsigned>(sv), static_cast<int>(dne), static_cast<int>(tb));
     f.dumpLog.EndLine();
   }
-  if (OutsideWindow(f, t)) return Refuse(f, kWindowText);
-  if (sv < kFirstSlot || sv > kLastSlot) return Refuse(f, kSatelliteText);
+  if (OutsideWindow(f, t)) return f.RefuseMessage(kWindowText);
+  if (sv < kFirstSlot || sv > kLastSlot) return f.RefuseMessage(kSatelliteText);
 
   GlonassEphemeris e;
   e.sv = sv;
@@ -166,7 +153,7 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
     const GlonassEphemeris& last = list.back();
     if (last.referenceMsOfDay == e.referenceMsOfDay && last.referenceDay == e.referenceDay &&
         last.frequencyNumber == e.frequencyNumber) {
-      return Refuse(f, kAlreadyText);
+      return f.RefuseMessage(kAlreadyText);
     }
   }
   list.push_back(e);

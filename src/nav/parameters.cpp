@@ -10,7 +10,6 @@
 namespace qzr2rin {
 namespace {
 
-
 // [IO]
 constexpr std::size_t kIonoTotOffset = 0;
 constexpr std::size_t kIonoWeekOffset = 4;
@@ -54,12 +53,7 @@ constexpr std::string_view kLostText = "Lost time, skipping";
 constexpr std::string_view kNaNText = "NaN";
 constexpr char kClockLayout[] = "%g";
 
-// The first run writes no message lines, so nothing of a message either.
-bool Dumping(const TQZRFile& f) { return !f.firstRun && f.dumpLog.Enabled(); }
-
 using Gate = TQZRFile::BodyCheck;
-
-Gate CheckBody(TQZRFile& f, Body body, std::size_t length) { return f.CheckBody(body, length); }
 
 // The time relation common to [UO] and [WO].
 struct UtcRelation {
@@ -100,6 +94,25 @@ std::string_view MissingField(const UtcRelation& u) {
   return {};
 }
 
+// The GPS and the GEO set hold the relation under the same names.
+template <typename Parameters>
+void TakeRelation(const UtcRelation& u, Parameters& p) {
+  p.a0 = u.a0;
+  p.a1 = u.a1;
+  p.tot = u.tot;
+  p.wnt = u.wnt;
+  p.dtls = u.dtls;
+  p.dn = u.dn;
+  p.wnlsf = u.wnlsf;
+  p.dtlsf = u.dtlsf;
+}
+
+void DumpCoefficients(TQZRFile& f, const float (&c)[4]) {
+  f.dumpLog.Printf(kCoefficientsLayout, static_cast<double>(c[0]), static_cast<double>(c[1]),
+                   static_cast<double>(c[2]), static_cast<double>(c[3]));
+  f.dumpLog.EndLine();
+}
+
 void DumpRelation(TQZRFile& f, const UtcRelation& u) {
   f.dumpLog.Printf(kGpsUtcLayout, u.a0, static_cast<double>(u.a1), u.tot, static_cast<unsigned>(u.wnt),
                    static_cast<int>(u.dtls), static_cast<unsigned>(u.dn), static_cast<unsigned>(u.wnlsf),
@@ -108,7 +121,7 @@ void DumpRelation(TQZRFile& f, const UtcRelation& u) {
 
 // The set is ignored as a whole; the text stays on the message's line.
 Status RefuseMissingField(TQZRFile& f, std::string_view text) {
-  if (Dumping(f)) f.dumpLog.Write(text);
+  if (f.Dumping()) f.dumpLog.Write(text);
   return Status::Ok;
 }
 
@@ -116,25 +129,19 @@ Status RefuseMissingField(TQZRFile& f, std::string_view text) {
 bool ClockValueRefused(TQZRFile& f, double value, std::string_view afterNaN) {
   const MessageScanner& s = f.scanner;
   if (s.timeLost || s.satelliteListLost || s.glonassNumbersLost) {
-    if (Dumping(f)) {
-      f.dumpLog.Write(kLostText);
-      f.dumpLog.EndLine();
-    }
+    f.DumpMessageLine(kLostText);
     return true;
   }
   if (std::isnan(value)) {
-    if (Dumping(f)) {
-      f.dumpLog.Write(kNaNText);
-      f.dumpLog.EndLine();
-      f.dumpLog.Write(afterNaN);
-    }
+    f.DumpMessageLine(kNaNText);
+    if (f.Dumping()) f.dumpLog.Write(afterNaN);
     return true;
   }
   return false;
 }
 
 void DumpClockValue(TQZRFile& f, double value) {
-  if (!Dumping(f)) return;
+  if (!f.Dumping()) return;
   f.dumpLog.Printf(kClockLayout, value);
   f.dumpLog.EndLine();
 }
@@ -144,7 +151,7 @@ Status GateResult(Gate gate) { return gate == Gate::Damaged ? Status::BadChecksu
 }  // namespace
 
 Status OnIonosphere(TQZRFile& f, Body body) {
-  const Gate gate = CheckBody(f, body, kIonosphereLength);
+  const Gate gate = f.CheckBody(body, kIonosphereLength);
   if (gate != Gate::Pass) return GateResult(gate);
 
   const BodyReader r(body);
@@ -157,7 +164,7 @@ Status OnIonosphere(TQZRFile& f, Body body) {
   }
   p.present = true;
 
-  if (Dumping(f)) {
+  if (f.Dumping()) {
     const unsigned week = p.wn < kOldestWeek ? p.wn + kWeekRollover : p.wn;
     const std::uint64_t seconds = week * kSecondsPerWeek + p.tot;
     // Only a week past 2116 leaves the time's range; the dump then shows a
@@ -167,35 +174,24 @@ Status OnIonosphere(TQZRFile& f, Body body) {
     f.dumpLog.Printf(kIonoTimeLayout, static_cast<unsigned>(p.wn), p.tot, t.Year(), static_cast<unsigned>(t.Month()),
                      t.Day(), secondOfDay / 3600, secondOfDay % 3600 / 60, secondOfDay % 60);
     f.dumpLog.EndLine();
-    f.dumpLog.Printf(kCoefficientsLayout, static_cast<double>(p.alpha[0]), static_cast<double>(p.alpha[1]),
-                     static_cast<double>(p.alpha[2]), static_cast<double>(p.alpha[3]));
-    f.dumpLog.EndLine();
-    f.dumpLog.Printf(kCoefficientsLayout, static_cast<double>(p.beta[0]), static_cast<double>(p.beta[1]),
-                     static_cast<double>(p.beta[2]), static_cast<double>(p.beta[3]));
-    f.dumpLog.EndLine();
+    DumpCoefficients(f, p.alpha);
+    DumpCoefficients(f, p.beta);
   }
   return Status::Ok;
 }
 
 Status OnGpsUtc(TQZRFile& f, Body body) {
-  const Gate gate = CheckBody(f, body, kGpsUtcLength);
+  const Gate gate = f.CheckBody(body, kGpsUtcLength);
   if (gate != Gate::Pass) return GateResult(gate);
 
   const UtcRelation u = ReadRelation(BodyReader(body));
   if (const std::string_view missing = MissingField(u); !missing.empty()) return RefuseMissingField(f, missing);
 
   GpsUtcParameters& p = f.gpsUtc;
-  p.a0 = u.a0;
-  p.a1 = u.a1;
-  p.tot = u.tot;
-  p.wnt = u.wnt;
-  p.dtls = u.dtls;
-  p.dn = u.dn;
-  p.wnlsf = u.wnlsf;
-  p.dtlsf = u.dtlsf;
+  TakeRelation(u, p);
   p.present = true;
 
-  if (Dumping(f)) {
+  if (f.Dumping()) {
     DumpRelation(f, u);
     f.dumpLog.EndLine();
   }
@@ -203,7 +199,7 @@ Status OnGpsUtc(TQZRFile& f, Body body) {
 }
 
 Status OnGeoUtc(TQZRFile& f, Body body) {
-  const Gate gate = CheckBody(f, body, kGeoUtcLength);
+  const Gate gate = f.CheckBody(body, kGeoUtcLength);
   if (gate != Gate::Pass) return GateResult(gate);
 
   const BodyReader r(body);
@@ -217,20 +213,13 @@ Status OnGeoUtc(TQZRFile& f, Body body) {
   if (wn == kNoWeek) return RefuseMissingField(f, "wn = NaN");
 
   GeoUtcParameters& p = f.geoUtc;
-  p.a0 = u.a0;
-  p.a1 = u.a1;
-  p.tot = u.tot;
-  p.wnt = u.wnt;
-  p.dtls = u.dtls;
-  p.dn = u.dn;
-  p.wnlsf = u.wnlsf;
-  p.dtlsf = u.dtlsf;
+  TakeRelation(u, p);
   p.utcsi = utcsi;
   p.tow = tow;
   p.wn = wn;
   p.present = true;
 
-  if (Dumping(f)) {
+  if (f.Dumping()) {
     DumpRelation(f, u);
     f.dumpLog.Printf(kGeoUtcTailLayout, static_cast<int>(utcsi), tow, static_cast<unsigned>(wn));
     f.dumpLog.EndLine();
@@ -239,7 +228,7 @@ Status OnGeoUtc(TQZRFile& f, Body body) {
 }
 
 Status OnClockOffset(TQZRFile& f, Body body) {
-  const Gate gate = CheckBody(f, body, kClockOffsetLength);
+  const Gate gate = f.CheckBody(body, kClockOffsetLength);
   if (gate != Gate::Pass) return GateResult(gate);
 
   const double offset = BodyReader(body).F64(kClockValueOffset);
@@ -251,7 +240,7 @@ Status OnClockOffset(TQZRFile& f, Body body) {
 }
 
 Status OnClockDrift(TQZRFile& f, Body body) {
-  const Gate gate = CheckBody(f, body, kClockDriftLength);
+  const Gate gate = f.CheckBody(body, kClockDriftLength);
   if (gate != Gate::Pass) return GateResult(gate);
 
   const float drift = BodyReader(body).F32(kClockValueOffset);

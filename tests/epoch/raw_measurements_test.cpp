@@ -121,6 +121,13 @@ Bytes Payload(const Raw& m) {
 
 Bytes RawMessage(const Raw& m) { return qzrtest::CrcMessage("rM", Payload(m)); }
 
+// A log of this one message.
+LogBuilder Alone(const Raw& m) {
+  LogBuilder log;
+  log.Add(RawMessage(m)).LineBreak();
+  return log;
+}
+
 Bytes Time(std::uint32_t ms) { return qzrtest::Message("~~", BodyBuilder().U32(ms)); }
 
 // A satellite with one C/A record.
@@ -144,9 +151,7 @@ TEST(RawMeasurements, FillsTheRawEpochAndStoresIt) {
         {.signal = 2, .cn0 = 38, .phaseRange = -2000, .rangeDiff = -150, .doppler = 987'654}}},
       {kRange20000km, 40, {{.signal = 0, .cn0 = 40, .phaseRange = 2000, .slot = 7}}},
   };
-  LogBuilder log;
-  log.Add(RawMessage(m)).LineBreak();
-  ConverterBench bench(log);
+  ConverterBench bench(Alone(m));
   TQZRFile& f = bench.file();
   const auto walked = bench.WalkEach(kAllLost);
   ASSERT_EQ(walked.results, std::vector<Status>{Status::Ok});
@@ -223,9 +228,7 @@ TEST(RawMeasurements, DumpShowsEveryField) {
                      .lockTime = 123,
                      .doppler = -1'234'567},
                     {.signal = 1, .cn0 = 38, .phaseRange = -1000, .rangeDiff = -150}}}};
-  LogBuilder log;
-  log.Add(RawMessage(m)).LineBreak();
-  ConverterBench bench(log);
+  ConverterBench bench(Alone(m));
   const auto walked = bench.WalkEach();
   ASSERT_EQ(walked.texts.size(), 1u);
   // The occupation lines between the message and the stored epoch are not
@@ -262,9 +265,7 @@ TEST(RawMeasurements, UnusableWeekOrDayIgnoresTheMessage) {
     Raw m;
     m.scale = c.scale;
     m.satellites = {OneSignal(5)};
-    LogBuilder log;
-    log.Add(RawMessage(m)).LineBreak();
-    ConverterBench bench(log);
+    ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
     f.epochMsOfDay = 7;
     const auto walked = bench.WalkEach(kAllLost);
@@ -308,9 +309,7 @@ TEST(RawMeasurements, SignalRecordLengthFollowsVersionAndLengthSlotRec) {
     const Signal first{.signal = 0, .cn0 = 41, .phaseRange = 2000, .doppler = 1'500'000};
     const Signal second{.signal = 2, .cn0 = 42, .rangeDiff = 50, .doppler = -2'500'000};
     m.satellites = {{kRange20000km, 5, {first, second}}, {kRange20000km + 100, 12, {first, second}}};
-    LogBuilder log;
-    log.Add(RawMessage(m)).LineBreak();
-    ConverterBench bench(log);
+    ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
     ASSERT_EQ(bench.WalkEach().results, std::vector<Status>{Status::Ok});
     ASSERT_EQ(f.raw.count, 2);
@@ -335,9 +334,7 @@ TEST(RawMeasurements, SignalIndexOutsideTheSetsIsConsumedWithoutStoring) {
     m.satellites = {
         {kRange20000km, 5, {{.signal = signal, .cn0 = 30}, {.signal = 2, .cn0 = 33, .rangeDiff = 50}}},
         OneSignal(6)};
-    LogBuilder log;
-    log.Add(RawMessage(m)).LineBreak();
-    ConverterBench bench(log);
+    ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
     const auto walked = bench.WalkEach();
     ASSERT_EQ(walked.results, std::vector<Status>{Status::Ok});
@@ -377,9 +374,7 @@ TEST(RawMeasurements, GlonassSlotFromTheFirstSignalRecordOnly) {
     // would read as slot 31.
     m.satellites = {
         {kRange20000km, c.index, {{.signal = 0, .slot = c.slot}, {.signal = 2, .rangeDiff = -1}}}};
-    LogBuilder log;
-    log.Add(RawMessage(m)).LineBreak();
-    ConverterBench bench(log);
+    ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
     ASSERT_EQ(bench.WalkEach().results, std::vector<Status>{Status::Ok});
     EXPECT_EQ(f.raw.satellites[0].satelliteId, c.id);
@@ -394,9 +389,7 @@ TEST(RawMeasurements, ListIsNotLimitedTo31Satellites) {
   for (std::uint8_t index = 120; index < 123; ++index) m.satellites.push_back(OneSignal(index));
   ASSERT_EQ(m.satellites.size(), 40u);  // SvdN holds 40 modulo 32
   m.svdN = 40 % 32;
-  LogBuilder log;
-  log.Add(RawMessage(m)).LineBreak();
-  ConverterBench bench(log);
+  ConverterBench bench(Alone(m));
   TQZRFile& f = bench.file();
   ASSERT_EQ(bench.WalkEach().results, std::vector<Status>{Status::Ok});
   EXPECT_EQ(f.raw.count, 40);
@@ -511,9 +504,7 @@ TEST(RawMeasurements, FirstRunOnlySetsTheReceiverTime) {
     Raw m;
     m.scale = c.scale;
     m.satellites = {OneSignal(5)};
-    LogBuilder log;
-    log.Add(RawMessage(m)).LineBreak();
-    ConverterBench bench(log);
+    ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
     f.firstRun = true;
     f.epochMsOfDay = 7;
@@ -536,9 +527,7 @@ TEST(RawMeasurements, WindowDayMissingFromItsMonthStopsTheConversion) {
   m.weekOrDay = 1290;
   m.referenceMs = 4 * 86'400'000;  // 2004-09-30
   m.satellites = {OneSignal(5)};
-  LogBuilder log;
-  log.Add(RawMessage(m)).LineBreak();
-  ConverterBench bench(log, options);
+  ConverterBench bench(Alone(m), options);
   TQZRFile& f = bench.file();
   EXPECT_EQ(bench.WalkEach().results, std::vector<Status>{Status::BadTimeTag});
   EXPECT_EQ(f.epochDay, 1290u * 7 + 4);

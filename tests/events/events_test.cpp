@@ -11,6 +11,7 @@
 
 #include "events/occupations.h"
 #include "support/converter_bench.h"
+#include "support/event_fixtures.h"
 
 namespace qzr2rin {
 namespace {
@@ -19,49 +20,13 @@ using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::ConverterBench;
 
-constexpr std::uint32_t kDay = 8792;        // 2004-02-01, a Sunday: GPS week 1256 starts
-constexpr std::uint32_t kTen = 36'000'000;  // 10:00:00 in ms
+constexpr std::uint32_t kDay = qzrtest::kTrackingDay;
+constexpr std::uint32_t kTen = qzrtest::kTrackingStartMs;
 constexpr std::uint32_t kWeekStart = kDay * 86400;
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-// A log of a receiver tracking GPS 5, one epoch a second from 10:00:00;
-// the first epoch brings the date.
-class Log {
- public:
-  // Epochs first .. first + count - 1 (seconds after 10:00:00).
-  Log& Epochs(std::uint32_t first, std::uint32_t count) {
-    for (std::uint32_t k = first; k < first + count; ++k) {
-      Add(qzrtest::Message("~~", BodyBuilder().U32(kTen + k * 1000)));
-      Add(qzrtest::Message("SI", BodyBuilder().U8(5)));
-      if (!dated_) Add(qzrtest::Message("RD", BodyBuilder().U16(2004).U8(2).U8(1).U8(0)));
-      dated_ = true;
-      Add(qzrtest::Message("rc", BodyBuilder().I32(0)));
-    }
-    return *this;
-  }
-  Log& User(std::string_view text) {
-    return Add(qzrtest::Message("==", BodyBuilder().U32(kTen).U8(0).Text(text)));
-  }
-  Log& Add(const Bytes& message) {
-    log_.Add(message).LineBreak();
-    return *this;
-  }
-  const qzrtest::LogBuilder& builder() const { return log_; }
-
- private:
-  qzrtest::LogBuilder log_;
-  bool dated_ = false;
-};
-
-// The second run over the log, ended as a conversion ends it.
-Status Convert(ConverterBench& bench) {
-  const Status walked = bench.Walk();
-  if (walked != Status::Ok) return walked;
-  return CloseOccupation(bench.file());
-}
+using Log = qzrtest::TrackingLog;
+using qzrtest::Contains;
+using qzrtest::ConvertToEnd;
 
 // The marker name of each stored epoch's occupation, in epoch order.
 std::vector<std::string> EpochSites(const TQZRFile& f) {
@@ -85,7 +50,7 @@ TEST(UserEvent, WithoutEventsOneOccupationCarriesTheMarkerName) {
   Log log;
   log.Epochs(0, 3);
   ConverterBench bench(log.builder());
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   const TQZRFile& f = bench.file();
   ASSERT_EQ(f.records.Occupations().size(), 1u);
   EXPECT_EQ(f.records.Occupations().front().number, 1);
@@ -114,7 +79,7 @@ TEST(UserEvent, SiteNameStartsAnOccupationWithTheNextStoredEpoch) {
       options.markerName = "FIXED";
     }
     ConverterBench bench(log.builder(), options);
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_EQ(EpochSites(bench.file()), c.sites);
     EXPECT_EQ(bench.file().occupation.lastSiteName, "PILLAR1");
     EXPECT_TRUE(
@@ -129,7 +94,7 @@ TEST(UserEvent, SiteNameDuringTheFirstEpochStartsWithTheNextStoredEpoch) {
   Log log;
   log.Epochs(0, 1).User("_SIT=PILLAR1").Epochs(1, 3);
   ConverterBench bench(log.builder());
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   EXPECT_EQ(EpochSites(bench.file()), Join({Repeat("bench", 1), Repeat("PILLAR1", 3)}));
 }
 
@@ -138,13 +103,13 @@ TEST(UserEvent, SiteNameIsCutAtSixtyCharactersAndAtAZeroByte) {
   Log log;
   log.Epochs(0, 1).User("_SIT=" + longName).Epochs(1, 2);
   ConverterBench bench(log.builder());
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   EXPECT_EQ(bench.file().records.Occupations().back().markerName, std::string(60, 'N'));
 
   Log zero;
   zero.Epochs(0, 1).User(std::string("_SIT=AB\0CD", 10)).Epochs(1, 2);
   ConverterBench other(zero.builder());
-  ASSERT_EQ(Convert(other), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(other), Status::Ok);
   EXPECT_EQ(other.file().records.Occupations().back().markerName, "AB");
 }
 
@@ -162,7 +127,7 @@ TEST(UserEvent, AntennaHeightChangesOnlyBeyondAMicrometreOrWithAnotherFlag) {
     Log log;
     log.Epochs(0, 3).User("_ANH=1.5").Epochs(3, 3).User(c.second).Epochs(6, 3);
     ConverterBench bench(log.builder());
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_EQ(bench.file().records.Occupations().size(), c.occupations);
   }
 }
@@ -173,7 +138,7 @@ TEST(UserEvent, SlantHeightClearsTheHorizontalOffsets) {
   ConverterBench bench(log.builder());
   bench.file().occupation.antenna.deltaE = 0.25f;
   bench.file().occupation.antenna.deltaN = -0.5f;
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   const auto& occupations = bench.file().records.Occupations();
   ASSERT_EQ(occupations.size(), 2u);
   const AntennaBlock& a = occupations.back().antenna;
@@ -188,10 +153,7 @@ TEST(UserEvent, SlantHeightClearsTheHorizontalOffsets) {
 }
 
 TEST(UserEvent, ModeChangesNameKinematicAndStaticOccupations) {
-  struct Event {
-    std::uint32_t epoch;  // sent while this epoch is in progress
-    const char* text;
-  };
+  using Event = qzrtest::EpochUserEvent;
   struct Case {
     const char* what;
     std::vector<Event> events;
@@ -235,14 +197,9 @@ TEST(UserEvent, ModeChangesNameKinematicAndStaticOccupations) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
     Log log;
-    for (std::uint32_t k = 0; k < 9; ++k) {
-      log.Epochs(k, 1);
-      for (const Event& e : c.events) {
-        if (e.epoch == k) log.User(e.text);
-      }
-    }
+    log.EpochsWithEvents(9, c.events);
     ConverterBench bench(log.builder());
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_EQ(EpochSites(bench.file()), c.sites);
     std::vector<bool> dynamic;
     for (const DataEpoch& e : bench.file().records.Epochs())
@@ -270,7 +227,7 @@ TEST(UserEvent, SaveAndCancelActOnlyOnTheLastSiteName) {
     Log log;
     log.Epochs(0, 3).User("_SIT=PILLAR1").Epochs(3, 3).User(c.event).Epochs(6, 3);
     ConverterBench bench(log.builder());
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_EQ(EpochSites(bench.file()), c.sites);
     const std::string dump = bench.DumpBody();
     EXPECT_EQ(Contains(dump, "\"\nIgnore Event\n"), c.ignored) << dump;
@@ -282,7 +239,7 @@ TEST(UserEvent, CancelBeforeTheSitesFirstEpochKeepsThePreviousSite) {
   Log log;
   log.Epochs(0, 3).User("_SIT=PILLAR1").User("_CAN=PILLAR1").Epochs(3, 3);
   ConverterBench bench(log.builder());
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   EXPECT_EQ(EpochSites(bench.file()), Join({Repeat("bench", 3), Repeat("PILLAR1", 3)}));
   EXPECT_FALSE(Contains(bench.DumpBody(), " Delete epoch"));
 }
@@ -297,7 +254,7 @@ TEST(UserEvent, AntennaTypeResetsTheAntennaRecordOnlyWhenItChanges) {
   ConverterBench bench(log.builder());
   TQZRFile& f = bench.file();
   f.antennaNumber = "A-7";
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   EXPECT_EQ(f.antennaType, "CHOKE RING 123456789");
   EXPECT_EQ(f.antennaNumber, "-Unknown-");
   EXPECT_EQ(f.occupation.secondAntennaText, "-Unknown-");
@@ -332,7 +289,7 @@ TEST(UserEvent, ShortUnknownAndDamagedBodiesAreIgnored) {
     Log log;
     log.Epochs(0, 2).Add(c.message).Epochs(2, 2);
     ConverterBench bench(log.builder());
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_EQ(EpochSites(bench.file()), Repeat("bench", 4));
     EXPECT_TRUE(Contains(bench.DumpBody(), c.dump)) << bench.DumpBody();
     EXPECT_TRUE(bench.file().occupation.lastSiteName.empty());
@@ -367,7 +324,7 @@ TEST(ExternalEvent, StoredPerInputWithItsTimeBase) {
     Log log;
     log.Epochs(0, 1).Add(c.message).Epochs(1, 2);
     ConverterBench bench(log.builder());
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     const StoredRecords& r = bench.file().records;
     const std::uint8_t other = c.port == kPortA ? kPortB : kPortA;
     ASSERT_EQ(r.Events(c.port).size(), 1u);
@@ -401,7 +358,7 @@ TEST(ExternalEvent, DroppedWithoutADateOrABody) {
     Log log;
     log.Add(c.message).Epochs(0, 2);
     ConverterBench bench(log.builder());
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_TRUE(bench.file().records.Events(kPortA).empty());
     EXPECT_TRUE(bench.file().records.Events(kPortB).empty());
     EXPECT_EQ(bench.file().records.EpochCount(), 2u);

@@ -10,59 +10,20 @@
 #include <vector>
 
 #include "support/converter_bench.h"
+#include "support/event_fixtures.h"
 
 namespace qzr2rin {
 namespace {
 
-using qzrtest::BodyBuilder;
-using qzrtest::Bytes;
 using qzrtest::ConverterBench;
 
-constexpr std::uint32_t kDay = 8792;        // 2004-02-01
-constexpr std::uint32_t kTen = 36'000'000;  // 10:00:00 in ms
+constexpr std::uint32_t kDay = qzrtest::kTrackingDay;
+constexpr std::uint32_t kTen = qzrtest::kTrackingStartMs;
 constexpr std::uint32_t kTenSeconds = kDay * 86400 + 36000;
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-// A log of a receiver tracking GPS 5, one epoch a second from 10:00:00;
-// the first epoch brings the date.
-class Log {
- public:
-  Log& Epochs(std::uint32_t first, std::uint32_t count) {
-    for (std::uint32_t k = first; k < first + count; ++k) {
-      Add(qzrtest::Message("~~", BodyBuilder().U32(kTen + k * 1000)));
-      Add(qzrtest::Message("SI", BodyBuilder().U8(5)));
-      if (!dated_) Add(qzrtest::Message("RD", BodyBuilder().U16(2004).U8(2).U8(1).U8(0)));
-      dated_ = true;
-      Add(qzrtest::Message("rc", BodyBuilder().I32(0)));
-    }
-    return *this;
-  }
-  Log& User(std::string_view text) {
-    return Add(qzrtest::Message("==", BodyBuilder().U32(kTen).U8(0).Text(text)));
-  }
-  // An external event in GPS time, `ms` after 10:00:00.
-  Log& Event(std::string_view id, std::uint32_t ms) {
-    return Add(qzrtest::Message(id, BodyBuilder().U32(kTen + ms).U32(0).U8(0)));
-  }
-  Log& Add(const Bytes& message) {
-    log_.Add(message).LineBreak();
-    return *this;
-  }
-  const qzrtest::LogBuilder& builder() const { return log_; }
-
- private:
-  qzrtest::LogBuilder log_;
-  bool dated_ = false;
-};
-
-Status Convert(ConverterBench& bench) {
-  const Status walked = bench.Walk();
-  if (walked != Status::Ok) return walked;
-  return CloseOccupation(bench.file());
-}
+using Log = qzrtest::TrackingLog;
+using qzrtest::Contains;
+using qzrtest::ConvertToEnd;
 
 std::vector<std::string> Names(const TQZRFile& f) {
   std::vector<std::string> names;
@@ -93,10 +54,7 @@ std::vector<std::uint32_t> EventSeconds(const TQZRFile& f, std::uint8_t port) {
 }
 
 TEST(Occupation, GeneratedNamesCountPerModeUntilASiteName) {
-  struct Event {
-    std::uint32_t epoch;  // sent while this epoch is in progress
-    const char* text;
-  };
+  using Event = qzrtest::EpochUserEvent;
   struct Case {
     const char* what;
     std::vector<Event> events;
@@ -114,14 +72,9 @@ TEST(Occupation, GeneratedNamesCountPerModeUntilASiteName) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
     Log log;
-    for (std::uint32_t k = 0; k < 12; ++k) {
-      log.Epochs(k, 1);
-      for (const Event& e : c.events) {
-        if (e.epoch == k) log.User(e.text);
-      }
-    }
+    log.EpochsWithEvents(12, c.events);
     ConverterBench bench(log.builder());
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_EQ(Names(bench.file()), c.names);
     EXPECT_EQ(Numbers(bench.file()), (std::vector<std::int16_t>{1, 2, 3, 4}));
   }
@@ -135,7 +88,7 @@ TEST(Occupation, EpochsDroppedByTheIntervalUseUpNoName) {
   ConverterBench bench(log.builder());
   bench.file().selectByInterval = true;
   bench.file().selectIntervalMs = 3000;
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   EXPECT_EQ(Names(bench.file()), (std::vector<std::string>{"bench", "PILLAR1"}));
   EXPECT_EQ(Numbers(bench.file()), (std::vector<std::int16_t>{1, 2}));
   using E = std::pair<std::uint32_t, std::string>;
@@ -147,7 +100,7 @@ TEST(Occupation, RecordCarriesTheAuthenticationMarkOnce) {
   log.Epochs(0, 2).User("_SIT=P").Epochs(2, 3);
   ConverterBench bench(log.builder());
   bench.file().occupation.authenticated = true;
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   const auto& occupations = bench.file().records.Occupations();
   ASSERT_EQ(occupations.size(), 2u);
   EXPECT_EQ(occupations[0].occupationFlags, kOccupationAuthenticated);
@@ -167,7 +120,7 @@ TEST(Occupation, CancellingTheOnlyOccupationRestartsTheStatistics) {
     log.User("_SIT=ONLY").Epochs(0, 1).Event("XA", 500).Epochs(1, 2).Event("XB", 2500).User("_CAN=ONLY");
     log.Event("XB", 2700).Epochs(3, c.epochsAfter);
     ConverterBench bench(log.builder());
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     const TQZRFile& f = bench.file();
     EXPECT_TRUE(f.records.Events(kPortA).empty());
     EXPECT_EQ(EventSeconds(f, kPortB), std::vector<std::uint32_t>{2700});
@@ -232,7 +185,7 @@ TEST(Occupation, EpochsAfterACancelStartTheNextOccupation) {
   Log log;
   log.Epochs(0, 3).User("_SIT=SECOND").Epochs(3, 2).User("_CAN=SECOND").Epochs(5, 3);
   ConverterBench bench(log.builder());
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   const TQZRFile& f = bench.file();
   using E = std::pair<std::uint32_t, std::string>;
   EXPECT_EQ(
@@ -265,7 +218,7 @@ TEST(Occupation, AfterCancellingEverythingTheNextEpochStartsAnOccupation) {
     for (const char* e : c.after) log.User(e);
     log.Epochs(c.epochsBefore, 3);
     ConverterBench bench(log.builder());
-    ASSERT_EQ(Convert(bench), Status::Ok);
+    ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     using E = std::pair<std::uint32_t, std::string>;
     const std::uint32_t k = c.epochsBefore;
     EXPECT_EQ(Epochs(bench.file()), (std::vector<E>{{k, "ONLY_S1"}, {k + 1, "ONLY_S1"}, {k + 2, "ONLY_S1"}}));
@@ -278,7 +231,7 @@ TEST(Occupation, EventsBeforeTheFirstRecordBelongToIt) {
   Log log;
   log.Epochs(0, 1).Event("XA", 300).Epochs(1, 2).Event("XA", 1300);
   ConverterBench bench(log.builder());
-  ASSERT_EQ(Convert(bench), Status::Ok);
+  ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   const TQZRFile& f = bench.file();
   ASSERT_EQ(f.records.Events(kPortA).size(), 2u);
   for (const DataEvent& e : f.records.Events(kPortA))

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/converter_bench.h"
+#include "support/ephemeris_fixtures.h"
 
 namespace qzr2rin {
 namespace {
@@ -38,25 +39,10 @@ constexpr std::uint32_t kMessageDay = 1250 * 7 + 4;
 constexpr std::uint32_t kMessageTime = kMessageDay * 86400 + 43200;
 
 BodyBuilder Payload(const Fields& e) {
-  return BodyBuilder()
-      .U8(e.prn)
-      .U8(e.gpsNumber)
-      .U8(e.iod)
-      .U8(e.accuracy)
-      .U32(e.toa)
-      .F64(e.x)
-      .F64(e.y)
-      .F64(e.z)
-      .F32(e.vx)
-      .F32(e.vy)
-      .F32(e.vz)
-      .F32(e.ax)
-      .F32(e.ay)
-      .F32(e.az)
-      .F32(e.gf0)
-      .F32(e.gf1)
-      .U32(e.tow)
-      .U16(e.wn);
+  BodyBuilder b;
+  b.U8(e.prn).U8(e.gpsNumber).U8(e.iod).U8(e.accuracy).U32(e.toa);
+  qzrtest::AddOrbit(b, e).F32(e.gf0).F32(e.gf1).U32(e.tow).U16(e.wn);
+  return b;
 }
 
 Bytes Ephemeris(const Fields& e) { return qzrtest::Message("WE", Payload(e)); }
@@ -65,17 +51,9 @@ const std::vector<GeoEphemeris>& Satellite(ConverterBench& bench, unsigned prn) 
   return bench.file().ephemerides.geo.at(prn - 120);
 }
 
-std::size_t StoredCount(ConverterBench& bench) {
-  std::size_t n = 0;
-  for (const auto& list : bench.file().ephemerides.geo) n += list.size();
-  return n;
-}
+std::size_t StoredCount(const TQZRFile& f) { return qzrtest::TotalRecords(f.ephemerides.geo); }
 
-// What the decoder wrote after the message's own dump line.
-std::string DecoderText(ConverterBench& bench) {
-  const std::string dump = bench.DumpBody();
-  return dump.substr(dump.find(")\n") + 2);
-}
+using qzrtest::DecoderText;
 
 const char kFieldLines[] =
     "waasnum= 122\n"
@@ -98,9 +76,7 @@ const char kFieldLines[] =
     "wn= 1250\n";
 
 TEST(GeoEphemeris, PayloadFillsTheRecordAndTheDump) {
-  LogBuilder log;
-  log.Add(Ephemeris(Fields{}));
-  ConverterBench bench(log);
+  ConverterBench bench(qzrtest::LogOf(Ephemeris(Fields{})));
   EXPECT_EQ(bench.Walk(), Status::Ok);
   ASSERT_EQ(Satellite(bench, 122).size(), 1u);
   const GeoEphemeris& e = Satellite(bench, 122).front();
@@ -113,15 +89,7 @@ TEST(GeoEphemeris, PayloadFillsTheRecordAndTheDump) {
   EXPECT_EQ(e.toaDay, kMessageDay);
   EXPECT_EQ(e.toa, 43200u);
   EXPECT_EQ(e.ReferenceSeconds(), kMessageTime);
-  EXPECT_EQ(e.x, -12345.5);
-  EXPECT_EQ(e.y, 2e7);
-  EXPECT_EQ(e.z, 0.25);
-  EXPECT_EQ(e.vx, 1.5f);
-  EXPECT_EQ(e.vy, -0.125f);
-  EXPECT_EQ(e.vz, 2.0f);
-  EXPECT_EQ(e.ax, 1e-4f);
-  EXPECT_EQ(e.ay, -1e-5f);
-  EXPECT_EQ(e.az, 0.0f);
+  qzrtest::ExpectOrbit(e, Fields{});
   EXPECT_EQ(e.gf0, 1.5e-8f);
   EXPECT_EQ(e.gf1, -2.5e-12f);
   EXPECT_EQ(e.tow, 388800u);
@@ -166,9 +134,7 @@ TEST(GeoEphemeris, ReferenceDayFollowsTheMessageAcrossMidnight) {
     f.tow = c.tow;
     f.toa = c.toa;
     f.wn = c.wn;
-    LogBuilder log;
-    log.Add(Ephemeris(f));
-    ConverterBench bench(log);
+    ConverterBench bench(qzrtest::LogOf(Ephemeris(f)));
     EXPECT_EQ(bench.Walk(), Status::Ok);
     ASSERT_EQ(Satellite(bench, 122).size(), 1u);
     const GeoEphemeris& e = Satellite(bench, 122).front();
@@ -190,11 +156,9 @@ TEST(GeoEphemeris, OnlyGeoPrnsAreKept) {
     SCOPED_TRACE(static_cast<int>(c.prn));
     Fields f;
     f.prn = c.prn;
-    LogBuilder log;
-    log.Add(Ephemeris(f));
-    ConverterBench bench(log);
+    ConverterBench bench(qzrtest::LogOf(Ephemeris(f)));
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_EQ(StoredCount(bench), c.kept ? 1u : 0u);
+    EXPECT_EQ(StoredCount(bench.file()), c.kept ? 1u : 0u);
     if (c.kept) {
       EXPECT_EQ(Satellite(bench, c.prn).size(), 1u);
     }
@@ -260,14 +224,7 @@ TEST(GeoEphemeris, OnlyARepeatOfTheLastRecordIsDropped) {
 TEST(GeoEphemeris, OutputWindowIsWidenedToTwoHourBlocks) {
   // kMessageTime falls on a two-hour boundary.
   static_assert(kMessageTime % 7200 == 0);
-  struct Case {
-    const char* name;
-    bool given;
-    std::uint32_t start;
-    std::uint32_t finish;
-    bool kept;
-  };
-  const Case kCases[] = {
+  const qzrtest::WindowCase kCases[] = {
       {"start in the block after next", true, kMessageTime + 14399, 0, true},
       {"start two blocks later", true, kMessageTime + 14400, 0, false},
       {"finish two blocks earlier", true, 0, kMessageTime - 14400, true},
@@ -275,17 +232,12 @@ TEST(GeoEphemeris, OutputWindowIsWidenedToTwoHourBlocks) {
       {"both ends open", true, 0, 0, true},
       {"no window given", false, kMessageTime + 86400, kMessageTime - 86400, true},
   };
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    LogBuilder log;
-    log.Add(Ephemeris(Fields{}));
-    ConverterBench bench(log);
-    TQZRFile& f = bench.file();
-    f.windowGiven = c.given;
-    f.windowStart = TGPSTimeNS(c.start, 0);
-    f.windowFinish = TGPSTimeNS(c.finish, 0);
+    ConverterBench bench(qzrtest::LogOf(Ephemeris(Fields{})));
+    qzrtest::SetWindow(bench.file(), c);
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_EQ(StoredCount(bench), c.kept ? 1u : 0u);
+    EXPECT_EQ(StoredCount(bench.file()), c.kept ? 1u : 0u);
     const std::string text = DecoderText(bench);
     if (!c.kept) {
       EXPECT_EQ(text, std::string(kFieldLines) + "Time has not got in interval\n");
@@ -294,32 +246,8 @@ TEST(GeoEphemeris, OutputWindowIsWidenedToTwoHourBlocks) {
 }
 
 TEST(GeoEphemeris, ShortOrDamagedBodiesAreIgnored) {
-  const Bytes full = Payload(Fields{}).bytes();
-  struct Case {
-    const char* name;
-    Bytes message;
-    Status result;
-    const char* dump;
-  };
-  const Case kCases[] = {
-      {"70 bytes", qzrtest::Message("WE", Bytes(full.begin(), full.end() - 1)), Status::Ok,
-       "    Error Len! Expected:71 arrived: 70\n"},
-      {"checksum only", qzrtest::Message("WE", Bytes{}), Status::Ok,
-       "    Error Len! Expected:71 arrived: 1\n"},
-      {"damaged", qzrtest::BadChecksumMessage("WE", full), Status::BadChecksum, "Bad Checksum\n"},
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.name);
-    LogBuilder log;
-    log.Add(c.message).LineBreak();
-    ConverterBench bench(log);
-    const auto walked = bench.WalkEach();
-    ASSERT_FALSE(walked.results.empty());
-    EXPECT_EQ(walked.results.front(), c.result);
-    EXPECT_EQ(StoredCount(bench), 0u);
-    EXPECT_NE(bench.DumpBody().find(c.dump), std::string::npos) << bench.DumpBody();
-    EXPECT_EQ(bench.DumpBody().find("waasnum="), std::string::npos);
-  }
+  qzrtest::ExpectRefusedBodiesIgnored(
+      "WE", Payload(Fields{}).bytes(), 71, [](TQZRFile&) {}, StoredCount, "waasnum=");
 }
 
 }  // namespace

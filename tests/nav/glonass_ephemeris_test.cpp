@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/converter_bench.h"
+#include "support/ephemeris_fixtures.h"
 
 namespace qzr2rin {
 namespace {
@@ -43,27 +44,10 @@ struct Fields {
 };
 
 BodyBuilder Payload(const Fields& e) {
-  return BodyBuilder()
-      .U8(e.sv)
-      .U8(e.frequencyNumber)
-      .I16(e.dne)
-      .I32(e.tk)
-      .I32(e.tb)
-      .U8(e.health)
-      .U8(e.ageOfData)
-      .U8(e.reserved)
-      .F64(e.x)
-      .F64(e.y)
-      .F64(e.z)
-      .F32(e.vx)
-      .F32(e.vy)
-      .F32(e.vz)
-      .F32(e.ax)
-      .F32(e.ay)
-      .F32(e.az)
-      .F64(e.tauC)
-      .F32(e.tauN)
-      .F32(e.gammaN);
+  BodyBuilder b;
+  b.U8(e.sv).U8(e.frequencyNumber).I16(e.dne).I32(e.tk).I32(e.tb).U8(e.health).U8(e.ageOfData).U8(e.reserved);
+  qzrtest::AddOrbit(b, e).F64(e.tauC).F32(e.tauN).F32(e.gammaN);
+  return b;
 }
 
 Bytes Ephemeris(const Fields& e) { return qzrtest::Message("NE", Payload(e)); }
@@ -74,16 +58,12 @@ const std::vector<GlonassEphemeris>& Slot(ConverterBench& bench, unsigned sv) {
   return bench.file().ephemerides.glonass.at(sv - 1);
 }
 
-std::size_t StoredCount(ConverterBench& bench) {
-  std::size_t n = 0;
-  for (const auto& list : bench.file().ephemerides.glonass) n += list.size();
-  return n;
-}
+std::size_t StoredCount(const TQZRFile& f) { return qzrtest::TotalRecords(f.ephemerides.glonass); }
+
+using qzrtest::DecoderText;
 
 TEST(GlonassEphemeris, PayloadFillsTheRecordWithTimesInUtc) {
-  LogBuilder log;
-  log.Add(Ephemeris(Fields{}));
-  ConverterBench bench(log);
+  ConverterBench bench(qzrtest::LogOf(Ephemeris(Fields{})));
   bench.file().epochDay = kToday;
   EXPECT_EQ(bench.Walk(), Status::Ok);
   ASSERT_EQ(Slot(bench, 5).size(), 1u);
@@ -93,15 +73,7 @@ TEST(GlonassEphemeris, PayloadFillsTheRecordWithTimesInUtc) {
   EXPECT_EQ(e.referenceMsOfDay, 32'400'000u);  // 12:00 Moscow is 09:00 UTC
   EXPECT_EQ(e.ReferenceSeconds(), kToday * 86400 + 32'400);
   EXPECT_EQ(e.tk, 32'370);
-  EXPECT_EQ(e.x, 12345.678);
-  EXPECT_EQ(e.y, -2345.5);
-  EXPECT_EQ(e.z, 19876.25);
-  EXPECT_EQ(e.vx, 1.5f);
-  EXPECT_EQ(e.vy, -2.25f);
-  EXPECT_EQ(e.vz, 3.125f);
-  EXPECT_EQ(e.ax, 1e-9f);
-  EXPECT_EQ(e.ay, -2e-9f);
-  EXPECT_EQ(e.az, 3e-9f);
+  qzrtest::ExpectOrbit(e, Fields{});
   EXPECT_EQ(e.tauC, -1.25e-8);
   EXPECT_EQ(e.tauN, 4.5e-5f);
   EXPECT_EQ(e.gammaN, -1.8e-12f);
@@ -109,7 +81,7 @@ TEST(GlonassEphemeris, PayloadFillsTheRecordWithTimesInUtc) {
   EXPECT_EQ(e.reserved, 0xA5);
   EXPECT_EQ(e.healthBit, 0);
   EXPECT_EQ(e.frequencyNumber, 3);
-  EXPECT_EQ(bench.DumpBody().substr(bench.DumpBody().find(")\n") + 2), "5 dne=65  tb=43200\n");
+  EXPECT_EQ(DecoderText(bench), "5 dne=65  tb=43200\n");
 }
 
 TEST(GlonassEphemeris, HealthBitComesFromTheLowThreeBits) {
@@ -122,9 +94,7 @@ TEST(GlonassEphemeris, HealthBitComesFromTheLowThreeBits) {
     SCOPED_TRACE(static_cast<int>(c.health));
     Fields e;
     e.health = c.health;
-    LogBuilder log;
-    log.Add(Ephemeris(e));
-    ConverterBench bench(log);
+    ConverterBench bench(qzrtest::LogOf(Ephemeris(e)));
     bench.file().epochDay = kToday;
     EXPECT_EQ(bench.Walk(), Status::Ok);
     ASSERT_EQ(Slot(bench, 5).size(), 1u);
@@ -169,9 +139,7 @@ TEST(GlonassEphemeris, DatedFromTheCycleDayNearestTheReceiverDate) {
     e.dne = c.dne;
     e.tb = c.tb;
     e.tk = c.tk;
-    LogBuilder log;
-    log.Add(Ephemeris(e));
-    ConverterBench bench(log);
+    ConverterBench bench(qzrtest::LogOf(Ephemeris(e)));
     bench.file().epochDay = c.today;
     EXPECT_EQ(bench.Walk(), Status::Ok);
     ASSERT_EQ(Slot(bench, 5).size(), 1u);
@@ -179,8 +147,7 @@ TEST(GlonassEphemeris, DatedFromTheCycleDayNearestTheReceiverDate) {
     EXPECT_EQ(stored.referenceDay, c.day);
     EXPECT_EQ(stored.referenceMsOfDay, c.ms);
     EXPECT_EQ(stored.tk, c.storedTk);
-    const std::string dump = bench.DumpBody();
-    EXPECT_EQ(dump.substr(dump.find(")\n") + 2), c.dump);
+    EXPECT_EQ(DecoderText(bench), c.dump);
   }
 }
 
@@ -213,14 +180,11 @@ TEST(GlonassEphemeris, RefusedEphemeridesAreNotStored) {
     e.sv = c.sv;
     e.dne = c.dne;
     e.tb = c.tb;
-    LogBuilder log;
-    log.Add(Ephemeris(e));
-    ConverterBench bench(log);
+    ConverterBench bench(qzrtest::LogOf(Ephemeris(e)));
     bench.file().epochDay = c.today;
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_EQ(StoredCount(bench), 0u);
-    const std::string dump = bench.DumpBody();
-    EXPECT_EQ(dump.substr(dump.find(")\n") + 2), c.dump);
+    EXPECT_EQ(StoredCount(bench.file()), 0u);
+    EXPECT_EQ(DecoderText(bench), c.dump);
   }
 }
 
@@ -282,14 +246,7 @@ TEST(GlonassEphemeris, OnlyARepeatOfTheLastRecordIsDropped) {
 TEST(GlonassEphemeris, OutputWindowKeepsAnHourOnEachSide) {
   // 12:00 Moscow on kToday is 09:00 UTC.
   const std::uint32_t t = kToday * 86400 + 32'400;
-  struct Case {
-    const char* name;
-    bool given;
-    std::uint32_t start;
-    std::uint32_t finish;
-    bool kept;
-  };
-  const Case kCases[] = {
+  const qzrtest::WindowCase kCases[] = {
       {"start an hour later", true, t + 3600, 0, true},
       {"start an hour and a second later", true, t + 3601, 0, false},
       {"finish an hour earlier", true, 0, t - 3600, true},
@@ -298,28 +255,20 @@ TEST(GlonassEphemeris, OutputWindowKeepsAnHourOnEachSide) {
       {"both ends open", true, 0, 0, true},
       {"no window given", false, t + 7200, t - 7200, true},
   };
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    LogBuilder log;
-    log.Add(Ephemeris(Fields{}));
-    ConverterBench bench(log);
-    TQZRFile& f = bench.file();
-    f.epochDay = kToday;
-    f.windowGiven = c.given;
-    f.windowStart = TGPSTimeNS(c.start, 0);
-    f.windowFinish = TGPSTimeNS(c.finish, 0);
+    ConverterBench bench(qzrtest::LogOf(Ephemeris(Fields{})));
+    bench.file().epochDay = kToday;
+    qzrtest::SetWindow(bench.file(), c);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     EXPECT_EQ(Slot(bench, 5).size(), c.kept ? 1u : 0u);
-    const std::string dump = bench.DumpBody();
-    EXPECT_EQ(dump.substr(dump.find(")\n") + 2),
+    EXPECT_EQ(DecoderText(bench),
               c.kept ? "5 dne=65  tb=43200\n" : "5 dne=65  tb=43200\nTime is not in output window\n");
   }
 }
 
 TEST(GlonassEphemeris, WindowStartOfOnlyNanosecondsIsSet) {
-  LogBuilder log;
-  log.Add(Ephemeris(Fields{}));
-  ConverterBench bench(log);
+  ConverterBench bench(qzrtest::LogOf(Ephemeris(Fields{})));
   TQZRFile& f = bench.file();
   f.epochDay = kToday;
   f.windowGiven = true;
@@ -329,32 +278,8 @@ TEST(GlonassEphemeris, WindowStartOfOnlyNanosecondsIsSet) {
 }
 
 TEST(GlonassEphemeris, ShortOrDamagedBodiesAreIgnored) {
-  const Bytes full = Payload(Fields{}).bytes();
-  struct Case {
-    const char* name;
-    Bytes message;
-    Status result;
-    const char* dump;
-  };
-  const Case kCases[] = {
-      {"79 bytes", qzrtest::Message("NE", Bytes(full.begin(), full.end() - 1)), Status::Ok,
-       "    Error Len! Expected:80 arrived: 79\n"},
-      {"checksum only", qzrtest::Message("NE", Bytes{}), Status::Ok,
-       "    Error Len! Expected:80 arrived: 1\n"},
-      {"damaged", qzrtest::BadChecksumMessage("NE", full), Status::BadChecksum, "Bad Checksum\n"},
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.name);
-    LogBuilder log;
-    log.Add(c.message).LineBreak();
-    ConverterBench bench(log);
-    bench.file().epochDay = kToday;
-    const auto walked = bench.WalkEach();
-    ASSERT_FALSE(walked.results.empty());
-    EXPECT_EQ(walked.results.front(), c.result);
-    EXPECT_EQ(StoredCount(bench), 0u);
-    EXPECT_NE(bench.DumpBody().find(c.dump), std::string::npos) << bench.DumpBody();
-  }
+  qzrtest::ExpectRefusedBodiesIgnored(
+      "NE", Payload(Fields{}).bytes(), 80, [](TQZRFile& f) { f.epochDay = kToday; }, StoredCount);
 }
 
 }  // namespace
