@@ -39,14 +39,12 @@ constexpr char kUtcReferenceLayout[] = "%9d%9d";
 constexpr char kLeapSecondsLayout[] = "%6d";
 constexpr char kDateLayout[] = "%6d%6d%6d";
 constexpr char kIonoLead[] = "  ";
-constexpr char kLead[] = "   ";
 constexpr std::size_t kGpsLastLineWidth = 80;
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kKilometres = 0.001;
 constexpr std::int64_t kSecondsPerWeek = 604800;
 constexpr std::int64_t kHalfWeek = 302400;
-constexpr std::uint32_t kSecondsPerDay = 86400;
 constexpr std::int64_t kOldestWeek = 512;
 constexpr std::int64_t kWeekRollover = 1024;
 // GLONASS frame times before the start of the reference day are shown as
