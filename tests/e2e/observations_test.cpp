@@ -2,15 +2,12 @@
 // RINEX file against the values the simulator encoded.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -18,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "support/e2e_truth.h"
 #include "support/qzr_writer.h"
 #include "support/rinex_reader.h"
 #include "support/run_program.h"
@@ -27,101 +25,17 @@ namespace {
 using qzrtest::ReadFile;
 using qzrtest::TempDir;
 
-int RunSimulator(const std::vector<std::string>& args, std::string& err, const TempDir& dir) {
-  const std::string errPath = dir.File("sim-stderr.txt");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int e = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (e < 0) ::_exit(127);
-    ::dup2(e, 2);
-    std::vector<std::string> copies = args;
-    std::string program = QZRSIM_BINARY;
-    std::vector<char*> argv{program.data()};
-    for (auto& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  int code = -1;
-  if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) code = WEXITSTATUS(status);
-  err = ReadFile(errPath);
-  return code;
+int RunSimulator(const std::vector<std::string>& args, std::string& err, const TempDir&) {
+  const auto r = qzrtest::RunSimulator(args);
+  err = r.err;
+  return r.exitCode;
 }
 
-std::vector<std::string> Split(const std::string& line) {
-  std::vector<std::string> out;
-  std::string field;
-  std::istringstream in(line);
-  while (std::getline(in, field, ',')) out.push_back(field);
-  if (!line.empty() && line.back() == ',') out.emplace_back();
-  return out;
-}
-
-struct TruthEpoch {
-  std::int64_t ms = 0;  // GPS milliseconds
-  bool hasClock = false;
-  double clock = 0;
-  int satellites = 0;
-};
-
-// Values of one satellite and signal: pseudorange, phase, Doppler, C/N0,
-// smoothing correction; NaN when not written.
-using SignalTruth = std::array<double, 5>;
-
-struct Truth {
-  std::vector<TruthEpoch> epochs;
-  // (ms, system letter, RINEX number) -> the three signals
-  std::map<std::tuple<std::int64_t, char, int>, std::map<std::string, SignalTruth>> obs;
-};
-
-double Field(const std::string& f) { return f.empty() ? NAN : std::strtod(f.c_str(), nullptr); }
-
-std::int64_t Milliseconds(const std::string& week, const std::string& sow) {
-  return std::atoll(week.c_str()) * 604800000LL + std::llround(std::strtod(sow.c_str(), nullptr) * 1000.0);
-}
-
-Truth ReadTruth(const std::string& text) {
-  Truth t;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    const auto f = Split(line);
-    if (f[0] == "epoch") {
-      TruthEpoch e;
-      e.ms = Milliseconds(f[1], f[2]);
-      e.hasClock = !f[3].empty();
-      e.clock = Field(f[3]);
-      e.satellites = std::atoi(f[4].c_str());
-      t.epochs.push_back(e);
-    } else if (f[0] == "obs") {
-      const char sys = f[3][0];
-      int number = std::atoi(f[4].c_str());
-      if (sys == 'S') number -= 100;
-      t.obs[{Milliseconds(f[1], f[2]), sys, number}][f[5]] = {Field(f[7]), Field(f[8]), Field(f[9]), Field(f[10]),
-                                                                    Field(f[12])};
-    }
-  }
-  return t;
-}
-
-std::int64_t DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const int era = y / 400;
-  const int yoe = y - era * 400;
-  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  return era * 146097LL + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-}
-
-std::int64_t EpochMilliseconds(const qzrtest::rinex::Time& t) {
-  const std::int64_t day = DaysFromCivil(2000 + t.year, t.month, t.day) - DaysFromCivil(1980, 1, 6);
-  return day * 86400000LL + (t.hour * 3600LL + t.minute * 60LL) * 1000LL + std::llround(t.second * 1000.0);
-}
-
-struct TypeSource { const char* type; const char* signal; int field; };
-const TypeSource kTypes[] = {{"C1", "ca", 0}, {"P1", "p1", 0}, {"P2", "p2", 0}, {"L1", "ca", 1}, {"L2", "p2", 1},
-                             {"D1", "ca", 2}, {"D2", "p2", 2}, {"S1", "ca", 3}, {"S2", "p2", 3}};
+using qzrtest::e2e::EpochMilliseconds;
+using qzrtest::e2e::kTypes;
+using qzrtest::e2e::ReadTruth;
+using qzrtest::e2e::Truth;
+using qzrtest::e2e::TypeSource;
 
 struct Case {
   const char* name;

@@ -8,13 +8,13 @@
 
 #include "support/qzr_writer.h"
 
-#ifndef QZR2RIN_BINARY
-#error "QZR2RIN_BINARY must name the converter"
+#if !defined(QZR2RIN_BINARY) || !defined(QZRSIM_BINARY)
+#error "QZR2RIN_BINARY and QZRSIM_BINARY must name the converter and the simulator"
 #endif
 
 namespace qzrtest {
 
-ProgramResult RunProgram(const std::vector<std::string>& args,
+ProgramResult RunCommand(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::pair<std::string, std::string>>& env,
                          const std::string& workingDirectory) {
   TempDir capture;
@@ -32,12 +32,12 @@ ProgramResult RunProgram(const std::vector<std::string>& args,
     for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
     if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) ::_exit(127);
     std::vector<char*> argv;
-    std::string program = QZR2RIN_BINARY;
-    argv.push_back(program.data());
+    std::string name = program;
+    argv.push_back(name.data());
     std::vector<std::string> copies = args;
     for (auto& a : copies) argv.push_back(a.data());
     argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
+    ::execv(name.c_str(), argv.data());
     ::_exit(127);
   }
   ProgramResult result;
@@ -46,6 +46,17 @@ ProgramResult RunProgram(const std::vector<std::string>& args,
   result.out = ReadFile(outPath);
   result.err = ReadFile(errPath);
   return result;
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& args,
+                         const std::vector<std::pair<std::string, std::string>>& env,
+                         const std::string& workingDirectory) {
+  return RunCommand(QZR2RIN_BINARY, args, env, workingDirectory);
+}
+
+ProgramResult RunSimulator(const std::vector<std::string>& args,
+                           const std::vector<std::pair<std::string, std::string>>& env) {
+  return RunCommand(QZRSIM_BINARY, args, env);
 }
 
 }  // namespace qzrtest

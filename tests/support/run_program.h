@@ -12,6 +12,16 @@ struct ProgramResult {
   std::string err;
 };
 
+// Runs `program` (a path) with the arguments, in the working directory,
+// with extra environment variables set; captures both output streams.
+ProgramResult RunCommand(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::pair<std::string, std::string>>& env = {},
+                         const std::string& workingDirectory = "");
+
+// Runs the simulator binary the same way.
+ProgramResult RunSimulator(const std::vector<std::string>& args,
+                           const std::vector<std::pair<std::string, std::string>>& env = {});
+
 // Runs the converter binary with the arguments, in the working directory,
 // with extra environment variables set; captures both output streams.
 ProgramResult RunProgram(const std::vector<std::string>& args,

@@ -2,19 +2,17 @@
 // switches, and truth values inside the bounds of real observations.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fcntl.h>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/qzr_writer.h"
+#include "support/run_program.h"
 
 namespace {
 
@@ -26,28 +24,9 @@ struct SimRun {
   std::string err;
 };
 
-SimRun RunSimulator(const std::vector<std::string>& args, const TempDir& dir) {
-  const std::string errPath = dir.File("stderr.txt");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int out = ::open("/dev/null", O_WRONLY);
-    if (err < 0 || out < 0) ::_exit(127);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<std::string> copies = args;
-    std::string program = QZRSIM_BINARY;
-    std::vector<char*> argv{program.data()};
-    for (auto& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  SimRun r;
-  int status = 0;
-  if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
-  r.err = ReadFile(errPath);
-  return r;
+SimRun RunSimulator(const std::vector<std::string>& args, const TempDir&) {
+  const auto r = qzrtest::RunSimulator(args);
+  return {r.exitCode, r.err};
 }
 
 // Checks written here from the frame rules, independent of the simulator's own.

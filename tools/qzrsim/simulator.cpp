@@ -568,6 +568,10 @@ void Simulation::WritePerSignal(const Epoch& e) {
   Body el;
   for (const Tracked* t : e.list) el.I8(static_cast<std::int8_t>(std::lround(t->elevation * 180.0 / kPi)));
   log_.Checked("EL", el);
+  // The receiver's own position solution; the header's approximate position.
+  Body po;
+  po.F64(o_.position.x).F64(o_.position.y).F64(o_.position.z);
+  log_.Checked("PO", po);
   if (o_.clockGiven) {
     Body to;
     to.F64(ClockSeconds());
