@@ -285,6 +285,12 @@ Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenc
     f.epochMsOfDay = referenceMs % kMsPerDay;
   } else if (scale == kScaleFourYearDay) {
     if (f.epochDay == 0) {
+      // The first run reads no date message, but the log's interval needs
+      // only the times of day: a raw-only log can still be decimated.
+      if (f.firstRun && referenceMs < kMsPerDay) {
+        f.epochMsOfDay = referenceMs;
+        return f.status;
+      }
       f.DumpMessageLine(kNoDateText);
       return Status::NoFullDate;
     }
