@@ -1,5 +1,7 @@
 #include "epoch/receiver_time.h"
 
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -276,11 +278,30 @@ Status OnReferenceEpoch(TQZRFile& f, Body body) {
   return Status::Ok;
 }
 
+// The receiver's week number repeats every 1024 weeks. Without a date it
+// means the weeks of 1999 to 2009; once a date is known, a week more than
+// half a cycle away from it would date the data years off, and the week of
+// the same count nearest to the known date is meant.
+namespace {
+
+unsigned ResolveWeek(unsigned value, std::uint32_t knownDay) {
+  const unsigned eraWeek = value < kOldestWeek ? value + kWeekRollover : value;
+  if (knownDay == 0) return eraWeek;
+  const std::int64_t known = knownDay / 7;
+  const std::int64_t half = kWeekRollover / 2;
+  if (std::llabs(static_cast<std::int64_t>(eraWeek) - known) <= half) return eraWeek;
+  const std::int64_t base = value % kWeekRollover;
+  const std::int64_t cycles = known > base ? (known - base + half) / kWeekRollover : 0;
+  return static_cast<unsigned>(base + cycles * kWeekRollover);
+}
+
+}  // namespace
+
 Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenceMs) {
   const unsigned value = WeekOrDayValue(packed);
   const unsigned scale = TimeScale(packed);
   if (scale == kScaleGpsWeek) {
-    const unsigned week = value < kOldestWeek ? value + kWeekRollover : value;
+    const unsigned week = ResolveWeek(value, f.epochDay);
     f.epochDay = week * 7 + referenceMs / kMsPerDay;
     f.epochMsOfDay = referenceMs % kMsPerDay;
   } else if (scale == kScaleFourYearDay) {

@@ -491,18 +491,24 @@ TEST(RawMeasurements, FirstRunOnlySetsTheReceiverTime) {
   struct Case {
     const char* name;
     unsigned scale;
+    std::uint32_t referenceMs;
     Status result;
     std::uint32_t day;
     std::uint32_t ms;
   };
   const Case kCases[] = {
-      {"GPS week", 0, Status::Ok, kDayNumber, kMsOfDay},
-      {"unusable scale", 2, Status::NoFullDate, 0, 7},
+      {"GPS week", 0, kReferenceMs, Status::Ok, kDayNumber, kMsOfDay},
+      {"unusable scale", 2, kReferenceMs, Status::NoFullDate, 0, 7},
+      // No date message is read in the first run; the time of day still
+      // gives the log's interval.
+      {"day of the cycle, no date yet", 1, kMsOfDay, Status::Ok, 0, kMsOfDay},
+      {"day of the cycle, time past the day", 1, kReferenceMs, Status::NoFullDate, 0, 7},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     Raw m;
     m.scale = c.scale;
+    m.referenceMs = c.referenceMs;
     m.satellites = {OneSignal(5)};
     ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
@@ -516,6 +522,38 @@ TEST(RawMeasurements, FirstRunOnlySetsTheReceiverTime) {
     EXPECT_TRUE(f.scanner.timeLost);  // trusted only in the second run
     EXPECT_FALSE(f.records.HasEpochs());
     EXPECT_EQ(walked.texts, std::vector<std::string>{""});
+  }
+}
+
+// The week count repeats every 1024 weeks: a date already known decides
+// which cycle is meant; without one the weeks of 1999 to 2009 are.
+TEST(RawMeasurements, WeekCountTakesTheCycleOfTheKnownDate) {
+  constexpr std::uint32_t k2026Week = 2410;  // 2026-03-08 .. 03-14
+  struct Case {
+    const char* name;
+    std::uint32_t knownDay;
+    unsigned count;
+    std::uint32_t week;
+  };
+  const Case kCases[] = {
+      {"no date yet", 0, k2026Week % 1024, k2026Week - 1024},
+      {"date of 2026", k2026Week * 7 + 1, k2026Week % 1024, k2026Week},
+      {"date of 2006", 1386 * 7, k2026Week % 1024, 1386},
+      {"date of 2003", kDayNumber, kWeek, kWeek},
+      {"date of 2003, next week", kDayNumber, kWeek + 1, kWeek + 1},
+      {"11-bit count of 2026", k2026Week * 7, k2026Week - 2048 + 1024, k2026Week},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Raw m;
+    m.weekOrDay = c.count;
+    m.satellites = {OneSignal(5)};
+    ConverterBench bench(Alone(m));
+    TQZRFile& f = bench.file();
+    f.epochDay = c.knownDay;
+    bench.WalkEach();
+    EXPECT_EQ(f.epochDay, c.week * 7 + 3);
+    EXPECT_EQ(f.epochMsOfDay, kMsOfDay);
   }
 }
 
