@@ -216,8 +216,10 @@ std::size_t DecodeSatellites(TQZRFile& f, Body body, const RecordLayout& layout)
 Status OnRawMeasurements(TQZRFile& f, Body body) {
   constexpr std::size_t kMinimumLength = kRawHeaderLength + kCrcLength;
   if (body.size() < kCrcLength) return f.RefuseShortBody(kMinimumLength, body.size());
-  // A damaged [rM] costs only its own epoch; the stream is not broken.
-  if (!f.CrcAccepted()) return Status::Ok;
+  // A failed CRC may be a damaged length as well as a damaged body: the
+  // stream resynchronises, so no message that starts inside the claimed
+  // body is skipped with it.
+  if (!f.CrcAccepted()) return Status::BadChecksum;
   f.raw.ClearSlots();
   if (body.size() < kMinimumLength) return f.RefuseShortBody(kMinimumLength, body.size());
 

@@ -263,8 +263,10 @@ Status OnDerivedDate(TQZRFile& f, Body date) {
 
 Status OnReferenceEpoch(TQZRFile& f, Body body) {
   if (body.size() < kCrcLength) return f.RefuseShortBody(kReferenceEpochLength, body.size());
-  // A damaged [rE] costs only its own date.
-  if (!f.CrcAccepted()) return Status::Ok;
+  // A failed CRC may be a damaged length as well as a damaged body: the
+  // stream resynchronises, so no message that starts inside the claimed
+  // body is skipped with it.
+  if (!f.CrcAccepted()) return Status::BadChecksum;
   if (body.size() < kReferenceEpochLength) return f.RefuseShortBody(kReferenceEpochLength, body.size());
 
   const BodyReader r(body);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 
+#include "epoch/epoch_completion.h"
 #include "epoch/observables.h"
 #include "epoch/receiver_time.h"
 #include "input/qzr_file.h"
@@ -67,6 +68,14 @@ void DumpSatelliteIndex(DumpLog& dump, std::uint8_t index) {
 Status OnSatelliteIndex(TQZRFile& f, Body body) {
   if (body.empty()) return IgnoreShortBody(f, kChecksumLength, 0);
   if (!f.MessageAccepted()) return Status::BadChecksum;
+
+  // The stream broke where the time message that ends the epoch in progress
+  // should have been: its values belong to the last good time, and must not
+  // be read against the new list.
+  if (f.scanner.timeLost) {
+    const Status closed = CloseEpoch(f, EpochSource::Observables);
+    if (closed != Status::Ok) return closed;
+  }
 
   EpochInProgress& e = f.epoch;
   const std::size_t count = std::min(body.size() - kChecksumLength, e.satellites.size());

@@ -171,7 +171,9 @@ Status Dispatch(TQZRFile& f) {
       f.dumpLog.Write("       D E F A U L T  ");
       f.dumpLog.EndLine();
     }
-    return Status::Ok;
+    // Nothing checks an unknown message. Reached across a break, it may be
+    // a false header whose length would swallow the good messages after it.
+    return s.afterBreak ? Status::BadChecksum : Status::Ok;
   }
   return route->decoder(f, s.CurrentBody(), route->first, route->second);
 }

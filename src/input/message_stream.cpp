@@ -159,6 +159,7 @@ bool MessageScanner::NextMessage() {
   cursor = SkipSeparators(cursor);
   if (cursor >= end || end - cursor <= kHeaderSize) return false;
 
+  const bool broken = resyncPending;
   if (IdentifierValid(cursor)) {
     resyncPending = false;
   } else {
@@ -169,6 +170,7 @@ bool MessageScanner::NextMessage() {
   // A length that runs past the end of the file is damage, not the end of
   // the log: the messages it would swallow are still looked for.
   if (!resyncPending && kHeaderSize + static_cast<std::size_t>(bodyLength) > end - cursor) MarkBroken();
+  afterBreak = broken || resyncPending;
 
   if (resyncPending) {
     std::size_t candidate = cursor;

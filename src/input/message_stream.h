@@ -62,6 +62,9 @@ class MessageScanner {
   // The first run writes no message lines, so its gates fail silently.
   bool reportFailures = true;
   bool resyncPending = true;
+  // The current message was reached across a break in the stream, not by
+  // the trusted length of its predecessor.
+  bool afterBreak = true;
   bool timeLost = true;
   bool satelliteListLost = true;
   bool glonassNumbersLost = true;

@@ -468,23 +468,36 @@ TEST(RawMeasurements, BodyShorterThanItsHeaderIsIgnored) {
   EXPECT_EQ(f.epochDay, 0u);
 }
 
-TEST(RawMeasurements, BadCrcIgnoresTheMessageWithoutBreakingTheStream) {
+TEST(RawMeasurements, BadCrcIgnoresTheMessageAndResynchronises) {
   Raw m;
   m.satellites = {OneSignal(5)};
-  Bytes damaged = RawMessage(m);
-  damaged[9] ^= 0x01;  // in the reference time
-  LogBuilder log;
-  log.Add(damaged).Add(Time(5'000)).LineBreak();
-  ConverterBench bench(log);
-  TQZRFile& f = bench.file();
-  f.raw.count = 3;
-  const auto walked = bench.WalkEach();
-  ASSERT_EQ(walked.results, (std::vector<Status>{Status::Ok, Status::Ok}));
-  EXPECT_EQ(walked.texts[0], "Bad Checksum\n");
-  EXPECT_EQ(f.epochDay, 0u);
-  EXPECT_EQ(f.raw.count, 3);
-  EXPECT_FALSE(f.records.HasEpochs());
-  EXPECT_EQ(f.epochMsOfDay, 5'000u);
+  struct Case {
+    const char* name;
+    std::size_t at;  // the damaged byte
+    char value;      // 0: flip its low bit
+  };
+  // A larger length digit makes the body swallow the time message after it.
+  const Case kCases[] = {{"reference time", 9, 0}, {"length", 2, '1'}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Bytes damaged = RawMessage(m);
+    damaged[c.at] = c.value == 0 ? static_cast<std::uint8_t>(damaged[c.at] ^ 0x01) : static_cast<std::uint8_t>(c.value);
+    LogBuilder log;
+    // The search that finds the next message wants one after it.
+    log.Add(damaged).Add(Time(5'000)).Add(Time(6'000)).LineBreak();
+    for (int k = 0; k < 300; ++k) log.LineBreak();
+    ConverterBench bench(log);
+    TQZRFile& f = bench.file();
+    f.raw.count = 3;
+    const auto walked = bench.WalkEach();
+    ASSERT_EQ(walked.results, (std::vector<Status>{Status::BadChecksum, Status::Ok, Status::Ok}));
+    // The body is searched through, not skipped by its claimed length.
+    EXPECT_EQ(walked.texts[0].rfind("Bad Checksum\n\nError: Other text  len=34 0X5(0X26)\n", 0), 0u) << walked.texts[0];
+    EXPECT_EQ(f.epochDay, 0u);
+    EXPECT_EQ(f.raw.count, 3);
+    EXPECT_FALSE(f.records.HasEpochs());
+    EXPECT_EQ(f.epochMsOfDay, 6'000u);
+  }
 }
 
 TEST(RawMeasurements, FirstRunOnlySetsTheReceiverTime) {

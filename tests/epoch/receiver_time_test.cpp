@@ -318,18 +318,31 @@ TEST(ReferenceEpoch, CycleDayWithoutDateIsSkipped) {
   EXPECT_TRUE(Contains(bench.DumpBody(), "No date. Skipping.\n Ignore rE \n")) << bench.DumpBody();
 }
 
-TEST(ReferenceEpoch, BadCrcIsIgnoredWithoutBreakingTheStream) {
-  Bytes damaged = ReferenceEpoch(Packed(100, 0), 0);
-  damaged[7] ^= 0x01;
-  LogBuilder log;
-  log.Add(damaged).Add(Time(5'000));
-  ConverterBench bench(log);
-  TQZRFile& f = bench.file();
-  EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_EQ(f.epochDay, 0u);
-  EXPECT_EQ(f.epochMsOfDay, 5'000u);
-  EXPECT_TRUE(Contains(bench.DumpBody(), "\nrE len=10 0X0(0Xe)\nBad Checksum\n\n~~ len=5 0Xf(0X18)\n"))
-      << bench.DumpBody();
+TEST(ReferenceEpoch, BadCrcIgnoresTheMessageAndResynchronises) {
+  struct Case {
+    const char* name;
+    std::size_t at;  // the damaged byte
+    char value;      // 0: flip its low bit
+  };
+  // A larger length digit makes the body swallow the time messages after it.
+  const Case kCases[] = {{"body", 7, 0}, {"length", 2, '1'}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Bytes damaged = ReferenceEpoch(Packed(100, 0), 0);
+    damaged[c.at] = c.value == 0 ? static_cast<std::uint8_t>(damaged[c.at] ^ 0x01) : static_cast<std::uint8_t>(c.value);
+    LogBuilder log;
+    // The search that finds the next message wants one after it.
+    log.Add(damaged).Add(Time(5'000)).Add(Time(6'000)).LineBreak();
+    for (int k = 0; k < 300; ++k) log.LineBreak();
+    ConverterBench bench(log);
+    TQZRFile& f = bench.file();
+    const auto walked = bench.WalkEach();
+    ASSERT_FALSE(walked.results.empty());
+    EXPECT_EQ(walked.results.front(), Status::BadChecksum);
+    EXPECT_TRUE(Contains(walked.texts.front(), "Bad Checksum\n")) << walked.texts.front();
+    EXPECT_EQ(f.epochDay, 0u);
+    EXPECT_EQ(f.epochMsOfDay, 6'000u);
+  }
 }
 
 TEST(ReceiverTimeMessages, ShortBodiesAreIgnored) {
