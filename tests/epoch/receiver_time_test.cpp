@@ -319,17 +319,11 @@ TEST(ReferenceEpoch, CycleDayWithoutDateIsSkipped) {
 }
 
 TEST(ReferenceEpoch, BadCrcIgnoresTheMessageAndResynchronises) {
-  struct Case {
-    const char* name;
-    std::size_t at;  // the damaged byte
-    char value;      // 0: flip its low bit
-  };
   // A larger length digit makes the body swallow the time messages after it.
-  const Case kCases[] = {{"body", 7, 0}, {"length", 2, '1'}};
-  for (const Case& c : kCases) {
+  const qzrtest::ByteDamage kCases[] = {{"body", 7, 0}, {"length", 2, '1'}};
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    Bytes damaged = ReferenceEpoch(Packed(100, 0), 0);
-    damaged[c.at] = c.value == 0 ? static_cast<std::uint8_t>(damaged[c.at] ^ 0x01) : static_cast<std::uint8_t>(c.value);
+    const Bytes damaged = qzrtest::Damaged(ReferenceEpoch(Packed(100, 0), 0), c);
     LogBuilder log;
     // The search that finds the next message wants one after it.
     log.Add(damaged).Add(Time(5'000)).Add(Time(6'000)).LineBreak();

@@ -168,6 +168,12 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+Bytes Damaged(Bytes message, const ByteDamage& damage) {
+  std::uint8_t& b = message.at(damage.at);
+  b = damage.value == 0 ? static_cast<std::uint8_t>(b ^ 0x01) : static_cast<std::uint8_t>(damage.value);
+  return message;
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -53,6 +53,14 @@ Bytes RawMessage(std::string_view id, std::string_view lengthDigits, const Bytes
 // A message with a deliberately wrong checksum byte.
 Bytes BadChecksumMessage(std::string_view id, const Bytes& payload);
 
+// One changed byte of a message, for the integrity tests.
+struct ByteDamage {
+  const char* name;
+  std::size_t at;  // offset in the framed message
+  char value;      // the new byte, or 0 to flip the old one's low bit
+};
+Bytes Damaged(Bytes message, const ByteDamage& damage);
+
 // The file identification "QZ055RLOGF" + one character + receiver type +
 // " Receiver Log File", blank-padded to 85 bytes, with no checksum.
 Bytes IdentificationMessage(std::string_view receiverType);

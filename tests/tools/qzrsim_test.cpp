@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/e2e_truth.h"
 #include "support/qzr_writer.h"
 #include "support/run_program.h"
 
@@ -101,14 +102,6 @@ int ElementWidth(const std::string& id) {
   return it == kWidths.end() ? 0 : it->second;
 }
 
-std::vector<std::string> Split(const std::string& line) {
-  std::vector<std::string> out;
-  std::string field;
-  std::istringstream in(line);
-  while (std::getline(in, field, ',')) out.push_back(field);
-  if (!line.empty() && line.back() == ',') out.emplace_back();
-  return out;
-}
 
 TEST(QzrSimulator, SameSwitchesAndSeedGiveTheSameBytes) {
   TempDir dir;
@@ -218,7 +211,7 @@ TEST(QzrSimulator, TruthValuesBehaveLikeRealObservations) {
   int obs = 0;
   while (std::getline(in, line)) {
     if (line.empty() || line[0] == '#') continue;
-    const auto f = Split(line);
+    const auto f = qzrtest::e2e::SplitCommas(line);
     if (f[0] != "obs") continue;
     ++obs;
     ASSERT_EQ(f.size(), 13u) << line;
@@ -368,7 +361,7 @@ TEST(QzrSimulator, BroadcastOrbitsAndPseudorangesPositionTheReceiver) {
   std::map<double, std::vector<Range>> epochs;
   while (std::getline(in, line)) {
     if (line.empty() || line[0] == '#') continue;
-    const auto f = Split(line);
+    const auto f = qzrtest::e2e::SplitCommas(line);
     if (f[0] == "position") truePosition = {std::atof(f[1].c_str()), std::atof(f[2].c_str()), std::atof(f[3].c_str())};
     if (f[0] == "gpseph") ephs.insert({"G" + f[1], f});
     if (f[0] == "gloeph") ephs.insert({"R" + f[1], f});
