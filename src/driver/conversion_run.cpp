@@ -108,7 +108,8 @@ int RunConversion(const CommandLine& command, std::ostream& out) {
     return ToInt(written);
   }
 
-  const SatellitesSeen seen = SatellitesInObservations(converter);
+  // The observation header's scan found the satellites of the file.
+  const SatellitesSeen& seen = rinex.Seen();
   for (const NavigationFile& n : kNavigationFiles) {
     if (!HasNavigationData(converter, n.system, seen)) continue;
     const std::string navigationPath = NavigationName(path, n.type);

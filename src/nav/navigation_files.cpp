@@ -17,6 +17,7 @@
 #include "qzr2rin/gps_time.h"
 #include "rinex/fields.h"
 #include "rinex/layouts.h"
+#include "rinex/satellite_index.h"
 
 namespace qzr2rin {
 namespace {
@@ -56,26 +57,9 @@ std::int64_t WidenWeek(std::int64_t week) { return week < kOldestWeek ? week + k
 using SeenTable = SatellitesSeen;
 static_assert(std::tuple_size_v<SeenTable> ==
               EphemerisStore::kGpsSlots + EphemerisStore::kGlonassSlots + EphemerisStore::kGeoSlots);
-constexpr std::size_t kFirstGlonassIndex = EphemerisStore::kGpsSlots;
-constexpr std::size_t kFirstGeoIndex = kFirstGlonassIndex + EphemerisStore::kGlonassSlots;
-constexpr int kFirstGeoNumber = kFirstGeoPrn - kGeoNumberOffset;
-
-int IndexOf(std::uint8_t satelliteId) {
-  const int n = NumberOf(satelliteId);
-  if (n == 0) return -1;
-  switch (SystemOf(satelliteId)) {
-    case kSystemGps: return n <= static_cast<int>(EphemerisStore::kGpsSlots) ? n - 1 : -1;
-    case kSystemGlonass:
-      return n <= static_cast<int>(EphemerisStore::kGlonassSlots)
-                 ? static_cast<int>(kFirstGlonassIndex) + n - 1
-                 : -1;
-    default: {
-      const int i = n - kFirstGeoNumber;
-      return i >= 0 && i < static_cast<int>(EphemerisStore::kGeoSlots) ? static_cast<int>(kFirstGeoIndex) + i
-                                                                       : -1;
-    }
-  }
-}
+static_assert(kFirstGlonassIndex == EphemerisStore::kGpsSlots &&
+              kFirstSbasIndex == kFirstGlonassIndex + static_cast<int>(EphemerisStore::kGlonassSlots) &&
+              kFirstSbasNumber == kFirstGeoPrn - kGeoNumberOffset);
 
 
 struct SystemView {
@@ -88,10 +72,11 @@ struct SystemView {
 SystemView ViewOf(NavigationSystem system) {
   switch (system) {
     case NavigationSystem::Gps: return {0, EphemerisStore::kGpsSlots, 1, 'G'};
-    case NavigationSystem::Glonass: return {kFirstGlonassIndex, EphemerisStore::kGlonassSlots, 1, 'R'};
+    case NavigationSystem::Glonass:
+      return {static_cast<std::size_t>(kFirstGlonassIndex), EphemerisStore::kGlonassSlots, 1, 'R'};
     case NavigationSystem::Geo: break;
   }
-  return {kFirstGeoIndex, EphemerisStore::kGeoSlots, kFirstGeoNumber, 'S'};
+  return {static_cast<std::size_t>(kFirstSbasIndex), EphemerisStore::kGeoSlots, kFirstSbasNumber, 'S'};
 }
 
 std::size_t ListSize(const TQZRFile& f, NavigationSystem system, std::size_t slot) {
@@ -293,7 +278,7 @@ SatellitesSeen SatellitesInObservations(const TQZRFile& f) {
   for (const EpochSatellite& s : f.records.Satellites()) ids[s.satelliteId] = true;
   SeenTable seen{};
   for (std::size_t id = 0; id < ids.size(); ++id) {
-    const int index = ids[id] ? IndexOf(static_cast<std::uint8_t>(id)) : -1;
+    const int index = ids[id] ? SatelliteIndex(static_cast<std::uint8_t>(id)) : -1;
     if (index >= 0) seen[static_cast<std::size_t>(index)] = true;
   }
   return seen;
