@@ -33,8 +33,12 @@ Status SignalToNoise(TQZRFile& f, Body body, int signal, int variant) {
   return OnSignalToNoise(f, body, signal, variant);
 }
 
-// Messages that are taken without any check at all.
-Status Unchecked(TQZRFile&, Body, int, int) { return Status::Ok; }
+// Messages whose bodies are not used. Their length is all that matters,
+// and only a length the next message bears out is trusted: a false header
+// would swallow the good messages after it.
+Status Unchecked(TQZRFile& f, Body, int, int) {
+  return f.scanner.LengthBorneOut() ? Status::Ok : Status::BadChecksum;
+}
 
 constexpr Route kRoutes[] = {
     {{'Q', 'Z'}, Plain<OnIdentification>},
@@ -171,9 +175,12 @@ Status Dispatch(TQZRFile& f) {
       f.dumpLog.Write("       D E F A U L T  ");
       f.dumpLog.EndLine();
     }
-    // Nothing checks an unknown message. Reached across a break, it may be
-    // a false header whose length would swallow the good messages after it.
-    return s.afterBreak ? Status::BadChecksum : Status::Ok;
+    // Only its own check vouches for an unknown message: a damaged
+    // identifier must not turn a time or list message into something that
+    // is skipped as if nothing had happened, nor a false header swallow the
+    // good messages after it. Reached across a break it is never trusted.
+    if (s.afterBreak) return Status::BadChecksum;
+    return s.EitherCheckAccepted() ? Status::Ok : Status::BadChecksum;
   }
   return route->decoder(f, s.CurrentBody(), route->first, route->second);
 }

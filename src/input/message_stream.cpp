@@ -81,11 +81,45 @@ std::size_t MessageScanner::SkipSeparators(std::size_t position) const {
   std::size_t p = position;
   while (p < end && IsLineBreak(view_[p])) {
     while (p < end && IsLineBreak(view_[p])) ++p;
-    if (p < end && IsCommentStart(view_[p])) {
-      while (p < end && !IsLineBreak(view_[p])) ++p;
-    }
+    if (p < end && IsCommentStart(view_[p])) p = SkipComment(p);
   }
   return p;
+}
+
+std::size_t MessageScanner::SkipComment(std::size_t position) const {
+  const std::size_t end = End();
+  std::size_t p = position;
+  while (p < end && !IsLineBreak(view_[p]) && !IntactMessageAt(p)) ++p;
+  return p;
+}
+
+bool MessageScanner::EitherCheckHolds(std::size_t position, std::size_t length) const {
+  if (length == 0 || position > End() || kHeaderSize + length > End() - position) return false;
+  const std::size_t last = position + kHeaderSize + length - 1;
+  if (Checksum(view_.subspan(position, kHeaderSize + length - 1)) == view_[last]) return true;
+  if (length < 2) return false;
+  const auto stored = static_cast<std::uint16_t>(view_[last] << 8 | view_[last - 1]);
+  return Crc16(view_.subspan(position, kHeaderSize + length - 2)) == stored;
+}
+
+bool MessageScanner::HeaderOrEndAt(std::size_t position) const {
+  const std::size_t end = End();
+  std::size_t p = position;
+  while (p < end && IsLineBreak(view_[p])) ++p;
+  if (p == end) return true;
+  if (p > position && IsCommentStart(view_[p])) return true;
+  return IdentifierValid(p) && ReadLength(p) >= 0;
+}
+
+bool MessageScanner::IntactMessageAt(std::size_t position) const {
+  if (!IdentifierValid(position)) return false;
+  const int length = ReadLength(position);
+  if (length <= 0) return false;
+  const auto n = static_cast<std::size_t>(length);
+  if (kHeaderSize + n > End() - position) return false;
+  // A text line can hold a header and, by chance, a matching check byte;
+  // that the next header follows too makes it a message.
+  return HeaderOrEndAt(position + kHeaderSize + n) && EitherCheckHolds(position, n);
 }
 
 int MessageScanner::ReadLength(std::size_t position) const {
@@ -135,9 +169,7 @@ std::size_t MessageScanner::SkipSeparatorsRemembered(std::size_t position, std::
       walkedSkips_.erase(next);
       break;
     }
-    if (p < end && IsCommentStart(view_[p])) {
-      while (p < end && !IsLineBreak(view_[p])) ++p;
-    }
+    if (p < end && IsCommentStart(view_[p])) p = SkipComment(p);
   }
   walkedSkips_.emplace(position, p);
   return p;
@@ -215,6 +247,18 @@ bool MessageScanner::CrcAccepted() const {
   if (Crc16(view_.subspan(cursor, kHeaderSize + length - 2)) == stored) return true;
   ReportBadChecksum();
   return false;
+}
+
+bool MessageScanner::EitherCheckAccepted() const {
+  if (bodyLength > 0 && EitherCheckHolds(cursor, static_cast<std::size_t>(bodyLength))) return true;
+  ReportBadChecksum();
+  return false;
+}
+
+bool MessageScanner::LengthBorneOut() const {
+  if (!BodyInView(0)) return false;
+  const auto length = static_cast<std::size_t>(bodyLength);
+  return HeaderOrEndAt(cursor + kHeaderSize + length) || EitherCheckHolds(cursor, length);
 }
 
 void MessageScanner::ReportForeignBytes(std::size_t start, std::size_t count) const {

@@ -39,6 +39,12 @@ class MessageScanner {
   bool MessageAccepted() const;
   // CRC gate of [rE] and [rM], same dump text on failure.
   bool CrcAccepted() const;
+  // The gate of a message whose check is not known: its checksum or its CRC
+  // must hold. Same dump text on failure.
+  bool EitherCheckAccepted() const;
+  // The current message's length is borne out: its checksum or CRC holds,
+  // or the next message starts right after it (or the input ends there).
+  bool LengthBorneOut() const;
 
   // The stream is broken: resynchronise, and distrust time and lists.
   void MarkBroken() {
@@ -71,6 +77,18 @@ class MessageScanner {
 
  private:
   bool IdentifierValid(std::size_t position) const;
+  // The checksum or the CRC of the message of `length` body bytes at
+  // `position` holds; the message lies in the view.
+  bool EitherCheckHolds(std::size_t position, std::size_t length) const;
+  // A header (identifier and length digits) or a comment line starts at
+  // `position` once line breaks are passed, or the input ends there.
+  bool HeaderOrEndAt(std::size_t position) const;
+  // An undamaged message starts at `position`: a comment line must not
+  // swallow it.
+  bool IntactMessageAt(std::size_t position) const;
+  // Skips a comment line from `position` up to its line break, or up to an
+  // undamaged message inside it.
+  std::size_t SkipComment(std::size_t position) const;
   // The current message fits the view and its body holds minimumLength bytes.
   bool BodyInView(int minimumLength) const;
   bool IsCandidate(std::size_t position);
