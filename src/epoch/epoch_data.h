@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace qzr2rin {
@@ -29,6 +31,7 @@ inline constexpr int kSignalPL2 = 2;
 inline constexpr int kSignalCount = 3;
 
 // Bits of SignalSlot::signalFlags.
+inline constexpr std::uint16_t kFlagLossOfLock = 0x0001;
 inline constexpr std::uint16_t kFlagAntiSpoofing = 0x0004;
 inline constexpr std::uint16_t kFlagL2Set = 0x0008;
 inline constexpr std::uint16_t kFlagCaSet = 0x0010;
@@ -89,6 +92,15 @@ struct EpochInProgress {
   void ClearSlots() {
     for (std::size_t i = 0; i < dirtySlots; ++i) slots[i] = SatelliteSlot{};
     dirtySlots = 0;
+    messagesSeen.reset();
+  }
+  // Notes a message of this identifier as part of the epoch; true when one
+  // was part of it already.
+  bool SeenBefore(char id0, char id1) {
+    const std::size_t key = MessageKey(id0, id1);
+    if (messagesSeen.test(key)) return true;
+    messagesSeen.set(key);
+    return false;
   }
   // Marks slots [0, n) as possibly written.
   void Touch(std::size_t n) { dirtySlots = std::max(dirtySlots, std::min(n, slots.size())); }
@@ -102,6 +114,15 @@ struct EpochInProgress {
   std::vector<SatelliteEntry> satellites;
   std::vector<SatelliteSlot> slots;
   std::size_t dirtySlots = 0;
+
+ private:
+  // Identifier bytes run from '0' to '~'.
+  static constexpr std::size_t kIdentifierBytes = 0x7F - 0x30;
+  static std::size_t MessageKey(char id0, char id1) {
+    const auto byte = [](char c) { return std::min<std::size_t>(static_cast<unsigned char>(c) - 0x30u, kIdentifierBytes - 1); };
+    return byte(id0) * kIdentifierBytes + byte(id1);
+  }
+  std::bitset<kIdentifierBytes * kIdentifierBytes> messagesSeen;
 };
 
 // Bits of EpochExtras::extrasFlags.
@@ -126,10 +147,14 @@ inline constexpr int kFirstGeoPrn = 120;
 inline constexpr int kGeoNumberOffset = 100;  // GEO PRN = id number + 100
 
 // Short carrier-phase unwrapping, per system, signal and satellite; it
-// outlives epochs and is reset when a satellite newly appears in the list.
+// outlives epochs and is reset when a satellite newly appears in the list
+// after a long absence.
 struct PhaseTrack {
   std::uint32_t lastRawPhase = 0;
   std::int32_t phaseWraps = 0;
+  // The satellite came back after a short absence: the unwrapping goes on,
+  // and the next phase carries the loss-of-lock bit.
+  bool resumed = false;
 };
 
 struct PhaseUnwrapping {
@@ -167,11 +192,42 @@ inline void ResetPhase(PhaseUnwrapping& phase, std::uint8_t satelliteId) {
   }
 }
 
-// Which satellites the previous list held, to notice a satellite's return.
+// How long a satellite may be missing from the lists and keep its phase
+// unwrapping: a list glitch or a short loss of tracking, not a set and a
+// rise. In that time the short phase moves by less than a quarter of its
+// range (2^20 cycles) up to 8 kHz of Doppler, so the unwrapping stays right.
+inline constexpr std::int64_t kShortAbsenceMs = 120000;
+inline constexpr std::int64_t kNeverListed = std::numeric_limits<std::int64_t>::min();
+
+// Whether a satellite was in the previous list, and when it was last listed.
+struct Presence {
+  bool listed = false;
+  std::int64_t lastListedMs = kNeverListed;
+};
+
+// A satellite in the list being read: one that was not in the previous list
+// resumes its unwrapping after a short absence and starts afresh otherwise.
+inline void MarkListed(Presence& p, PhaseUnwrapping& phase, std::uint8_t satelliteId, std::int64_t nowMs) {
+  if (!p.listed) {
+    const bool shortAbsence = p.lastListedMs != kNeverListed && nowMs >= p.lastListedMs &&
+                              nowMs - p.lastListedMs <= kShortAbsenceMs;
+    if (shortAbsence) {
+      for (int signal = 0; signal < kSignalCount; ++signal) {
+        if (PhaseTrack* track = FindPhaseTrack(phase, satelliteId, signal)) track->resumed = true;
+      }
+    } else {
+      ResetPhase(phase, satelliteId);
+    }
+  }
+  p.listed = true;
+  p.lastListedMs = nowMs;
+}
+
+// The satellites of the previous lists, to notice a satellite's return.
 struct PresenceMarks {
-  std::array<bool, kGpsSatellites + 1> gps{};        // by PRN
-  std::array<bool, kGlonassSatellites + 1> glonass{};  // by slot
-  std::array<bool, kGeoSatellites> geo{};            // by PRN - 120
+  std::array<Presence, kGpsSatellites + 1> gps{};          // by PRN
+  std::array<Presence, kGlonassSatellites + 1> glonass{};  // by slot
+  std::array<Presence, kGeoSatellites> geo{};              // by PRN - 120
 };
 
 }  // namespace qzr2rin

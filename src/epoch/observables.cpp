@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "epoch/epoch_completion.h"
 #include "epoch/epoch_data.h"
 #include "input/qzr_file.h"
 
@@ -79,6 +80,8 @@ constexpr std::size_t kPositionVelocityLength = kPvVelocityOffset + 3 * 4 + kChe
 constexpr std::size_t kDopLength = 3 * 4 + 1 + kChecksumLength;
 constexpr std::size_t kDopByteOffset = 12;
 
+constexpr std::string_view kRepeatedInEpochText = "Repeated in one epoch: time lost";
+
 constexpr std::string_view kNoCaCode = "(No PR CA Code)  ";
 // [1R] and [2R] write it without the spaces.
 constexpr std::string_view kNoCaCodeRelativeRange = "(No PR CA Code)";
@@ -103,6 +106,7 @@ Frame OpenPerSatellite(TQZRFile& f, Body body, std::size_t elementSize) {
     f.RefuseShortBody(n, (body.size() - kChecksumLength) / elementSize);
     return {};
   }
+  if (RepeatedInEpoch(f)) return {false, CloseEpoch(f, EpochSource::Observables), 0};
   return {true, Status::Ok, n};
 }
 
@@ -210,6 +214,15 @@ bool SkipWhenLost(TQZRFile& f) {
   return true;
 }
 
+bool RepeatedInEpoch(TQZRFile& f) {
+  // The byte 0x30 and below never start a message; an id the scanner did not
+  // check (a test feeding bodies directly) counts as its first.
+  if (!f.epoch.SeenBefore(f.scanner.Id0(), f.scanner.Id1())) return false;
+  f.scanner.timeLost = true;
+  f.DumpMessageLine(kRepeatedInEpochText);
+  return true;
+}
+
 Status OnFullPseudorange(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
   return ForEachElement(f, body, kFullPseudorangeSize,
@@ -282,7 +295,13 @@ Status OnShortCarrierPhase(TQZRFile& f, Body body, int signal) {
                           PhaseTrack* track = FindPhaseTrack(f.phase, entry.satelliteId, signal);
                           if (track == nullptr) return f.dumpLog.Write("Ignore ");
                           if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u ", raw);
-                          StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, UnwrapShortPhase(*track, raw));
+                          SignalSlot& set = SetOf(slot, signal);
+                          StoreCarrierPhase(f.dumpLog, set, signal, UnwrapShortPhase(*track, raw));
+                          // The first phase after a short absence may have slipped.
+                          if (track->resumed && (set.signalFlags & kFlagCarrierPhase) != 0) {
+                            set.signalFlags |= kFlagLossOfLock;
+                            track->resumed = false;
+                          }
                         });
 }
 

@@ -47,4 +47,9 @@ Status IgnoreShortBody(TQZRFile& f, std::size_t expected, std::size_t arrived);
 // list or the GLONASS numbers are lost and the message must not be used.
 bool SkipWhenLost(TQZRFile& f);
 
+// True when a message of the current identifier is already part of the
+// epoch in progress: the time message between the two was lost. The epoch
+// keeps its own values and is closed; what follows waits for the next time.
+bool RepeatedInEpoch(TQZRFile& f);
+
 }  // namespace qzr2rin

@@ -27,6 +27,7 @@ constexpr std::uint8_t kLastGeoIndex = 138;
 // the 24 of the full constellation.
 constexpr int kFirstGlonassSlot = 1;
 constexpr int kLastGlonassSlot = static_cast<int>(kGlonassSatellites);
+constexpr int kUnknownGlonassSlot = 0;
 
 constexpr std::uint8_t kNoStatus = 255;
 
@@ -65,13 +66,25 @@ void DumpSatelliteIndex(DumpLog& dump, std::uint8_t index) {
   }
 }
 
+namespace {
+
+// The time of the epoch the lists belong to, for the presence marks.
+std::int64_t ListTimeMs(const TQZRFile& f) {
+  constexpr std::int64_t kMsPerDay = 86'400'000;
+  return std::int64_t{f.epochDay} * kMsPerDay + std::int64_t{f.epochMsOfDay};
+}
+
+}  // namespace
+
 Status OnSatelliteIndex(TQZRFile& f, Body body) {
   if (body.empty()) return IgnoreShortBody(f, kChecksumLength, 0);
   if (!f.MessageAccepted()) return Status::BadChecksum;
 
-  // The stream broke where the time message that ends the epoch in progress
-  // should have been: its values belong to the last good time, and must not
-  // be read against the new list.
+  // The stream broke, or a second list came within one epoch, where the
+  // time message that ends the epoch in progress should have been: its
+  // values belong to the last good time, and must not be read against the
+  // new list.
+  RepeatedInEpoch(f);
   if (f.scanner.timeLost) {
     const Status closed = CloseEpoch(f, EpochSource::Observables);
     if (closed != Status::Ok) return closed;
@@ -79,7 +92,9 @@ Status OnSatelliteIndex(TQZRFile& f, Body body) {
 
   EpochInProgress& e = f.epoch;
   const std::size_t count = std::min(body.size() - kChecksumLength, e.satellites.size());
-  PresenceMarks listed{};
+  const std::int64_t now = ListTimeMs(f);
+  std::array<bool, kGpsSatellites + 1> gps{};
+  std::array<bool, kGeoSatellites> geo{};
   bool anyGlonass = false;
   for (std::size_t i = 0; i < count; ++i) {
     const SatelliteEntry entry = MapSatelliteIndex(body[i], kListUnknownChannel);
@@ -89,10 +104,10 @@ Status OnSatelliteIndex(TQZRFile& f, Body body) {
     const auto n = static_cast<std::size_t>(NumberOf(entry.satelliteId));
     switch (SystemOf(entry.satelliteId)) {
       case kSystemGps:
-        listed.gps[n] = true;
+        gps[n] = true;
         break;
       case kSystemGeo:
-        listed.geo[n + kGeoNumberOffset - kFirstGeoPrn] = true;
+        geo[n + kGeoNumberOffset - kFirstGeoPrn] = true;
         break;
       default:
         anyGlonass = true;
@@ -101,20 +116,27 @@ Status OnSatelliteIndex(TQZRFile& f, Body body) {
   }
   e.count = static_cast<int>(count);
 
-  // A satellite that was not in the previous list starts its phase afresh.
-  for (std::size_t prn = 1; prn < listed.gps.size(); ++prn) {
-    if (listed.gps[prn] && !f.presence.gps[prn]) ResetPhase(f.phase, static_cast<std::uint8_t>(prn));
-  }
-  for (std::size_t i = 0; i < listed.geo.size(); ++i) {
-    if (listed.geo[i] && !f.presence.geo[i]) {
-      ResetPhase(f.phase, static_cast<std::uint8_t>((i + kFirstGeoPrn - kGeoNumberOffset) | kSystemGeo));
+  for (std::size_t prn = 1; prn < gps.size(); ++prn) {
+    Presence& p = f.presence.gps[prn];
+    if (gps[prn]) {
+      MarkListed(p, f.phase, static_cast<std::uint8_t>(prn), now);
+    } else {
+      p.listed = false;
     }
   }
-  f.presence.gps = listed.gps;
-  f.presence.geo = listed.geo;
+  for (std::size_t i = 0; i < geo.size(); ++i) {
+    Presence& p = f.presence.geo[i];
+    if (geo[i]) {
+      MarkListed(p, f.phase, static_cast<std::uint8_t>((i + kFirstGeoPrn - kGeoNumberOffset) | kSystemGeo), now);
+    } else {
+      p.listed = false;
+    }
+  }
   // GLONASS marks follow the [NN] of the list; a list without GLONASS has
   // none, so a slot that comes back later is new again.
-  if (!anyGlonass) f.presence.glonass = {};
+  if (!anyGlonass) {
+    for (Presence& p : f.presence.glonass) p.listed = false;
+  }
 
   f.scanner.satelliteListLost = false;
   if (!anyGlonass) f.scanner.glonassNumbersLost = false;
@@ -141,15 +163,31 @@ Status OnGlonassNumbers(TQZRFile& f, Body body) {
   if (body.empty()) return IgnoreShortBody(f, glonass + kChecksumLength, 0);
   if (!f.MessageAccepted()) return Status::BadChecksum;
   if (f.scanner.timeLost || f.scanner.satelliteListLost) return Status::Ok;
-  if (body.size() != glonass + kChecksumLength) {
-    f.dumpLog.Printf("    Error Len! Expected:%zu arrived: %zu", glonass, body.size() - kChecksumLength);
-    f.dumpLog.EndLine();
+  const auto outOfSync = [&f] {
     f.dumpLog.Write("    Raising OUT OF SYNC flag");
     f.dumpLog.EndLine();
     return Status::BadChecksum;
+  };
+  if (body.size() != glonass + kChecksumLength) {
+    f.dumpLog.Printf("    Error Len! Expected:%zu arrived: %zu", glonass, body.size() - kChecksumLength);
+    f.dumpLog.EndLine();
+    return outOfSync();
   }
 
   const BodyReader r(body);
+  // 0 is a satellite whose slot the receiver does not know yet; any other
+  // number outside the slots cannot come from a sound list, and numbering
+  // the rest of it would put values under the wrong satellites.
+  for (std::size_t k = 0; k < glonass; ++k) {
+    const int slot = r.I8(k);
+    if (slot != kUnknownGlonassSlot && (slot < kFirstGlonassSlot || slot > kLastGlonassSlot)) {
+      if (f.dumpLog.Enabled()) f.dumpLog.Printf("    Error: slot number %d", slot);
+      f.dumpLog.EndLine();
+      return outOfSync();
+    }
+  }
+
+  const std::int64_t now = ListTimeMs(f);
   std::array<bool, kGlonassSatellites + 1> listed{};
   std::size_t next = 0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -167,11 +205,13 @@ Status OnGlonassNumbers(TQZRFile& f, Body body) {
     }
   }
   for (std::size_t slot = kFirstGlonassSlot; slot < listed.size(); ++slot) {
-    if (listed[slot] && !f.presence.glonass[slot]) {
-      ResetPhase(f.phase, static_cast<std::uint8_t>(kSystemGlonass | slot));
+    Presence& p = f.presence.glonass[slot];
+    if (listed[slot]) {
+      MarkListed(p, f.phase, static_cast<std::uint8_t>(kSystemGlonass | slot), now);
+    } else {
+      p.listed = false;
     }
   }
-  f.presence.glonass = listed;
   f.dumpLog.EndLine();
   f.scanner.glonassNumbersLost = false;
   return Status::Ok;

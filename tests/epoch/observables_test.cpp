@@ -76,6 +76,10 @@ std::vector<Bytes> ListOf(std::uint8_t index) {
   return m;
 }
 
+// A receiver time: a message of an identifier already in the epoch belongs
+// to the next one.
+Bytes Time(std::uint32_t ms) { return Values<std::uint32_t>("~~", {ms}); }
+
 const SignalSlot& SetOf(TQZRFile& f, std::size_t satellite, int signal) {
   return f.epoch.slots[satellite].signals[static_cast<std::size_t>(signal)];
 }
@@ -414,8 +418,7 @@ TEST(ObservableDoppler, L1CaDopplerAlsoFillsTheL1PSet) {
 
 TEST(ObservableSignalToNoise, LaterMessageDecidesTheUnits) {
   ConverterBench bench(Log({List({kGps5}), Values<std::uint8_t>("CE", {180}), Values<std::uint8_t>("EC", {44}),
-                            Values<std::uint8_t>("2E", {1}), Values<std::uint8_t>("E2", {40}),
-                            Values<std::uint8_t>("2E", {160})}));
+                            Values<std::uint8_t>("E2", {40}), Values<std::uint8_t>("2E", {160})}));
   Walk(bench);
   EXPECT_EQ(SetOf(bench.file(), 0, 0).status2, 44);
   EXPECT_EQ(SetOf(bench.file(), 0, 0).signalFlags, kFlagCn0InStatus2 | kFlagCaSet);
@@ -444,8 +447,13 @@ TEST(ShortCarrierPhase, UnwrapsAcrossTheQuarterBoundaries) {
   };
   for (const UnwrapCase& c : kCases) {
     SCOPED_TRACE(c.name);
-    std::vector<Bytes> messages{List({kGps5})};
-    for (const std::uint32_t raw : c.raws) messages.push_back(Values<std::uint32_t>("pc", {raw}));
+    std::vector<Bytes> messages;
+    std::uint32_t ms = 1000;
+    for (const std::uint32_t raw : c.raws) {
+      messages.push_back(Time(ms += 1000));
+      messages.push_back(List({kGps5}));
+      messages.push_back(Values<std::uint32_t>("pc", {raw}));
+    }
     ConverterBench bench(Log(messages));
     Walk(bench);
     const PhaseTrack& track = bench.file().phase.gps[0][kGps5 - 1];
@@ -461,7 +469,7 @@ TEST(ShortCarrierPhase, WrapUpGrowsThePhaseByTheStep) {
   ConverterBench bench(Log({List({kGps5}), Values<std::uint32_t>("pc", {0xF0000000})}));
   Walk(bench);
   const double before = SetOf(bench.file(), 0, 0).carrierPhase;
-  ConverterBench after(Log({List({kGps5}), Values<std::uint32_t>("pc", {0xF0000000}),
+  ConverterBench after(Log({List({kGps5}), Values<std::uint32_t>("pc", {0xF0000000}), Time(2000), List({kGps5}),
                             Values<std::uint32_t>("pc", {0x10000000})}));
   const Walked w = Walk(after);
   EXPECT_DOUBLE_EQ(SetOf(after.file(), 0, 0).carrierPhase - before, 0x20000000 / 1024.0);
@@ -470,9 +478,11 @@ TEST(ShortCarrierPhase, WrapUpGrowsThePhaseByTheStep) {
 
 TEST(ShortCarrierPhase, EachSystemSignalAndSatelliteKeepsItsOwnCounter) {
   // GPS 5 and 6, GLONASS slot 3, GEO 125.
-  ConverterBench bench(Log({List({kGps5, 6, kGlonassChannelMinus5, kGeo125}), Values<std::int8_t>("NN", {3}),
-                            Values<std::uint32_t>("pc", {0xF0000000, 0xF0000000, 0xF0000000, 0xF0000000}),
-                            Values<std::uint32_t>("pc", {0x10000000, 0xF0000000, 0x10000000, 0x10000000}),
+  const Bytes list = List({kGps5, 6, kGlonassChannelMinus5, kGeo125});
+  const Bytes numbers = Values<std::int8_t>("NN", {3});
+  ConverterBench bench(Log({list, numbers,
+                            Values<std::uint32_t>("pc", {0xF0000000, 0xF0000000, 0xF0000000, 0xF0000000}), Time(2000),
+                            list, numbers, Values<std::uint32_t>("pc", {0x10000000, 0xF0000000, 0x10000000, 0x10000000}),
                             Values<std::uint32_t>("p2", {0x10000000, 0x10000000, 0x10000000, 0x10000000})}));
   Walk(bench);
   const PhaseUnwrapping& p = bench.file().phase;
@@ -489,15 +499,16 @@ TEST(ShortCarrierPhase, EachSystemSignalAndSatelliteKeepsItsOwnCounter) {
 // ---- per-satellite values outside the slots ----
 
 TEST(ObservableExtras, ElevationTimeCorrectionAndAzimuth) {
-  ConverterBench bench(Log({List({kGps5, kUnknown, 9}), Values<std::int8_t>("EL", {30, 20, 30}),
+  const Bytes list = List({kGps5, kUnknown, 9});
+  ConverterBench bench(Log({list, Values<std::int8_t>("EL", {30, 20, 30}), Time(2000), list,
                             Values<std::int8_t>("EL", {127, 20, -5}), Values<std::uint16_t>("TC", {0xFFFF, 1, 65534}),
                             Values<std::uint8_t>("AZ", {180, 1, 255})}));
   const Walked w = Walk(bench);
-  ASSERT_EQ(w.texts.size(), 5u);
+  ASSERT_EQ(w.texts.size(), 7u);
   EXPECT_EQ(w.texts[1], "30 Ignore 30 \n");
-  EXPECT_EQ(w.texts[2], "NaN Ignore -5 \n");
-  EXPECT_EQ(w.texts[3], "NaN Ignore 65534 \n");
-  EXPECT_EQ(w.texts[4], "360 Ignore NaN \n");
+  EXPECT_EQ(w.texts[4], "NaN Ignore -5 \n");
+  EXPECT_EQ(w.texts[5], "NaN Ignore 65534 \n");
+  EXPECT_EQ(w.texts[6], "360 Ignore NaN \n");
   const auto& sats = bench.file().epoch.satellites;
   EXPECT_EQ(sats[0].elevation, 0);  // the no-data marker stores 0
   EXPECT_EQ(sats[1].elevation, 0);
