@@ -124,6 +124,18 @@ Damage Insert(const Log& log, std::size_t at, const std::string& text) {
   return d;
 }
 
+Damage Duplicate(const Log& log, std::size_t at, std::size_t n) {
+  Damage d{log.bytes, at, at + n};
+  d.bytes.insert(at, log.bytes.substr(at, n));
+  return d;
+}
+
+Damage FlipBit(const Log& log, std::size_t at, int bit) {
+  Damage d{log.bytes, at, at + 1};
+  d.bytes[at] = static_cast<char>(d.bytes[at] ^ (1 << bit));
+  return d;
+}
+
 Damage Truncate(const Log& log, std::size_t at) {
   Damage d{log.bytes, at, log.bytes.size()};
   d.bytes.resize(at);
@@ -141,7 +153,7 @@ struct Case {
 // truth: an untouched epoch is whole, a damaged one holds no wrong value.
 void Check(const Case& c, const Log& log, const Truth& truth, const TempDir& dir, bool anywhere = false) {
   const Damage d = c.damage(log);
-  const std::string path = dir.File(std::string("damaged-") + (c.raw ? "raw" : "short") + ".qzr");
+  const std::string path = dir.File("damaged.qzr");
   qzrtest::WriteFile(path, d.bytes);
   static int conversions = 0;  // every conversion writes into a directory of its own
   const auto conv = qzrtest::e2e::Convert(dir, path, {"-l"}, "out" + std::to_string(++conversions));
@@ -204,23 +216,36 @@ void Check(const Case& c, const Log& log, const Truth& truth, const TempDir& dir
   EXPECT_GE(whole, kTarget);
 }
 
-// Two logs of 80 epochs, GPS, GLONASS and GEO with ephemerides: the short
-// per-signal encoding (false) and raw measurements (true).
+// A log of 80 epochs, GPS, GLONASS and GEO with ephemerides, in one of the
+// simulator's encodings.
+void SimulateLog(const TempDir& dir, const std::string& encoding, Log& log, Truth& truth) {
+  const std::string path = dir.File(encoding + ".qzr"), truthFile = dir.File(encoding + ".csv");
+  const auto sim = qzrtest::RunSimulator({"-o", path, "--truth", truthFile, "--duration", "80", "--seed", "7",
+                                          "--encoding", encoding});
+  ASSERT_EQ(sim.exitCode, 0) << sim.err;
+  log = Walk(ReadFile(path), encoding == "raw");
+  truth = qzrtest::e2e::ReadTruth(ReadFile(truthFile));
+  // The walk covers the whole log, up to its closing line break.
+  ASSERT_FALSE(log.messages.empty());
+  ASSERT_EQ(log.messages.back().end() + 2, log.bytes.size());
+  ASSERT_EQ(log.epochs.size(), truth.epochs.size());
+  ASSERT_GT(log.epochs.size(), kTarget + 12);
+}
+
+// The short per-signal encoding (false) and raw measurements (true).
 void SimulateLogs(const TempDir& dir, std::map<bool, Log>& logs, std::map<bool, Truth>& truths) {
   for (const bool raw : {false, true}) {
-    const std::string log = dir.File(raw ? "raw.qzr" : "short.qzr"), truthFile = dir.File(raw ? "raw.csv" : "short.csv");
-    const auto sim = qzrtest::RunSimulator({"-o", log, "--truth", truthFile, "--duration", "80", "--seed", "7",
-                                            "--encoding", raw ? "raw" : "short"});
-    ASSERT_EQ(sim.exitCode, 0) << sim.err;
-    logs[raw] = Walk(ReadFile(log), raw);
-    truths[raw] = qzrtest::e2e::ReadTruth(ReadFile(truthFile));
-    const Log& l = logs[raw];
-    // The walk covers the whole log, up to its closing line break.
-    ASSERT_FALSE(l.messages.empty());
-    ASSERT_EQ(l.messages.back().end() + 2, l.bytes.size());
-    ASSERT_EQ(l.epochs.size(), truths[raw].epochs.size());
-    ASSERT_GT(l.epochs.size(), kTarget + 12);
+    SimulateLog(dir, raw ? "raw" : "short", logs[raw], truths[raw]);
+    if (::testing::Test::HasFatalFailure()) return;
   }
+}
+
+const char* const kEncodings[] = {"full", "short", "relative", "short-relative", "raw"};
+
+// DAMAGE_SWEEP=full in the environment runs the whole sweep by hand.
+bool FullSweep() {
+  const char* sweep = std::getenv("DAMAGE_SWEEP");
+  return sweep != nullptr && std::string(sweep) == "full";
 }
 
 TEST(DamagedLog, UntouchedEpochsSurviveAndNoValueIsWrong) {
@@ -305,18 +330,143 @@ TEST(DamagedLog, DamageAnywhereLosesOnlyTheEpochItTouches) {
       const Log& l = logs[raw];
       const std::size_t from = l.epochs[kTarget].begin, to = l.epochs[kTarget + 10].begin;
       const std::size_t at = from + next(to - from);
-      const std::size_t kind = next(3), n = 1 + next(40);
+      const std::size_t kind = next(4), n = 1 + next(40);
       const std::string name = std::to_string(k) + (raw ? " raw " : " short ") + std::to_string(kind) + " at " +
                                std::to_string(at) + " n " + std::to_string(n);
       const Case c{"random", raw, [&](const Log& log) {
                      if (kind == 0) return Flip(log, at);
                      if (kind == 1) return Delete(log, at, at + n);
+                     if (kind == 2) return Duplicate(log, at, std::min(n, log.bytes.size() - at));
                      return Insert(log, at, Garbage(n, static_cast<std::uint32_t>(at)));
                    }};
       SCOPED_TRACE(name);
       Check(c, l, truths[raw], dir, true);
     }
   }
+}
+
+// A single bit flipped in a message's identifier or length digits, in every
+// encoding: a time or list message that turns into another identifier, or a
+// length that swallows or cuts what follows, must not move a value to
+// another epoch or satellite. CI flips a fixed sample of the bits of every
+// message of one epoch; DAMAGE_SWEEP=full flips all 40 bits of every
+// message of ten epochs.
+TEST(DamagedLog, EveryBitOfIdentifiersAndLengthsMovesNoValue) {
+  TempDir dir;
+  const bool full = FullSweep();
+  std::size_t conversions = 0;
+  for (const std::string encoding : kEncodings) {
+    SCOPED_TRACE(encoding);
+    Log log;
+    Truth truth;
+    SimulateLog(dir, encoding, log, truth);
+    if (HasFatalFailure()) return;
+    const std::size_t first = log.epochStarts[kTarget];
+    const std::size_t last = log.epochStarts[kTarget + (full ? 10 : 1)];
+    for (std::size_t k = first; k < last; ++k) {
+      const FramedMessage& m = log.messages[k];
+      for (std::size_t byte = 0; byte < 5; ++byte) {
+        for (int bit = 0; bit < 8; ++bit) {
+          // The sample: every bit of the identifier's first byte, and for
+          // the other bytes two bits that move with the message.
+          if (!full && byte > 0 && bit != static_cast<int>((k + byte) % 8) && bit != static_cast<int>((k + 3 * byte + 4) % 8))
+            continue;
+          const std::string name = "[" + m.id + "] at " + std::to_string(m.offset) + " byte " + std::to_string(byte) +
+                                   " bit " + std::to_string(bit);
+          SCOPED_TRACE(name);
+          const Case c{"flip", encoding == "raw",
+                       [&](const Log& l) { return FlipBit(l, m.offset + byte, bit); }};
+          Check(c, log, truth, dir, true);
+          ++conversions;
+          if (HasFatalFailure()) return;
+        }
+      }
+    }
+  }
+  std::printf("%zu conversions of logs with a flipped bit\n", conversions);
+}
+
+// A sound log of epoch e without GLONASS slot `slot`: its entry taken out of
+// the list, of the slot numbers and of every per-satellite message, with the
+// checksums made good again.
+std::string WithoutGlonassSlot(const Log& l, std::size_t e, int slot) {
+  static const std::set<std::string> kPerSatellite = {"rc", "r1", "r2", "RC", "R1", "R2", "1R", "2R", "1r", "2r",
+                                                      "pc", "p1", "p2", "PC", "P1", "P2", "CP", "1P", "2P", "cp",
+                                                      "1p", "2p", "DC", "D1", "D2", "CE", "1E", "2E", "EC", "E1",
+                                                      "E2", "CC", "C1", "C2", "cc", "c1", "c2", "EL", "AZ", "TC"};
+  std::string out = l.bytes.substr(0, l.epochs[e].begin);
+  std::size_t listed = 0, entry = 0, glonassEntry = 0;
+  bool found = false;
+  for (std::size_t k = l.epochStarts[e]; k < l.epochStarts[e + 1]; ++k) {
+    const FramedMessage& m = l.messages[k];
+    std::string body = l.bytes.substr(m.offset + 5, m.size - 6);
+    if (m.id == "SI") {
+      listed = body.size();
+    } else if (m.id == "NN") {
+      // The slot numbers follow the GLONASS entries (index bytes 38..70).
+      const std::string list = l.bytes.substr(l.InEpoch(e, "SI").offset + 5, listed);
+      std::size_t g = 0;
+      for (std::size_t i = 0; i < list.size() && !found; ++i) {
+        const auto index = static_cast<unsigned char>(list[i]);
+        if (index < 38 || index > 70) continue;
+        if (static_cast<signed char>(body[g]) == slot) {
+          entry = i;
+          glonassEntry = g;
+          found = true;
+        }
+        ++g;
+      }
+      EXPECT_TRUE(found) << "no GLONASS slot " << slot;
+      body.erase(glonassEntry, 1);
+    } else if (found && kPerSatellite.count(m.id) && listed > 0 && body.size() % listed == 0) {
+      const std::size_t size = body.size() / listed;
+      body.erase(entry * size, size);
+    }
+    const qzrtest::Bytes framed = qzrtest::Message(m.id, qzrtest::Bytes(body.begin(), body.end()));
+    out.append(framed.begin(), framed.end());
+    out += l.bytes.substr(m.end(), l.messages[k + 1].offset - m.end());
+  }
+  out += l.bytes.substr(l.epochs[e].end);
+  // The list comes before its slot numbers: it loses the entry once that is
+  // known. The messages before it kept their sizes.
+  const FramedMessage& si = l.InEpoch(e, "SI");
+  const std::size_t at = si.offset;
+  std::string list = l.bytes.substr(si.offset + 5, si.size - 6);
+  list.erase(entry, 1);
+  const qzrtest::Bytes framed = qzrtest::Message("SI", qzrtest::Bytes(list.begin(), list.end()));
+  out.replace(at, si.size, std::string(framed.begin(), framed.end()));
+  return out;
+}
+
+// A list that lacks a satellite for one epoch while the receiver kept
+// tracking it: its phase, which has already wrapped below zero, goes on
+// unbroken after its return instead of starting again from the raw value.
+TEST(DamagedLog, ASatelliteMissingFromOneListKeepsItsPhase) {
+  TempDir dir;
+  Log log;
+  Truth truth;
+  SimulateLog(dir, "short", log, truth);
+  if (HasFatalFailure()) return;
+  // The first GLONASS slot whose L1 phase is below zero at an epoch after
+  // the target: its unwrapping has counted a wrap.
+  std::size_t epoch = 0;
+  int slot = 0;
+  for (std::size_t e = kTarget; e + 5 < truth.epochs.size() && slot == 0; ++e) {
+    for (auto k = truth.obs.lower_bound({truth.epochs[e].ms, 'R', 0});
+         k != truth.obs.end() && std::get<0>(k->first) == truth.epochs[e].ms && std::get<1>(k->first) == 'R'; ++k) {
+      const auto ca = k->second.find("ca");
+      if (ca != k->second.end() && ca->second[1] < 0) {
+        epoch = e;
+        slot = std::get<2>(k->first);
+        break;
+      }
+    }
+  }
+  ASSERT_NE(slot, 0) << "the simulated log has no wrapped GLONASS phase";
+  const Case c{"missing", false, [&](const Log& l) {
+                 return Damage{WithoutGlonassSlot(l, epoch, slot), l.epochs[epoch].begin, l.epochs[epoch].end};
+               }};
+  Check(c, log, truth, dir, true);
 }
 
 }  // namespace
