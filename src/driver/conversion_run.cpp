@@ -72,6 +72,7 @@ int RunConversion(const CommandLine& command, std::ostream& out) {
   converter.console = console.Progress();
   if (converter.status != Status::Ok) {
     console.Result(converter.status);
+    if (!converter.errorDetail.empty() && options.verbose) out << converter.errorDetail << std::flush;
     return ToInt(converter.status);
   }
   const Status result = converter.Run();

@@ -8,8 +8,8 @@
 namespace qzr2rin {
 
 // Appends one failure record to "QZR2RIN.log" in the temporary directory:
-// the input could not be opened. A log that cannot be written is not
-// reported.
+// the input could not be opened. A log that cannot be written, or that is
+// not a regular file, is not reported.
 void AppendProgramLog(const std::string& inputName, std::uint32_t lastError, Status status);
 
 // Where the record goes.

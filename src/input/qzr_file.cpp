@@ -1,6 +1,7 @@
 #include "input/qzr_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 #include <cstdio>
 
@@ -19,6 +20,8 @@ namespace {
 
 // Files shorter than this cannot hold an identification message.
 constexpr std::size_t kMinimumDataLength = 90;
+
+constexpr std::string_view kInputChanged = "The input file changed while it was converted\n";
 
 std::string Cut(std::string text, std::size_t length) {
   if (text.size() > length) text.resize(length);
@@ -63,7 +66,12 @@ TQZRFile::TQZRFile(const ConversionOptions& opts)
       options(opts),
       profile(std::string(kProfileSection), opts.profilePath),
       scanner(View(), dumpLog) {
-  status = Usable() ? Status::Ok : Status::OpenFailed;
+  if (Usable()) {
+    status = Status::Ok;
+  } else {
+    status = lastError == ENOMEM ? Status::OutOfMemory : Status::OpenFailed;
+    if (ChangedSinceRead()) errorDetail = kInputChanged;
+  }
 
   if (options.markerOverridden) {
     markerOverridden = true;
@@ -98,7 +106,12 @@ TQZRFile::TQZRFile(const ConversionOptions& opts)
       return;
     }
   }
-  if (status != Status::Ok) AppendProgramLog(options.inputFile, lastError, status);
+  if (status != Status::Ok) {
+    AppendProgramLog(options.inputFile, lastError, status);
+  } else if (profile.Refused()) {
+    status = Status::OpenFailed;
+    errorDetail = "The profile " + options.profilePath + " is not a regular file\n";
+  }
 }
 
 TQZRFile::~TQZRFile() { dumpLog.Close(); }
@@ -263,12 +276,19 @@ Status TQZRFile::Run() {
   // Allocation failure anywhere in the runs ends the conversion with its
   // own status; nothing collected is written.
   try {
-    return RunBoth();
+    status = RunBoth();
   } catch (const std::bad_alloc&) {
     records.Clear();
     status = Status::OutOfMemory;
-    return status;
   }
+  // What was converted is a copy of a file that no longer exists as it was
+  // read: whatever the run found, none of it may be written.
+  if (ChangedSinceRead()) {
+    records.Clear();
+    errorDetail = kInputChanged;
+    status = Status::OpenFailed;
+  }
+  return status;
 }
 
 Status TQZRFile::RunBoth() {

@@ -19,6 +19,10 @@ bool FixedClock(std::int64_t& seconds) {
   return true;
 }
 
+// 1980-01-01 00:00:00 and 2079-12-31 23:59:59 UTC.
+constexpr std::int64_t kFirstShownSecond = 315532800;
+constexpr std::int64_t kLastShownSecond = 3471292799;
+
 void FromTm(const std::tm& tm, CalendarTime& out) {
   out.year = tm.tm_year + 1900;
   out.month = tm.tm_mon + 1;
@@ -40,6 +44,12 @@ std::int64_t NowUnixSeconds() {
 bool ClockIsFixed() {
   std::int64_t fixed = 0;
   return FixedClock(fixed);
+}
+
+std::string FixedClockProblem() {
+  std::int64_t fixed = 0;
+  if (!FixedClock(fixed) || (fixed >= kFirstShownSecond && fixed <= kLastShownSecond)) return {};
+  return "SOURCE_DATE_EPOCH=" + std::string(std::getenv("SOURCE_DATE_EPOCH")) + " is outside 1980-2079\n";
 }
 
 bool ToUtc(std::int64_t unixSeconds, CalendarTime& out) {

@@ -24,6 +24,12 @@ std::int64_t NowUnixSeconds();
 // True when SOURCE_DATE_EPOCH replaces the clock.
 bool ClockIsFixed();
 
+// Empty, or the line (with its end) that refuses a SOURCE_DATE_EPOCH whose
+// time the two-digit years of a RINEX header cannot show: before 1980 or
+// after 2079, in UTC. A value that is no plain number is not refused; it
+// leaves the clock alone.
+std::string FixedClockProblem();
+
 // Calendar form of a Unix time, in UTC or in the local time zone.
 bool ToUtc(std::int64_t unixSeconds, CalendarTime& out);
 bool ToLocal(std::int64_t unixSeconds, CalendarTime& out);

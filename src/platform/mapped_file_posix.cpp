@@ -1,23 +1,27 @@
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
+#include <new>
 
 #include "input/mapped_file.h"
 
 namespace qzr2rin {
 namespace {
 
-// A zero-length file maps to no pages at all; its view is this byte, never
-// read because the size is 0.
+// A zero-length view points here, never read because the size is 0.
 std::uint8_t gEmptyView[1];
 
+// One read call asks for at most this much; Linux returns no more anyway.
+constexpr std::size_t kReadChunk = std::size_t{1} << 30;
+
 int OpenFlags(const TMappedFile::TParameters& p) {
-  int flags = O_CLOEXEC;
-  // A mapping needs read access even when only writing was asked for.
-  flags |= (p.desiredAccess & TMappedFile::kWriteAccess) ? O_RDWR : O_RDONLY;
+  // Never wait for a writer (a FIFO) or a carrier (a device): what is opened
+  // is refused below unless it is a regular file.
+  int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   switch (p.creationDisposition) {
     case TMappedFile::kCreateNew: flags |= O_CREAT | O_EXCL; break;
     case TMappedFile::kCreateAlways: flags |= O_CREAT | O_TRUNC; break;
@@ -28,16 +32,20 @@ int OpenFlags(const TMappedFile::TParameters& p) {
   return flags;
 }
 
+bool SameTime(const std::timespec& a, const std::timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 }  // namespace
 
 TMappedFile::TMappedFile(const TParameters& p) {
-  if ((p.desiredAccess & (kReadAccess | kWriteAccess)) == 0) {
+  const bool writable = (p.desiredAccess & kWriteAccess) != 0;
+  if ((p.desiredAccess & (kReadAccess | kWriteAccess)) == 0 || (writable && !p.fileName.empty())) {
     lastError = EINVAL;
     return;
   }
-  const bool writable = (p.desiredAccess & kWriteAccess) != 0;
   const std::uint64_t maximumSize = (std::uint64_t{p.maximumSizeHigh} << 32) | p.maximumSizeLow;
-  std::uint64_t mappingSize = maximumSize;
+  std::uint64_t viewable = maximumSize;
 
   if (!p.fileName.empty()) {
     fileHandle = ::open(p.fileName.c_str(), OpenFlags(p), 0644);
@@ -56,61 +64,96 @@ TMappedFile::TMappedFile(const TParameters& p) {
       Release();
       return;
     }
-    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
-    if (mappingSize == 0) mappingSize = fileSize;
-    if (mappingSize > fileSize) {
-      // Pages past the end of a file fault when touched: grow a writable
-      // file to the mapping's size, refuse it for a read-only one.
-      if (!writable || ::ftruncate(fileHandle, static_cast<off_t>(mappingSize)) != 0) {
-        lastError = writable ? static_cast<std::uint32_t>(errno) : EINVAL;
-        Release();
-        return;
-      }
-    }
-  } else {
-    anonymous_ = true;
-    if (mappingSize == 0) {
+    read_.size = static_cast<std::uint64_t>(st.st_size);
+    read_.modified = st.st_mtim;
+    if (viewable == 0) viewable = read_.size;
+    if (viewable > read_.size) {
       lastError = EINVAL;
-      anonymous_ = false;
+      Release();
       return;
     }
+  } else {
+    if (viewable == 0) {
+      lastError = EINVAL;
+      return;
+    }
+    anonymous_ = true;
   }
 
   const std::uint64_t offset = (std::uint64_t{p.viewOffsetHigh} << 32) | p.viewOffsetLow;
-  if (offset > mappingSize || (p.bytesToMap != 0 && p.bytesToMap > mappingSize - offset)) {
+  if (offset > viewable || (p.bytesToMap != 0 && p.bytesToMap > viewable - offset)) {
     lastError = EINVAL;
     Release();
     return;
   }
-  const std::uint64_t length = p.bytesToMap != 0 ? p.bytesToMap : mappingSize - offset;
+  const std::uint64_t length = p.bytesToMap != 0 ? p.bytesToMap : viewable - offset;
   if (length == 0) {
     mappingHandle = view = gEmptyView;
     size = 0;
     return;
   }
-
-  const int protection = writable ? (PROT_READ | PROT_WRITE) : PROT_READ;
-  const int flags = anonymous_ ? (MAP_SHARED | MAP_ANONYMOUS) : MAP_SHARED;
-  void* address = ::mmap(nullptr, static_cast<std::size_t>(length), protection, flags, anonymous_ ? -1 : fileHandle,
-                         static_cast<off_t>(offset));
-  if (address == MAP_FAILED) {
-    lastError = static_cast<std::uint32_t>(errno);
+  if (length > std::numeric_limits<std::size_t>::max()) {
+    lastError = ENOMEM;
     Release();
     return;
   }
-  mappingHandle = address;
-  view = static_cast<std::uint8_t*>(address);
-  mappedLength_ = static_cast<std::size_t>(length);
+  try {
+    const auto bytes = static_cast<std::size_t>(length);
+    memory_ = anonymous_ ? std::make_unique<std::uint8_t[]>(bytes) : std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+  } catch (const std::bad_alloc&) {
+    lastError = ENOMEM;
+    Release();
+    return;
+  }
+  if (!anonymous_ && !ReadWhole(offset, length)) {
+    Release();
+    return;
+  }
+  mappingHandle = memory_.get();
+  view = memory_.get();
   size = length;
+}
+
+bool TMappedFile::ReadWhole(std::uint64_t offset, std::uint64_t length) {
+  std::uint8_t* at = memory_.get();
+  std::uint64_t left = length;
+  while (left > 0) {
+    const std::size_t ask = static_cast<std::size_t>(std::min<std::uint64_t>(left, kReadChunk));
+    const ssize_t n = ::pread(fileHandle, at, ask, static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      lastError = static_cast<std::uint32_t>(errno);
+      return false;
+    }
+    if (n == 0) break;  // cut short meanwhile: the check below says so
+    at += n;
+    offset += static_cast<std::uint64_t>(n);
+    left -= static_cast<std::uint64_t>(n);
+  }
+  if (left > 0 || ChangedSinceRead()) {
+    changedWhileRead_ = true;
+    // "Try again": the file was being written while it was read.
+    lastError = EAGAIN;
+    return false;
+  }
+  return true;
+}
+
+bool TMappedFile::ChangedSinceRead() const {
+  if (changedWhileRead_) return true;
+  if (fileHandle < 0) return false;
+  struct stat st{};
+  if (::fstat(fileHandle, &st) != 0) return true;
+  return static_cast<std::uint64_t>(st.st_size) != read_.size || !SameTime(st.st_mtim, read_.modified);
 }
 
 TMappedFile::~TMappedFile() { Release(); }
 
 void TMappedFile::Release() {
-  if (mappedLength_ != 0) ::munmap(mappingHandle, mappedLength_);
-  mappedLength_ = 0;
+  memory_.reset();
   mappingHandle = nullptr;
   view = nullptr;
+  size = 0;
   if (fileHandle >= 0) ::close(fileHandle);
   fileHandle = -1;
   anonymous_ = false;

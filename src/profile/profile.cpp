@@ -4,11 +4,10 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <streambuf>
-#include <system_error>
 #include <utility>
+
+#include "platform/streams.h"
 
 namespace qzr2rin {
 namespace {
@@ -67,6 +66,24 @@ bool ReadLine(std::streambuf& in, std::string& line) {
   return true;
 }
 
+// The profile's bytes through a buffer, for ReadLine.
+class ProfileBuffer : public std::streambuf {
+ public:
+  explicit ProfileBuffer(platform::RegularFileReader& file) : file_(file) {}
+
+ protected:
+  int_type underflow() override {
+    const std::size_t n = file_.Read(buffer_, sizeof buffer_);
+    if (n == 0) return traits_type::eof();
+    setg(buffer_, buffer_, buffer_ + n);
+    return traits_type::to_int_type(buffer_[0]);
+  }
+
+ private:
+  platform::RegularFileReader& file_;
+  char buffer_[16 * 1024];
+};
+
 // "[ name ]" -> "name"; a header without its closing bracket names the rest
 // of the line.
 std::string_view SectionName(std::string_view header) {
@@ -118,15 +135,18 @@ int TProfile::GetInt(std::string_view key, int defaultValue) const {
   return LeadingInt(*value);
 }
 
+bool TProfile::Refused() const {
+  return !profilePath_.empty() && platform::KindOf(profilePath_) == platform::PathKind::Other;
+}
+
 std::optional<std::string> TProfile::Find(std::string_view key) const {
   if (profilePath_.empty()) return std::nullopt;
   // Only a regular file: opening a FIFO would block and a device may never end.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(profilePath_, error)) return std::nullopt;
-  std::ifstream file(profilePath_, std::ios::binary);
-  if (!file.is_open()) return std::nullopt;
+  platform::RegularFileReader file(profilePath_);
+  if (!file.IsOpen()) return std::nullopt;
 
-  std::streambuf& in = *file.rdbuf();
+  ProfileBuffer buffer(file);
+  std::streambuf& in = buffer;
   std::string line;
   bool firstLine = true;
   bool inSection = false;

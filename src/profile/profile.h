@@ -36,6 +36,11 @@ class TProfile {
   // digit. The default only when the key is missing.
   int GetInt(std::string_view key, int defaultValue) const;
 
+  // True when the path names a FIFO, a directory, a device or anything else
+  // that is not a regular file: a profile was asked for that cannot be one.
+  // A missing file is not refused.
+  bool Refused() const;
+
   const std::string& section() const { return section_; }
   const std::string& profilePath() const { return profilePath_; }
 

@@ -317,6 +317,12 @@ void AppendEpochFields(std::string& line, int year2, int month, int day, int hou
 
 void FinishLabelled(std::string& line, std::string_view label) {
   line.resize(kLabelColumn, ' ');
+  // A line end or other control character in a name or a profile text would
+  // split the record or shift its label; bytes from 0x80 up are left alone.
+  for (char& c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) c = ' ';
+  }
   line += label;
   line += '\n';
 }

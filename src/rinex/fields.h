@@ -21,7 +21,8 @@ void AppendFixed(std::string& line, double value, int width, int precision);
 void AppendFormat(std::string& line, const char* layout, ...) __attribute__((format(printf, 2, 3)));
 
 // The label rule of every header line and comment record: the value padded
-// with blanks, or cut, to 60 columns, then the label and the line end.
+// with blanks, or cut, to 60 columns, every control character (0x00-0x1F,
+// 0x7F) in it a blank, then the label and the line end.
 void FinishLabelled(std::string& line, std::string_view label);
 std::string Labelled(std::string_view value, std::string_view label);
 

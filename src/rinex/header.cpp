@@ -1,5 +1,6 @@
 // The observation header and the header records that occupations repeat.
 
+#include <iostream>
 #include <string>
 
 #include "driver/messages.h"
@@ -20,14 +21,29 @@ namespace {
 constexpr std::string_view kKeyDeltaH = "ANT DELTA H";
 constexpr std::string_view kKeyDeltaE = "ANT DELTA E";
 constexpr std::string_view kKeyDeltaN = "ANT DELTA N";
+// The F14.4 of each delta in layout::kThreeMetresValue.
+constexpr int kDeltaWidth = 14;
+constexpr int kDeltaPrecision = 4;
 
 constexpr std::string_view kDefaultComment =
     "Use -p (profile) switch to override ANTENNA TYPE and DELTA and other fields";
 
-// A profile number replaces a value only when it is not 0.
-double Override(const TProfile& profile, std::string_view key, double own) {
-  const double value = ProfileNumber(profile.GetString(key, ""));
-  return value != 0 ? value : own;
+// A profile number replaces a value only when it is not 0, and only when it
+// fits the header's F14.4 field: a wider one would shift every column after
+// it, so it counts as not given, and `warnings` hears of it.
+double Override(const TProfile& profile, std::string_view key, double own, std::ostream* warnings) {
+  const std::string text = profile.GetString(key, "");
+  const double value = ProfileNumber(text);
+  if (value == 0) return own;
+  std::string field;
+  AppendFixed(field, value, kDeltaWidth, kDeltaPrecision);
+  if (field.size() > static_cast<std::size_t>(kDeltaWidth)) {
+    if (warnings != nullptr) {
+      *warnings << "Profile value " << key << " = " << text << " does not fit its field; ignored\n" << std::flush;
+    }
+    return own;
+  }
+  return value;
 }
 
 }  // namespace
@@ -149,9 +165,12 @@ void TRinex::WriteMarkerNumber(const DataOccup* occupation) {
 TRinex::AntennaDeltas TRinex::DeltasOf(const DataOccup* occupation) const {
   const AntennaBlock block = converter_.records.AntennaBlockOf(occupation);
   AntennaDeltas d;
-  d.h = Override(profile_, kKeyDeltaH, block.deltaH);
-  d.e = Override(profile_, kKeyDeltaE, block.deltaE);
-  d.n = Override(profile_, kKeyDeltaN, block.deltaN);
+  // Said once, with the file's own header; a new site's repeat of the record
+  // ignores the value silently.
+  std::ostream* warnings = occupation == nullptr ? &std::cerr : nullptr;
+  d.h = Override(profile_, kKeyDeltaH, block.deltaH, warnings);
+  d.e = Override(profile_, kKeyDeltaE, block.deltaE, warnings);
+  d.n = Override(profile_, kKeyDeltaN, block.deltaN, warnings);
   d.slant = (block.heightFlags & kHeightSlant) != 0 && d.h != 0;
   return d;
 }

@@ -113,10 +113,10 @@ TEST(Program, DumpLogGoesBesideTheInputButNeverOverAnInputNamedLog) {
   log.Add("ZZ", qzrtest::BodyBuilder().Zeros(4)).LineBreak();
   const std::string input = tmp.File("data.qzr");
   log.WriteTo(input);
-  RunProgram({"-l", "-q", "-i", input}, {{"SOURCE_DATE_EPOCH", "0"}});
+  RunProgram({"-l", "-q", "-i", input}, {{"SOURCE_DATE_EPOCH", "1075680000"}});
   const std::string dump = qzrtest::ReadFile(tmp.File("data.log"));
   EXPECT_EQ(dump.rfind("QZR2RIN 1.40 build Feb  6 2004 ", 0), 0u);
-  EXPECT_NE(dump.find("USAGE:\n  File - " + input + "   01-JAN-70 00:00\n"), std::string::npos);
+  EXPECT_NE(dump.find("USAGE:\n  File - " + input + "   02-FEB-04 00:00\n"), std::string::npos);
   EXPECT_NE(dump.find("\nZZ len=5 0X6c(0X75)\n       D E F A U L T  \n"), std::string::npos) << dump;
 
   const std::string named = tmp.File("raw.LOG");
