@@ -44,7 +44,7 @@ qzrtest::ProgramResult RunWithTimeLimit(const std::vector<std::string>& args,
   return qzrtest::RunCommand("/usr/bin/timeout", all, env);
 }
 
-TEST(Faults, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
+TEST(InputFaults, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
   TempDir dir;
   const std::string log = SimulatedLog(dir, "site.qzr");
   const std::string fifo = dir.File("fifo");
@@ -73,7 +73,7 @@ TEST(Faults, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
   }
 }
 
-TEST(Faults, ClockOutsideTheHeaderYearsIsRefused) {
+TEST(InputFaults, ClockOutsideTheHeaderYearsIsRefused) {
   TempDir dir;
   const std::string log = SimulatedLog(dir, "site.qzr");
   struct Case {
@@ -98,7 +98,7 @@ TEST(Faults, ClockOutsideTheHeaderYearsIsRefused) {
 }
 
 // With the console streams closed the dump log would get descriptor 1.
-TEST(Faults, ConsoleTextNeverGoesIntoTheDumpLog) {
+TEST(InputFaults, ConsoleTextNeverGoesIntoTheDumpLog) {
   TempDir dir;
   const std::string log = SimulatedLog(dir, "site.qzr");
   std::filesystem::create_directory(dir.File("out"));
@@ -113,7 +113,7 @@ TEST(Faults, ConsoleTextNeverGoesIntoTheDumpLog) {
   EXPECT_EQ(FilesIn(dir.File("out")).size(), 4u);
 }
 
-TEST(Faults, ControlCharactersInHeaderTextsAreBlanks) {
+TEST(InputFaults, ControlCharactersInHeaderTextsAreBlanks) {
   TempDir dir;
   const std::string log = SimulatedLog(dir, "site.qzr");
   const std::string profile = dir.File("site.ini");
@@ -143,7 +143,7 @@ TEST(Faults, ControlCharactersInHeaderTextsAreBlanks) {
 // The input cut short while it is converted: whatever moment the cut hits,
 // the run ends on its own with a status and leaves no file unless it
 // converted the whole log.
-TEST(Faults, InputTruncatedDuringTheRun) {
+TEST(InputFaults, InputTruncatedDuringTheRun) {
   TempDir dir;
   const std::string original = SimulatedLog(dir, "original.qzr", 3600);
   for (const char* delay : {"0", "0.02", "0.1"}) {
