@@ -1,14 +1,20 @@
 #include "driver/conversion_run.h"
 
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <functional>
+#include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "driver/messages.h"
 #include "driver/output_name.h"
 #include "input/qzr_file.h"
 #include "nav/navigation_files.h"
 #include "platform/files.h"
+#include "platform/signals.h"
 #include "rinex/rinex.h"
 
 namespace qzr2rin {
@@ -38,6 +44,10 @@ class Console {
   void Line(std::string_view text) {
     if (verbose_) out_ << text << '\n' << std::flush;
   }
+  // Text that explains a result; it ends in a line break.
+  void Detail(const std::string& text) {
+    if (verbose_ && !text.empty()) out_ << text << std::flush;
+  }
   std::ostream* Progress() { return verbose_ ? &out_ : nullptr; }
 
  private:
@@ -45,91 +55,159 @@ class Console {
   bool verbose_;
 };
 
-// A base name is taken only when no navigation file of that name exists
-// either, so that the four files of one conversion always share it.
-bool TakeObservationName(const std::string& path, platform::OutputFile& file) {
+// A base name is free only when none of the four files of one conversion
+// exists under it, so that they always share it.
+bool AllNamesFree(const std::string& path) {
+  if (platform::FileExists(path)) return false;
   for (const NavigationFile& n : kNavigationFiles) {
     if (platform::FileExists(NavigationName(path, n.type))) return false;
   }
-  return file.Open(path, platform::OpenMode::Exclusive, kOutputBuffer);
+  return true;
 }
 
-// Closes a file that was written; one that could not be written whole is
-// removed, so that no truncated file passes for a complete one.
-Status Finish(platform::OutputFile& file, const std::string& path, Console& console) {
-  if (file.Close()) return Status::Ok;
-  console.Line("Error writing " + path + ": " + std::strerror(file.LastError()));
-  platform::RemoveFile(path);
+// The files of one conversion, each under a temporary name until all are
+// whole; the destructors remove whatever was not named.
+struct StagedSet {
+  platform::StagedFile observation;
+  std::array<platform::StagedFile, kNavigationFiles.size()> navigation;  // as kNavigationFiles
+};
+
+// Writes one opened file of the set under its temporary name; a file that
+// could not be written whole is removed.
+template <typename Writer>
+Status Stage(platform::StagedFile& file, const std::string& path, Writer write, Console& console) {
+  Status written = write(file.File());
+  if (!file.Finish()) {
+    console.Line("Error writing " + path + ": " + std::strerror(file.LastError()));
+    written = Status::OutputOpenFailed;
+  }
+  if (written != Status::Ok) file.Discard();
+  return written;
+}
+
+// Names the files of the set together, never over an existing file. When
+// another run took one of the names meanwhile, the names already given are
+// taken back and the set moves on to the next free base name.
+Status NameSet(StagedSet& set, std::string& path, const std::function<Status(std::string&)>& choose,
+               Console& console) {
+  for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
+    std::vector<std::pair<platform::StagedFile*, std::string>> files = {{&set.observation, path}};
+    for (std::size_t i = 0; i < kNavigationFiles.size(); ++i) {
+      if (!set.navigation[i].TemporaryPath().empty()) {
+        files.emplace_back(&set.navigation[i], NavigationName(path, kNavigationFiles[i].type));
+      }
+    }
+    std::size_t named = 0;
+    while (named < files.size() && files[named].first->NameNew(files[named].second)) ++named;
+    if (named == files.size()) {
+      if (attempt > 0) console.Line("The name was taken meanwhile; the files are named after " + path);
+      return Status::Ok;
+    }
+    const int error = files[named].first->LastError();
+    for (std::size_t i = named; i-- > 0;) files[i].first->TakeBackName();
+    if (error != EEXIST) {
+      console.Line("Error naming " + files[named].second + ": " + std::strerror(error));
+      return Status::OutputOpenFailed;
+    }
+    if (const Status chosen = choose(path); chosen != Status::Ok) return chosen;
+  }
   return Status::OutputOpenFailed;
+}
+
+// The end of every run that got as far as converting: the dump log is closed
+// and named (unless memory ran out: then no file is left), the result and
+// the facts behind it are shown.
+int Conclude(TQZRFile& converter, Status status, Console& console) {
+  if (status != Status::OutOfMemory) {
+    Status dump = converter.FinishDumpLog();
+    if (dump == Status::Ok) dump = converter.NameDumpLog();
+    if (status == Status::Ok) status = dump;
+  }
+  console.Result(status);
+  console.Detail(converter.errorDetail);
+  return ToInt(status);
+}
+
+int Convert(const CommandLine& command, Console& console) {
+  const ConversionOptions& options = command.options;
+  TQZRFile converter(options);
+  converter.console = console.Progress();
+  if (converter.status != Status::Ok) {
+    console.Result(converter.status);
+    console.Detail(converter.errorDetail);
+    return ToInt(converter.status);
+  }
+  const Status result = converter.Run();
+  if (result != Status::Ok) return Conclude(converter, result, console);
+  // With every system left out only the dump log was asked for.
+  if (!options.useGps && !options.useGlonass && !options.useWaas) return Conclude(converter, result, console);
+  if (converter.outputEpochCount == 0) {
+    converter.errorDetail += "No epoch of the log lies in the selection\n";
+    return Conclude(converter, Status::BadTimeTag, console);
+  }
+
+  const auto choose = [&](std::string& path) {
+    return ChooseObservationName(options.outputDirectory, converter.records.MarkerNameOf(nullptr),
+                                 converter.firstOutputTime.seconds, converter.lastOutputTime.seconds,
+                                 AllNamesFree, path);
+  };
+  // The first name is taken only where the observation file's temporary
+  // can be created, as a directory that cannot hold it gives no name.
+  StagedSet set;
+  std::string path;
+  const Status chosen = ChooseObservationName(
+      options.outputDirectory, converter.records.MarkerNameOf(nullptr), converter.firstOutputTime.seconds,
+      converter.lastOutputTime.seconds,
+      [&](const std::string& name) { return AllNamesFree(name) && set.observation.Open(name, kOutputBuffer); }, path);
+  if (chosen != Status::Ok) return Conclude(converter, chosen, console);
+
+  TRinex rinex(converter, options.profilePath, options.verbose, options.statistics);
+  console.Line("Observation file - " + path);
+  const Status written = Stage(set.observation, path, [&](platform::OutputFile& file) {
+    return rinex.WriteObservationFile(file, console.Progress());
+  }, console);
+  if (written != Status::Ok) return Conclude(converter, written, console);
+
+  // The observation header's scan found the satellites of the file.
+  const SatellitesSeen& seen = rinex.Seen();
+  for (std::size_t i = 0; i < kNavigationFiles.size(); ++i) {
+    const NavigationFile& n = kNavigationFiles[i];
+    if (!HasNavigationData(converter, n.system, seen)) continue;
+    const std::string navigationPath = NavigationName(path, n.type);
+    if (!set.navigation[i].Open(navigationPath, kOutputBuffer)) {
+      return Conclude(converter, Status::OutputOpenFailed, console);
+    }
+    console.Line(n.label + navigationPath);
+    const Status navigationWritten = Stage(set.navigation[i], navigationPath, [&](platform::OutputFile& file) {
+      return WriteNavigationFile(converter, n.system, seen, file);
+    }, console);
+    if (navigationWritten != Status::Ok) return Conclude(converter, navigationWritten, console);
+  }
+
+  // Every file is whole before any is named; the names are given with the
+  // fatal signals held, so that a set is named whole or not at all.
+  Status dump = converter.FinishDumpLog();
+  if (dump == Status::Ok) {
+    platform::HeldSignals held;
+    dump = converter.NameDumpLog();
+    if (dump == Status::Ok) dump = NameSet(set, path, choose, console);
+  }
+  console.Result(dump);
+  console.Detail(converter.errorDetail);
+  return ToInt(dump);
 }
 
 }  // namespace
 
 int RunConversion(const CommandLine& command, std::ostream& out) {
-  const ConversionOptions& options = command.options;
-  Console console(out, options.verbose);
-  TQZRFile converter(options);
-  converter.console = console.Progress();
-  if (converter.status != Status::Ok) {
-    console.Result(converter.status);
-    if (!converter.errorDetail.empty() && options.verbose) out << converter.errorDetail << std::flush;
-    return ToInt(converter.status);
+  Console console(out, command.options.verbose);
+  try {
+    return Convert(command, console);
+  } catch (const std::bad_alloc&) {
+    // The staged files went with the stack.
+    console.Result(Status::OutOfMemory);
+    return ToInt(Status::OutOfMemory);
   }
-  const Status result = converter.Run();
-  if (result != Status::Ok) {
-    console.Result(result);
-    // A fatal status may carry the facts that explain it.
-    if (!converter.errorDetail.empty() && options.verbose) out << converter.errorDetail << std::flush;
-    return ToInt(result);
-  }
-  const bool allExcluded = !options.useGps && !options.useGlonass && !options.useWaas;
-  if (allExcluded || converter.outputEpochCount == 0) {
-    console.Result(Status::Ok);
-    return 0;
-  }
-
-  platform::OutputFile observation;
-  std::string path;
-  const Status named = ChooseObservationName(
-      options.outputDirectory, converter.records.MarkerNameOf(nullptr), converter.firstOutputTime.seconds,
-      converter.lastOutputTime.seconds, [&](const std::string& name) { return TakeObservationName(name, observation); },
-      path);
-  if (named != Status::Ok) {
-    console.Result(named);
-    return ToInt(named);
-  }
-
-  TRinex rinex(converter, options.profilePath, options.verbose, options.statistics);
-  console.Line("Observation file - " + path);
-  Status written = rinex.WriteObservationFile(observation, console.Progress());
-  const Status closed = Finish(observation, path, console);
-  if (written == Status::Ok) written = closed;
-  if (written != Status::Ok) {
-    console.Result(written);
-    return ToInt(written);
-  }
-
-  // The observation header's scan found the satellites of the file.
-  const SatellitesSeen& seen = rinex.Seen();
-  for (const NavigationFile& n : kNavigationFiles) {
-    if (!HasNavigationData(converter, n.system, seen)) continue;
-    const std::string navigationPath = NavigationName(path, n.type);
-    platform::OutputFile navigation;
-    if (!navigation.Open(navigationPath, platform::OpenMode::Exclusive, kOutputBuffer)) {
-      console.Result(Status::OutputOpenFailed);
-      return ToInt(Status::OutputOpenFailed);
-    }
-    console.Line(n.label + navigationPath);
-    Status navigationWritten = WriteNavigationFile(converter, n.system, seen, navigation);
-    const Status navigationClosed = Finish(navigation, navigationPath, console);
-    if (navigationWritten == Status::Ok) navigationWritten = navigationClosed;
-    if (navigationWritten != Status::Ok) {
-      console.Result(navigationWritten);
-      return ToInt(navigationWritten);
-    }
-  }
-  console.Result(result);
-  return ToInt(result);
 }
 
 }  // namespace qzr2rin

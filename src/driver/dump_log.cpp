@@ -4,11 +4,34 @@
 #include <cstdio>
 #include <vector>
 
+#include "driver/messages.h"
+
 namespace qzr2rin {
 
-void DumpLog::Open(const std::string& path) { file_.Open(path, platform::OpenMode::Truncate); }
+bool DumpLog::Open(const std::string& path) {
+  path_ = path;
+  return file_.Open(path);
+}
 
-void DumpLog::Close() { file_.Close(); }
+bool DumpLog::Finish() { return file_.Finish(); }
+
+bool DumpLog::Name() { return file_.NameReplacing(path_); }
+
+std::string DumpLogRefusal(const std::string& path, const std::string& input) {
+  const platform::PathFacts facts = platform::Examine(path);
+  if (!facts.exists) return {};
+  // Every dump log starts with the banner; the program name before its
+  // version marks the logs of earlier versions too.
+  const std::string_view program = MessageText(kMsgProgramName);
+  const std::string mark = std::string(program.substr(0, program.find(' '))) + ' ';
+  const char* why = facts.symbolicLink          ? "is a symbolic link"
+                    : !facts.regular             ? "is not a regular file"
+                    : platform::SameFile(path, input) ? "is the input itself"
+                    : platform::FirstBytes(path, mark.size()) != mark ? "is not a dump log of this program"
+                                                                       : nullptr;
+  if (why == nullptr) return {};
+  return "The dump log " + path + " " + why + "; it is left as it is\n";
+}
 
 void DumpLog::Printf(const char* layout, ...) {
   if (!Enabled()) return;
@@ -24,19 +47,19 @@ void DumpLog::Printf(const char* layout, ...) {
     return;
   }
   if (static_cast<std::size_t>(n) < sizeof small) {
-    file_.Write(std::string_view(small, static_cast<std::size_t>(n)));
+    file_.File().Write(std::string_view(small, static_cast<std::size_t>(n)));
   } else {
     std::vector<char> large(static_cast<std::size_t>(n) + 1);
     std::vsnprintf(large.data(), large.size(), layout, again);
-    file_.Write(std::string_view(large.data(), static_cast<std::size_t>(n)));
+    file_.File().Write(std::string_view(large.data(), static_cast<std::size_t>(n)));
   }
   va_end(again);
 }
 
 void DumpLog::EndLine() {
   if (!Enabled()) return;
-  file_.Write('\n');
-  file_.Flush();
+  file_.File().Write('\n');
+  file_.File().Flush();
 }
 
 }  // namespace qzr2rin

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <new>
 #include <cstdio>
+#include <cstring>
 
 #include "driver/messages.h"
 #include "driver/program_log.h"
@@ -114,14 +115,20 @@ TQZRFile::TQZRFile(const ConversionOptions& opts)
   }
 }
 
-TQZRFile::~TQZRFile() { dumpLog.Close(); }
+TQZRFile::~TQZRFile() = default;
 
-void TQZRFile::StartDumpLog() {
-  if (!options.dumpEnabled) return;
+Status TQZRFile::StartDumpLog() {
+  if (!options.dumpEnabled) return Status::Ok;
   const std::string path = DumpLogPath(options.inputFile);
-  if (path.empty()) return;
-  dumpLog.Open(path);
-  if (!dumpLog.Enabled()) return;
+  if (path.empty()) return Status::Ok;
+  if (std::string refusal = DumpLogRefusal(path, options.inputFile); !refusal.empty()) {
+    errorDetail += refusal;
+    return Status::OutputOpenFailed;
+  }
+  if (!dumpLog.Open(path)) {
+    errorDetail += "Error creating the dump log " + path + ": " + std::strerror(dumpLog.LastError()) + "\n";
+    return Status::OutputOpenFailed;
+  }
   dumpLog.Write(BannerLine());
   dumpLog.EndLine();
   const platform::CalendarTime now = platform::WallClockNow();
@@ -130,6 +137,25 @@ void TQZRFile::StartDumpLog() {
   dumpLog.Printf("   %02d-%3.3s-%02d %02d:%02d", now.day, MonthAbbreviation(now.month).data(), now.year % 100,
                  now.hour, now.minute);
   dumpLog.EndLine();
+  return Status::Ok;
+}
+
+Status TQZRFile::FinishDumpLog() {
+  if (!dumpLog.Enabled() || dumpLog.Finish()) return Status::Ok;
+  errorDetail += "Error writing the dump log " + dumpLog.Path() + ": " + std::strerror(dumpLog.LastError()) + "\n";
+  return Status::OutputOpenFailed;
+}
+
+Status TQZRFile::NameDumpLog() {
+  if (dumpLog.WorkingPath().empty()) return Status::Ok;
+  // Something may have been put at the name while the run went on.
+  std::string refusal = DumpLogRefusal(dumpLog.Path(), options.inputFile);
+  if (refusal.empty() && dumpLog.Name()) return Status::Ok;
+  if (refusal.empty()) {
+    refusal = "Error naming the dump log " + dumpLog.Path() + ": " + std::strerror(dumpLog.LastError()) + "\n";
+  }
+  errorDetail += refusal;
+  return Status::OutputOpenFailed;
 }
 
 void TQZRFile::DumpMessageLine(std::string_view text) {
@@ -292,7 +318,8 @@ Status TQZRFile::Run() {
 }
 
 Status TQZRFile::RunBoth() {
-  StartDumpLog();
+  status = StartDumpLog();
+  if (status != Status::Ok) return status;
 
   scanner.cursor = scanner.SkipSeparators(0);
   if (scanner.End() - scanner.cursor < kMinimumDataLength) {

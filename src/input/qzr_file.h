@@ -43,8 +43,14 @@ class TQZRFile : public TOpenMappedFile {
   // Converts the whole file; returns the final status.
   Status Run();
 
-  // Opens the dump log (under -l) and writes its opening lines.
-  void StartDumpLog();
+  // Opens the dump log (under -l) under its temporary name and writes its
+  // opening lines; OutputOpenFailed, with errorDetail saying why, when it
+  // cannot be written or its name holds a file it must not replace.
+  Status StartDumpLog();
+  // After the run: closes the dump log, OutputOpenFailed when any of it was
+  // lost; then gives it its name.
+  Status FinishDumpLog();
+  Status NameDumpLog();
   // Dispatches every message from the scanner's cursor to the end of the
   // file, as the second run does, with progress dots on the console when
   // verbose; returns the first status that ends it.

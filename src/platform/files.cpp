@@ -4,11 +4,52 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace qzr2rin::platform {
+namespace {
+
+// The staged files a fatal signal removes: plain storage, written only by
+// the program and read by the handler, so that the handler needs no lock and
+// no allocation.
+struct StagedSlot {
+  volatile std::sig_atomic_t used = 0;
+  char path[PATH_MAX] = {};
+};
+constexpr int kStagedSlots = 16;
+StagedSlot g_staged[kStagedSlots];
+
+int RegisterStaged(const std::string& path) {
+  if (path.size() >= PATH_MAX) return -1;
+  for (int i = 0; i < kStagedSlots; ++i) {
+    if (g_staged[i].used) continue;
+    std::memcpy(g_staged[i].path, path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    g_staged[i].used = 1;
+    return i;
+  }
+  return -1;
+}
+
+void UnregisterStaged(int& slot) {
+  if (slot < 0) return;
+  g_staged[slot].used = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  slot = -1;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
 
 OutputFile::~OutputFile() { Close(); }
 
@@ -43,13 +84,14 @@ bool OutputFile::Open(const std::string& path, OpenMode mode, std::size_t buffer
       break;
     case OpenMode::Exclusive: flags |= O_CREAT | O_EXCL; break;
   }
+  // The buffer first: an allocation that fails must not leave a file.
+  buffer_.clear();
+  buffer_.reserve(bufferSize == 0 ? 1 : bufferSize);
   fd_ = ::open(path.c_str(), flags, permissions);
   if (fd_ < 0) {
     lastError_ = errno;
     return false;
   }
-  buffer_.clear();
-  buffer_.reserve(bufferSize == 0 ? 1 : bufferSize);
   return true;
 }
 
@@ -92,6 +134,131 @@ bool OutputFile::Close() {
   }
   fd_ = -1;
   return !failed_;
+}
+
+bool StagedFile::Open(const std::string& finalPath, std::size_t bufferSize) {
+  Discard();
+  lastError_ = 0;
+  static unsigned counter = 0;
+  const std::string stem = DirectoryOf(finalPath) + ".qzr2rin-" + std::to_string(::getpid()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path = stem + std::to_string(counter++) + ".tmp";
+    // Listed before it exists: a signal in between must not leave it behind.
+    slot_ = RegisterStaged(path);
+    if (file_.Open(path, OpenMode::Exclusive, bufferSize)) {
+      temporary_ = path;
+      return true;
+    }
+    UnregisterStaged(slot_);
+    if (file_.LastError() != EEXIST) {
+      lastError_ = file_.LastError();
+      return false;
+    }
+  }
+  lastError_ = EEXIST;
+  return false;
+}
+
+bool StagedFile::Finish() {
+  if (file_.Close()) return true;
+  lastError_ = file_.LastError();
+  return false;
+}
+
+bool StagedFile::NameNew(const std::string& path) {
+  if (temporary_.empty() || !named_.empty() || !Finish()) {
+    if (lastError_ == 0) lastError_ = ENOENT;
+    return false;
+  }
+  if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+      lastError_ = errno;
+      return false;
+    }
+    // A file system that cannot rename without replacing can still link a
+    // second name, which never replaces either.
+    if (::link(temporary_.c_str(), path.c_str()) != 0) {
+      lastError_ = errno;
+      return false;
+    }
+    ::unlink(temporary_.c_str());
+  }
+  UnregisterStaged(slot_);
+  named_ = path;
+  return true;
+}
+
+bool StagedFile::NameReplacing(const std::string& path) {
+  if (temporary_.empty() || !named_.empty() || !Finish()) {
+    if (lastError_ == 0) lastError_ = ENOENT;
+    return false;
+  }
+  if (::rename(temporary_.c_str(), path.c_str()) != 0) {
+    lastError_ = errno;
+    return false;
+  }
+  UnregisterStaged(slot_);
+  named_ = path;
+  return true;
+}
+
+bool StagedFile::TakeBackName() {
+  if (named_.empty()) return false;
+  slot_ = RegisterStaged(temporary_);
+  if (::rename(named_.c_str(), temporary_.c_str()) != 0) {
+    lastError_ = errno;
+    UnregisterStaged(slot_);
+    return false;
+  }
+  named_.clear();
+  return true;
+}
+
+void StagedFile::Discard() {
+  file_.Close();
+  if (!temporary_.empty() && named_.empty()) ::unlink(temporary_.c_str());
+  UnregisterStaged(slot_);
+  temporary_.clear();
+  named_.clear();
+}
+
+void RemoveStagedFiles() noexcept {
+  for (StagedSlot& slot : g_staged) {
+    if (slot.used) ::unlink(slot.path);
+  }
+}
+
+PathFacts Examine(const std::string& path) {
+  struct stat st{};
+  if (::lstat(path.c_str(), &st) != 0) return {};
+  return {true, S_ISLNK(st.st_mode), S_ISREG(st.st_mode)};
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa{};
+  struct stat sb{};
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string FirstBytes(const std::string& path, std::size_t count) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return {};
+  std::string bytes;
+  struct stat st{};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    bytes.resize(count);
+    std::size_t got = 0;
+    while (got < count) {
+      const ssize_t n = ::read(fd, bytes.data() + got, count - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+  }
+  ::close(fd);
+  return bytes;
 }
 
 bool FileExists(const std::string& path) {

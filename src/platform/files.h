@@ -51,7 +51,67 @@ class OutputFile {
   std::vector<char> buffer_;
 };
 
+// A file written under a temporary name in the directory of its final name
+// (".qzr2rin-<pid>-<n>.tmp") and given that name only once it is whole, so
+// that no reader ever sees it half-written under its final name. Until it is
+// named, a fatal signal (see signals.h) or the destructor removes it.
+class StagedFile {
+ public:
+  StagedFile() = default;
+  ~StagedFile() { Discard(); }
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  // Creates the temporary beside finalPath; false with LastError() set.
+  bool Open(const std::string& finalPath, std::size_t bufferSize = 64 * 1024);
+  bool IsOpen() const { return file_.IsOpen(); }
+  OutputFile& File() { return file_; }
+  // Where the bytes are until the file is named.
+  const std::string& TemporaryPath() const { return temporary_; }
+
+  // Flushes and closes; false when any byte did not reach the file.
+  bool Finish();
+  // Gives the finished file its name, never replacing a file of that name
+  // (LastError() is then EEXIST).
+  bool NameNew(const std::string& path);
+  // Gives the finished file its name in place of whatever has that name.
+  bool NameReplacing(const std::string& path);
+  // Takes a name given by NameNew back, as when the rest of a set of files
+  // could not be named.
+  bool TakeBackName();
+  // Removes the file unless it was named.
+  void Discard();
+
+  int LastError() const { return lastError_ != 0 ? lastError_ : file_.LastError(); }
+
+ private:
+  OutputFile file_;
+  std::string temporary_;  // empty once named or discarded
+  std::string named_;
+  int slot_ = -1;  // in the list a fatal signal clears
+  int lastError_ = 0;
+};
+
+// Removes every staged file not yet named. Async-signal-safe: for the
+// handlers of fatal signals.
+void RemoveStagedFiles() noexcept;
+
 bool FileExists(const std::string& path);
+
+// What a path itself is, links not followed.
+struct PathFacts {
+  bool exists = false;
+  bool symbolicLink = false;
+  bool regular = false;
+};
+PathFacts Examine(const std::string& path);
+
+// True when both paths lead to the same file (links followed).
+bool SameFile(const std::string& a, const std::string& b);
+
+// Up to `count` first bytes of a regular file, never through a link;
+// empty for anything else.
+std::string FirstBytes(const std::string& path, std::size_t count);
 
 // Removes a file; used only to take back a file this run created.
 void RemoveFile(const std::string& path);

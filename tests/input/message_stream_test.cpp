@@ -30,8 +30,8 @@ class Scan {
   MessageScanner& operator*() { return scanner_; }
   MessageScanner* operator->() { return &scanner_; }
   std::string DumpText() {
-    dump_.Close();
-    return qzrtest::ReadFile(dir_.File("dump.txt"));
+    dump_.Flush();
+    return qzrtest::ReadFile(dump_.WorkingPath());
   }
 
  private:

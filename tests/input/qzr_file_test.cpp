@@ -50,7 +50,7 @@ Converted Convert(const LogBuilder& log, ConversionOptions options = {}, const s
   f.console = &console;
   const Status status = f.status == Status::Ok ? f.Run() : f.status;
   f.dumpLog.Flush();
-  return {status,          qzrtest::ReadFile(dir.File("site.log")),
+  return {status,          qzrtest::ReadFile(f.dumpLog.WorkingPath()),
           console.str(),   f.fileIntervalMs,
           f.selectIntervalMs, f.markerName,
           f.markerNumber,  f.receiverType};

@@ -79,7 +79,7 @@ ConverterBench::Walked ConverterBench::WalkEach(Lost lost) {
 
 std::string ConverterBench::Dump() {
   file_->dumpLog.Flush();
-  return ReadFile(dir_.File("bench.log"));
+  return ReadFile(file_->dumpLog.WorkingPath());
 }
 
 std::string ConverterBench::DumpBody() {
