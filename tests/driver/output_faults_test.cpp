@@ -338,6 +338,26 @@ TEST_F(OutputFaults, FileSizeLimitFailsTheRunAndLeavesNoFile) {
   }
 }
 
+// A dump log cut short by the limit while the RINEX files fit: the run fails
+// as a whole, with no dump and no RINEX file.
+TEST_F(OutputFaults, DumpLogCutShortLeavesNoFile) {
+  std::size_t largest = 0;
+  for (const auto& [name, content] : shortLog_.whole) largest = std::max(largest, content.size());
+  const std::string site = NewDirectory("site");
+  const std::string out = NewDirectory("out");
+  const std::string input = site + "/site.qzr";
+  fs::copy_file(shortLog_.path, input);
+  Surroundings surroundings;
+  surroundings.fileSizeBytes = largest + 512;
+  Converter run({"-l", "-i", input, "-o", out}, surroundings);
+  const Outcome o = run.Wait();
+  ASSERT_TRUE(o.Exited(12)) << o.Shown();
+  EXPECT_NE(o.out.find("Error writing the dump log " + site + "/site.log: File too large\n"), std::string::npos)
+      << o.out;
+  EXPECT_TRUE(FilesIn(out).empty()) << ::testing::PrintToString(FilesIn(out));
+  EXPECT_EQ(FilesIn(site), std::vector<std::string>{"site.qzr"});
+}
+
 // Memory running out anywhere, from the loader to the last navigation file,
 // is 14 with no file (or the loader's 127), never an abort or a crash.
 TEST_F(OutputFaults, AllocationLimitIsNotEnoughMemoryOrTheWholeSet) {
