@@ -145,7 +145,14 @@ bool StagedFile::Open(const std::string& finalPath, std::size_t bufferSize) {
     const std::string path = stem + std::to_string(counter++) + ".tmp";
     // Listed before it exists: a signal in between must not leave it behind.
     slot_ = RegisterStaged(path);
-    if (file_.Open(path, OpenMode::Exclusive, bufferSize)) {
+    bool opened = false;
+    try {
+      opened = file_.Open(path, OpenMode::Exclusive, bufferSize);
+    } catch (...) {
+      UnregisterStaged(slot_);
+      throw;
+    }
+    if (opened) {
       temporary_ = path;
       return true;
     }
