@@ -128,14 +128,16 @@ const std::vector<SwitchSet>& SwitchSets() {
 
 constexpr std::string_view kProfile =
     "[QZR2RIN]\nRUN BY = fuzz\nOBSERVER = nobody\nAGENCY = none\nANT # = 0002\nANT TYPE = QZRDOME_E\n"
-    "ANT DELTA H = 1.234\nANT DELTA E = 0.123\nANT DELTA N = 0.020\nMARKER NAME=Fuzz Marker\nMARKER NUMBER=359\n";
+    "ANT DELTA H = 1.234\nANT DELTA E = 0.123\nANT DELTA N = 0.020\nMARKER NAME=Fuzz Marker\nMARKER "
+    "NUMBER=359\n";
 
 // The private directory, made once per process and removed at its end.
 class WorkDirectory {
  public:
   WorkDirectory() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/qzr2rin-fuzz-XXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/qzr2rin-fuzz-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
       std::perror("mkdtemp");
       std::abort();
@@ -211,7 +213,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string profile = work.path() + "/site.ini";
   const auto prepare = [&] {
     WriteWhole(input, log.data(), log.size());
-    if (set.profile) WriteWhole(profile, reinterpret_cast<const std::uint8_t*>(kProfile.data()), kProfile.size());
+    if (set.profile)
+      WriteWhole(profile, reinterpret_cast<const std::uint8_t*>(kProfile.data()), kProfile.size());
   };
   prepare();
 
@@ -249,8 +252,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int again = convert();
     const auto second = Contents(work.path());
     if (again != code || second != first) {
-      std::fprintf(stderr, "the second conversion of one input differs: exit %d then %d, %zu then %zu files\n",
-                   code, again, first.size(), second.size());
+      std::fprintf(stderr,
+                   "the second conversion of one input differs: exit %d then %d, %zu then %zu files\n", code,
+                   again, first.size(), second.size());
       std::abort();
     }
   }

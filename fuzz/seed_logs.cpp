@@ -30,7 +30,9 @@ LogBuilder Identified(const char* receiver = "QZR 3.0") {
   return log;
 }
 
-LogBuilder& Time(LogBuilder& log, std::uint32_t ms) { return log.Add("~~", BodyBuilder().U32(ms)).LineBreak(); }
+LogBuilder& Time(LogBuilder& log, std::uint32_t ms) {
+  return log.Add("~~", BodyBuilder().U32(ms)).LineBreak();
+}
 
 // GPS 5 and 12, GLONASS channel -5 numbered slot 3, GEO 122.
 void MixedList(LogBuilder& log) {
@@ -53,8 +55,10 @@ LogBuilder FullEncoding() {
     for (const char* id : {"DC", "D1", "D2"}) {
       log.Add(id, BodyBuilder().I32(-1234567).I32(2345678).I32(-33).I32(0x7FFFFFFF)).LineBreak();
     }
-    for (const char* id : {"EC", "E1", "E2"}) log.Add(id, BodyBuilder().U8(45).U8(40).U8(38).U8(255)).LineBreak();
-    log.Add("CC", BodyBuilder().F32(0.25f).U16(3).F32(-0.5f).U16(4).F32(1.0f).U16(5).F32(0).U16(0)).LineBreak();
+    for (const char* id : {"EC", "E1", "E2"})
+      log.Add(id, BodyBuilder().U8(45).U8(40).U8(38).U8(255)).LineBreak();
+    log.Add("CC", BodyBuilder().F32(0.25f).U16(3).F32(-0.5f).U16(4).F32(1.0f).U16(5).F32(0).U16(0))
+        .LineBreak();
     log.Add("SS", BodyBuilder().U8(1).U8(2).U8(3).U8(4)).LineBreak();
     log.Add("TO", BodyBuilder().F64(0.000125)).LineBreak();
     log.Add("DO", BodyBuilder().F32(0.5f)).LineBreak();
@@ -120,7 +124,8 @@ LogBuilder Navigation() {
   BodyBuilder iono;
   iono.U32(21600).U16(1256);
   for (const float v : {1e-8f, 2e-8f, -6e-8f, 1e-7f, 90112.0f, 0.0f, -196608.0f, 65536.0f}) iono.F32(v);
-  const BodyBuilder relation = BodyBuilder().F64(-9.3e-10).F32(-8.9e-15f).I32(61440).U16(1256).I8(13).U8(5).U16(1256).I8(13);
+  const BodyBuilder relation =
+      BodyBuilder().F64(-9.3e-10).F32(-8.9e-15f).I32(61440).U16(1256).I8(13).U8(5).U16(1256).I8(13);
   log.Add("UO", relation).LineBreak();
   log.Add("IO", iono).LineBreak();
   log.Add("WO", BodyBuilder(relation).I8(0).I32(345600).U16(1256)).LineBreak();
@@ -204,7 +209,8 @@ void Write(const std::string& dir, const std::string& name, const LogBuilder& lo
   bytes.push_back(selector);
   const std::string path = dir + "/" + name;
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0) {
+  if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+      std::fclose(file) != 0) {
     std::perror(path.c_str());
     std::exit(1);
   }
@@ -223,8 +229,8 @@ int main(int argc, char** argv) {
     LogBuilder log;
   };
   const std::vector<Seed> seeds = {
-      {"full", FullEncoding()},       {"short", ShortRelativeEncoding()}, {"navigation", Navigation()},
-      {"events", Events()},           {"raw", RawMeasurements()},
+      {"full", FullEncoding()}, {"short", ShortRelativeEncoding()}, {"navigation", Navigation()},
+      {"events", Events()},     {"raw", RawMeasurements()},
   };
   // Each log under a few switch sets: plain, dump log, the process-wide
   // flags, a time window, exclusions, and with its checksums left alone.

@@ -158,14 +158,18 @@ int Convert(const CommandLine& command, Console& console) {
   const Status chosen = ChooseObservationName(
       options.outputDirectory, converter.records.MarkerNameOf(nullptr), converter.firstOutputTime.seconds,
       converter.lastOutputTime.seconds,
-      [&](const std::string& name) { return AllNamesFree(name) && set.observation.Open(name, kOutputBuffer); }, path);
+      [&](const std::string& name) {
+        return AllNamesFree(name) && set.observation.Open(name, kOutputBuffer);
+      },
+      path);
   if (chosen != Status::Ok) return Conclude(converter, chosen, console);
 
   TRinex rinex(converter, options.profilePath, options.verbose, options.statistics);
   console.Line("Observation file - " + path);
-  const Status written = Stage(set.observation, path, [&](platform::OutputFile& file) {
-    return rinex.WriteObservationFile(file, console.Progress());
-  }, console);
+  const Status written = Stage(
+      set.observation, path,
+      [&](platform::OutputFile& file) { return rinex.WriteObservationFile(file, console.Progress()); },
+      console);
   if (written != Status::Ok) return Conclude(converter, written, console);
 
   // The observation header's scan found the satellites of the file.
@@ -178,9 +182,10 @@ int Convert(const CommandLine& command, Console& console) {
       return Conclude(converter, Status::OutputOpenFailed, console);
     }
     console.Line(n.label + navigationPath);
-    const Status navigationWritten = Stage(set.navigation[i], navigationPath, [&](platform::OutputFile& file) {
-      return WriteNavigationFile(converter, n.system, seen, file);
-    }, console);
+    const Status navigationWritten = Stage(
+        set.navigation[i], navigationPath,
+        [&](platform::OutputFile& file) { return WriteNavigationFile(converter, n.system, seen, file); },
+        console);
     if (navigationWritten != Status::Ok) return Conclude(converter, navigationWritten, console);
   }
 

@@ -24,11 +24,11 @@ std::string DumpLogRefusal(const std::string& path, const std::string& input) {
   // version marks the logs of earlier versions too.
   const std::string_view program = MessageText(kMsgProgramName);
   const std::string mark = std::string(program.substr(0, program.find(' '))) + ' ';
-  const char* why = facts.symbolicLink          ? "is a symbolic link"
-                    : !facts.regular             ? "is not a regular file"
-                    : platform::SameFile(path, input) ? "is the input itself"
+  const char* why = facts.symbolicLink                                ? "is a symbolic link"
+                    : !facts.regular                                  ? "is not a regular file"
+                    : platform::SameFile(path, input)                 ? "is the input itself"
                     : platform::FirstBytes(path, mark.size()) != mark ? "is not a dump log of this program"
-                                                                       : nullptr;
+                                                                      : nullptr;
   if (why == nullptr) return {};
   return "The dump log " + path + " " + why + "; it is left as it is\n";
 }

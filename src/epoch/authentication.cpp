@@ -66,10 +66,8 @@ Status CheckSignature(TQZRFile& f, SignatureState& state, Body body) {
       if (state.badSignatureCount < std::numeric_limits<std::int32_t>::max()) ++state.badSignatureCount;
       if (state.badSignatureCount > kTolerableBadSignatures) SetOccupationAuthenticated(f, false);
       return Status::BadChecksum;
-    case Gate::Short:
-      return Status::Ok;
-    case Gate::Pass:
-      break;
+    case Gate::Short: return Status::Ok;
+    case Gate::Pass: break;
   }
 
   // A marked occupation stays marked until a new one is due.
@@ -81,7 +79,8 @@ Status CheckSignature(TQZRFile& f, SignatureState& state, Body body) {
   if (r.Size() > kSignatureLength && (r.U8(kFlagsOffset) & kAuthenticationPresent) != 0) {
     // Signed: from the flags byte up to the checksum.
     const Body signedBytes = r.Bytes(kFlagsOffset, r.Size() - 1 - kFlagsOffset);
-    const std::uint32_t expected = SignTime(FoldKey(f.receiverIdHash, signedBytes), f.epochMsOfDay, f.epochDay);
+    const std::uint32_t expected =
+        SignTime(FoldKey(f.receiverIdHash, signedBytes), f.epochMsOfDay, f.epochDay);
     authenticated = expected == r.U32(kSignatureOffset);
     text = authenticated ? kMatchedText : kMismatchText;
   }
@@ -94,9 +93,7 @@ Status CheckSignature(TQZRFile& f, SignatureState& state, Body body) {
   return Status::Ok;
 }
 
-Status OnSignature(TQZRFile& f, Body body) {
-  return CheckSignature(f, f.signature, body);
-}
+Status OnSignature(TQZRFile& f, Body body) { return CheckSignature(f, f.signature, body); }
 
 Status OnIgnoredMessage(TQZRFile& f, Body /*body*/) {
   return f.MessageAccepted() ? Status::Ok : Status::BadChecksum;

@@ -92,9 +92,10 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
   f.lastInputTime = time;
 
   OccupationState& o = f.occupation;
-  if (f.windowGiven &&
-      ((f.windowStart.seconds != 0 && Later(f.windowStart.seconds, f.windowStart.nanoseconds, seconds, nanoseconds)) ||
-       (f.windowFinish.seconds != 0 && Later(seconds, nanoseconds, f.windowFinish.seconds, f.windowFinish.nanoseconds)))) {
+  if (f.windowGiven && ((f.windowStart.seconds != 0 &&
+                         Later(f.windowStart.seconds, f.windowStart.nanoseconds, seconds, nanoseconds)) ||
+                        (f.windowFinish.seconds != 0 &&
+                         Later(seconds, nanoseconds, f.windowFinish.seconds, f.windowFinish.nanoseconds)))) {
     ClearInProgress(f);
     if (o.occupationDue) o.handOffArmed = true;
     return Status::Ok;
@@ -164,14 +165,16 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
     std::size_t next = 0;
     for (int k = 0; k < kSignalCount; ++k) {
       SignalSlot set = s[k];
-      if (!f.options.useDoppler) set.signalFlags = static_cast<std::uint16_t>(set.signalFlags & ~kFlagDoppler);
+      if (!f.options.useDoppler)
+        set.signalFlags = static_cast<std::uint16_t>(set.signalFlags & ~kFlagDoppler);
       if (!HasData(set)) continue;
       set.pseudorange *= rangeScale;
       if (f.tagCorrection) {
         set.carrierPhase -= set.doppler * kTagDelaySeconds;
         set.pseudorange -= set.doppler * kTagDelaySeconds * kSpeedOfLight / Frequency(entry, k);
       }
-      if ((id & kSystemMask) == kSystemGps && (set.signalFlags & kFlagCaSet) == 0) set.signalFlags |= kFlagAntiSpoofing;
+      if ((id & kSystemMask) == kSystemGps && (set.signalFlags & kFlagCaSet) == 0)
+        set.signalFlags |= kFlagAntiSpoofing;
       satellite.sets[next++] = set;
     }
   }

@@ -47,10 +47,10 @@ inline constexpr std::uint16_t kFlagCn0QuarterUnits = 0x4000;
 struct SignalSlot {
   std::uint16_t signalFlags = 0;
   std::uint8_t status1 = 0;
-  std::uint8_t status2 = 0;  // C/N0 when kFlagCn0InStatus2 is set
-  double pseudorange = 0;    // seconds while in progress, metres once stored
-  double carrierPhase = 0;   // cycles
-  float doppler = 0;         // Hz
+  std::uint8_t status2 = 0;       // C/N0 when kFlagCn0InStatus2 is set
+  double pseudorange = 0;         // seconds while in progress, metres once stored
+  double carrierPhase = 0;        // cycles
+  float doppler = 0;              // Hz
   float smoothingCorrection = 0;  // metres
 };
 
@@ -119,7 +119,9 @@ struct EpochInProgress {
   // Identifier bytes run from '0' to '~'.
   static constexpr std::size_t kIdentifierBytes = 0x7F - 0x30;
   static std::size_t MessageKey(char id0, char id1) {
-    const auto byte = [](char c) { return std::min<std::size_t>(static_cast<unsigned char>(c) - 0x30u, kIdentifierBytes - 1); };
+    const auto byte = [](char c) {
+      return std::min<std::size_t>(static_cast<unsigned char>(c) - 0x30u, kIdentifierBytes - 1);
+    };
     return byte(id0) * kIdentifierBytes + byte(id1);
   }
   std::bitset<kIdentifierBytes * kIdentifierBytes> messagesSeen;

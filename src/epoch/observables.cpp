@@ -33,10 +33,10 @@ constexpr double kShortRangeOrigin = 0.075;
 constexpr double kShortRangeCounts = 1e11;  // units per second
 // The short relative pseudorange counts 1e-11 s from 2e-7 s past the C/A one.
 constexpr double kShortRelativeRangeOrigin = 2e-7;
-constexpr double kShortPhaseUnit = 1.0 / 1024;             // cycles
-constexpr double kShortRelativePhaseUnit = 0x1p-40;        // seconds
-constexpr double kPhaseWrap = 4294967296.0;                // 2^32 raw units
-constexpr double kDopplerUnit = 1e-4;                      // Hz
+constexpr double kShortPhaseUnit = 1.0 / 1024;       // cycles
+constexpr double kShortRelativePhaseUnit = 0x1p-40;  // seconds
+constexpr double kPhaseWrap = 4294967296.0;          // 2^32 raw units
+constexpr double kDopplerUnit = 1e-4;                // Hz
 
 // No-data markers.
 constexpr std::int32_t kNoData32 = 0x7FFFFFFF;
@@ -164,7 +164,8 @@ bool WithinLimits(DumpLog& dump, double value, double min, double max) {
   return true;
 }
 
-void StorePseudorange(DumpLog& dump, const SatelliteEntry& entry, SignalSlot& set, int signal, double seconds) {
+void StorePseudorange(DumpLog& dump, const SatelliteEntry& entry, SignalSlot& set, int signal,
+                      double seconds) {
   const bool geo = IsGeo(entry);
   if (!WithinLimits(dump, seconds, geo ? kGeoRangeMin : kRangeMin, geo ? kGeoRangeMax : kRangeMax)) return;
   set.pseudorange = seconds;
@@ -225,54 +226,58 @@ bool RepeatedInEpoch(TQZRFile& f) {
 
 Status OnFullPseudorange(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kFullPseudorangeSize,
-                        [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const double seconds = r.F64(at);
-                          if (std::isnan(seconds)) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", seconds);
-                          StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
-                        });
+  return ForEachElement(
+      f, body, kFullPseudorangeSize,
+      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const double seconds = r.F64(at);
+        if (std::isnan(seconds)) return DumpNoData(f.dumpLog);
+        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", seconds);
+        StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
+      });
 }
 
 Status OnRelativePseudorange(TQZRFile& f, Body body, int variant) {
   const int signal = variant;
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kRelativePseudorangeSize,
-                        [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const float offset = r.F32(at);
-                          if (std::isnan(offset)) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(offset));
-                          if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCodeRelativeRange);
-                          const double seconds = slot.signals[kSignalCaL1].pseudorange + static_cast<double>(offset);
-                          StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
-                        });
+  return ForEachElement(
+      f, body, kRelativePseudorangeSize,
+      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const float offset = r.F32(at);
+        if (std::isnan(offset)) return DumpNoData(f.dumpLog);
+        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(offset));
+        if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCodeRelativeRange);
+        const double seconds = slot.signals[kSignalCaL1].pseudorange + static_cast<double>(offset);
+        StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
+      });
 }
 
 Status OnShortPseudorange(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kShortPseudorangeSize,
-                        [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const std::int32_t raw = r.I32(at);
-                          if (raw == kNoData32) return DumpNoData(f.dumpLog);
-                          const double seconds = raw * kShortRangeUnit + kShortRangeOrigin;
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d (%g) ", raw, seconds);
-                          StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
-                        });
+  return ForEachElement(
+      f, body, kShortPseudorangeSize,
+      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const std::int32_t raw = r.I32(at);
+        if (raw == kNoData32) return DumpNoData(f.dumpLog);
+        const double seconds = raw * kShortRangeUnit + kShortRangeOrigin;
+        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d (%g) ", raw, seconds);
+        StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
+      });
 }
 
 Status OnShortRelativePseudorange(TQZRFile& f, Body body, int variant) {
   const int signal = variant;
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kShortRelativePseudorangeSize,
-                        [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const std::int16_t raw = r.I16(at);
-                          if (raw == kNoData16) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
-                          if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
-                          const double seconds = raw * kShortRangeUnit + kShortRelativeRangeOrigin +
-                                                 slot.signals[kSignalCaL1].pseudorange;
-                          StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
-                        });
+  return ForEachElement(
+      f, body, kShortRelativePseudorangeSize,
+      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const std::int16_t raw = r.I16(at);
+        if (raw == kNoData16) return DumpNoData(f.dumpLog);
+        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
+        if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
+        const double seconds =
+            raw * kShortRangeUnit + kShortRelativeRangeOrigin + slot.signals[kSignalCaL1].pseudorange;
+        StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
+      });
 }
 
 Status OnFullCarrierPhase(TQZRFile& f, Body body, int signal) {
@@ -288,76 +293,79 @@ Status OnFullCarrierPhase(TQZRFile& f, Body body, int signal) {
 
 Status OnShortCarrierPhase(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kShortCarrierPhaseSize,
-                        [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const std::uint32_t raw = r.U32(at);
-                          if (raw == kNoDataU32) return DumpNoData(f.dumpLog);
-                          PhaseTrack* track = FindPhaseTrack(f.phase, entry.satelliteId, signal);
-                          if (track == nullptr) return f.dumpLog.Write("Ignore ");
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u ", raw);
-                          SignalSlot& set = SetOf(slot, signal);
-                          StoreCarrierPhase(f.dumpLog, set, signal, UnwrapShortPhase(*track, raw));
-                          // The first phase after a short absence may have slipped.
-                          if (track->resumed && (set.signalFlags & kFlagCarrierPhase) != 0) {
-                            set.signalFlags |= kFlagLossOfLock;
-                            track->resumed = false;
-                          }
-                        });
+  return ForEachElement(
+      f, body, kShortCarrierPhaseSize,
+      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const std::uint32_t raw = r.U32(at);
+        if (raw == kNoDataU32) return DumpNoData(f.dumpLog);
+        PhaseTrack* track = FindPhaseTrack(f.phase, entry.satelliteId, signal);
+        if (track == nullptr) return f.dumpLog.Write("Ignore ");
+        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u ", raw);
+        SignalSlot& set = SetOf(slot, signal);
+        StoreCarrierPhase(f.dumpLog, set, signal, UnwrapShortPhase(*track, raw));
+        // The first phase after a short absence may have slipped.
+        if (track->resumed && (set.signalFlags & kFlagCarrierPhase) != 0) {
+          set.signalFlags |= kFlagLossOfLock;
+          track->resumed = false;
+        }
+      });
 }
 
 Status OnRelativeCarrierPhase(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kRelativeCarrierPhaseSize,
-                        [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const float offset = r.F32(at);
-                          if (std::isnan(offset)) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(offset));
-                          if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
-                          const double cycles = static_cast<double>(CarrierFrequency(entry, signal)) *
-                                                (static_cast<double>(offset) + slot.signals[kSignalCaL1].pseudorange);
-                          StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, cycles);
-                        });
+  return ForEachElement(
+      f, body, kRelativeCarrierPhaseSize,
+      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const float offset = r.F32(at);
+        if (std::isnan(offset)) return DumpNoData(f.dumpLog);
+        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(offset));
+        if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
+        const double cycles = static_cast<double>(CarrierFrequency(entry, signal)) *
+                              (static_cast<double>(offset) + slot.signals[kSignalCaL1].pseudorange);
+        StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, cycles);
+      });
 }
 
 Status OnShortRelativeCarrierPhase(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kShortRelativeCarrierPhaseSize,
-                        [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const std::int32_t raw = r.I32(at);
-                          if (raw == kNoData32) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
-                          if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
-                          // The C/A pseudorange as the short form would carry it.
-                          const double range = slot.signals[kSignalCaL1].pseudorange;
-                          const double carried =
-                              std::trunc((range - kShortRangeOrigin) * kShortRangeCounts) * kShortRangeUnit +
-                              kShortRangeOrigin;
-                          const double cycles = static_cast<double>(CarrierFrequency(entry, signal)) *
-                                                (raw * kShortRelativePhaseUnit + carried);
-                          StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, cycles);
-                        });
+  return ForEachElement(
+      f, body, kShortRelativeCarrierPhaseSize,
+      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const std::int32_t raw = r.I32(at);
+        if (raw == kNoData32) return DumpNoData(f.dumpLog);
+        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
+        if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
+        // The C/A pseudorange as the short form would carry it.
+        const double range = slot.signals[kSignalCaL1].pseudorange;
+        const double carried =
+            std::trunc((range - kShortRangeOrigin) * kShortRangeCounts) * kShortRangeUnit + kShortRangeOrigin;
+        const double cycles =
+            static_cast<double>(CarrierFrequency(entry, signal)) * (raw * kShortRelativePhaseUnit + carried);
+        StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, cycles);
+      });
 }
 
 Status OnDoppler(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kDopplerSize,
-                        [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const std::int32_t raw = r.I32(at);
-                          if (raw == kNoData32) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
-                          const std::int32_t limit = IsGeo(entry) ? kGeoDopplerLimit : kDopplerLimit;
-                          if (raw > limit) return f.dumpLog.Printf("%d>MAX( %d )   ", raw, limit);
-                          if (raw < -limit) return f.dumpLog.Printf("%d<MIN( %d )   ", raw, -limit);
-                          const auto hertz = static_cast<float>(raw * kDopplerUnit);
-                          SignalSlot& set = SetOf(slot, signal);
-                          set.doppler = hertz;
-                          set.signalFlags |= static_cast<std::uint16_t>(kFlagDoppler | SetMark(signal));
-                          // The receiver sends one L1 Doppler; the P set shares it.
-                          if (signal == kSignalCaL1) {
-                            slot.signals[kSignalPL1].doppler = hertz;
-                            slot.signals[kSignalPL1].signalFlags |= kFlagDoppler;
-                          }
-                        });
+  return ForEachElement(
+      f, body, kDopplerSize,
+      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const std::int32_t raw = r.I32(at);
+        if (raw == kNoData32) return DumpNoData(f.dumpLog);
+        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
+        const std::int32_t limit = IsGeo(entry) ? kGeoDopplerLimit : kDopplerLimit;
+        if (raw > limit) return f.dumpLog.Printf("%d>MAX( %d )   ", raw, limit);
+        if (raw < -limit) return f.dumpLog.Printf("%d<MIN( %d )   ", raw, -limit);
+        const auto hertz = static_cast<float>(raw * kDopplerUnit);
+        SignalSlot& set = SetOf(slot, signal);
+        set.doppler = hertz;
+        set.signalFlags |= static_cast<std::uint16_t>(kFlagDoppler | SetMark(signal));
+        // The receiver sends one L1 Doppler; the P set shares it.
+        if (signal == kSignalCaL1) {
+          slot.signals[kSignalPL1].doppler = hertz;
+          slot.signals[kSignalPL1].signalFlags |= kFlagDoppler;
+        }
+      });
 }
 
 Status OnSmoothingCorrection(TQZRFile& f, Body body, int signal) {
@@ -368,7 +376,8 @@ Status OnSmoothingCorrection(TQZRFile& f, Body body, int signal) {
                           if (std::isnan(seconds)) return DumpNoData(f.dumpLog);
                           if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(seconds));
                           SignalSlot& set = SetOf(slot, signal);
-                          set.smoothingCorrection = static_cast<float>(static_cast<double>(seconds) * kSpeedOfLight);
+                          set.smoothingCorrection =
+                              static_cast<float>(static_cast<double>(seconds) * kSpeedOfLight);
                           set.signalFlags |= static_cast<std::uint16_t>(kFlagSmoothing | SetMark(signal));
                         });
 }

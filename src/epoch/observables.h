@@ -26,14 +26,14 @@ Status OnSmoothingCorrection(TQZRFile& f, Body body, int signal);        // [CC]
 Status OnShortSmoothingCorrection(TQZRFile& f, Body body, int signal);   // [cc] [c1] [c2]
 // [EC] [E1] [E2] (variant 1, dB-Hz) and [CE] [1E] [2E] (variant 4, 0.25 dB-Hz).
 Status OnSignalToNoise(TQZRFile& f, Body body, int signal, int variant);
-Status OnAcceptedObservable(TQZRFile& f, Body body);  // [FC] [F1] [F2] [NC] [N1] [N2]
-Status OnTimeCorrection(TQZRFile& f, Body body);      // [TC]
-Status OnElevation(TQZRFile& f, Body body);           // [EL]
-Status OnAzimuth(TQZRFile& f, Body body);             // [AZ]
-Status OnPosition(TQZRFile& f, Body body);            // [PO]
-Status OnPositionVelocity(TQZRFile& f, Body body);    // [PV]
-Status OnVelocity(TQZRFile& f, Body body);            // [VE]
-Status OnDilutionOfPrecision(TQZRFile& f, Body body); // [DP]
+Status OnAcceptedObservable(TQZRFile& f, Body body);   // [FC] [F1] [F2] [NC] [N1] [N2]
+Status OnTimeCorrection(TQZRFile& f, Body body);       // [TC]
+Status OnElevation(TQZRFile& f, Body body);            // [EL]
+Status OnAzimuth(TQZRFile& f, Body body);              // [AZ]
+Status OnPosition(TQZRFile& f, Body body);             // [PO]
+Status OnPositionVelocity(TQZRFile& f, Body body);     // [PV]
+Status OnVelocity(TQZRFile& f, Body body);             // [VE]
+Status OnDilutionOfPrecision(TQZRFile& f, Body body);  // [DP]
 
 inline constexpr int kSignalToNoiseDbHz = 1;
 inline constexpr int kSignalToNoiseQuarterDbHz = 4;

@@ -108,7 +108,8 @@ bool CompleteWindowEnd(TQZRFile& f, const WindowEnd& end, const TGPSTime& first,
     MoveToNextMonthIfBefore(end.day, first.Day(), year, month);
   }
   const std::uint32_t dayNumber = DayNumber(year, month, end.day);
-  const std::uint64_t seconds = std::uint64_t{dayNumber} * TGPSTime::kSecondsPerDay + end.msOfDay / kMsPerSecond;
+  const std::uint64_t seconds =
+      std::uint64_t{dayNumber} * TGPSTime::kSecondsPerDay + end.msOfDay / kMsPerSecond;
   if (dayNumber == 0 || seconds > UINT32_MAX) {
     f.errorDetail += std::string(name) + " time: there is no day " + std::to_string(end.day) + " in month " +
                      std::to_string(month) + " of " + std::to_string(year) + "\n";
@@ -207,8 +208,8 @@ Status OnReceiverTime(TQZRFile& f, Body body) {
 
   DumpLog& dump = f.dumpLog;
   if (dump.Enabled()) {
-    dump.Printf(kTimeLayout, t, t / kMsPerHour, t % kMsPerHour / kMsPerMinute, t % kMsPerMinute / kMsPerSecond,
-                t % kMsPerSecond);
+    dump.Printf(kTimeLayout, t, t / kMsPerHour, t % kMsPerHour / kMsPerMinute,
+                t % kMsPerMinute / kMsPerSecond, t % kMsPerSecond);
     dump.EndLine();
   }
   // The observables before this message belong to the previous time, so
@@ -329,8 +330,9 @@ Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenc
   if (f.dumpLog.Enabled()) {
     const TGPSTime date = DayStart(f.epochDay);
     const std::uint32_t t = f.epochMsOfDay;
-    f.dumpLog.Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(), t / kMsPerHour,
-                     t % kMsPerHour / kMsPerMinute, t % kMsPerMinute / kMsPerSecond, t % kMsPerSecond);
+    f.dumpLog.Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(),
+                     t / kMsPerHour, t % kMsPerHour / kMsPerMinute, t % kMsPerMinute / kMsPerSecond,
+                     t % kMsPerSecond);
     f.dumpLog.EndLine();
   }
   return Status::Ok;
@@ -349,7 +351,8 @@ Status ApplyFirstDate(TQZRFile& f, std::uint32_t day) {
     f.windowPending = false;
     const TGPSTime first = DayStart(day);
     if (!CompleteWindowEnd(f, f.windowStartText, first, "Start", f.windowStart)) result = Status::BadTimeTag;
-    if (!CompleteWindowEnd(f, f.windowFinishText, first, "Finish", f.windowFinish)) result = Status::BadTimeTag;
+    if (!CompleteWindowEnd(f, f.windowFinishText, first, "Finish", f.windowFinish))
+      result = Status::BadTimeTag;
   }
   f.epochDay = day;
   return result;

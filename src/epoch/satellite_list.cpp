@@ -103,15 +103,9 @@ Status OnSatelliteIndex(TQZRFile& f, Body body) {
     if (entry.satelliteId == 0) continue;
     const auto n = static_cast<std::size_t>(NumberOf(entry.satelliteId));
     switch (SystemOf(entry.satelliteId)) {
-      case kSystemGps:
-        gps[n] = true;
-        break;
-      case kSystemGeo:
-        geo[n + kGeoNumberOffset - kFirstGeoPrn] = true;
-        break;
-      default:
-        anyGlonass = true;
-        break;
+      case kSystemGps: gps[n] = true; break;
+      case kSystemGeo: geo[n + kGeoNumberOffset - kFirstGeoPrn] = true; break;
+      default: anyGlonass = true; break;
     }
   }
   e.count = static_cast<int>(count);
@@ -127,7 +121,8 @@ Status OnSatelliteIndex(TQZRFile& f, Body body) {
   for (std::size_t i = 0; i < geo.size(); ++i) {
     Presence& p = f.presence.geo[i];
     if (geo[i]) {
-      MarkListed(p, f.phase, static_cast<std::uint8_t>((i + kFirstGeoPrn - kGeoNumberOffset) | kSystemGeo), now);
+      MarkListed(p, f.phase, static_cast<std::uint8_t>((i + kFirstGeoPrn - kGeoNumberOffset) | kSystemGeo),
+                 now);
     } else {
       p.listed = false;
     }

@@ -12,8 +12,8 @@ class DumpLog;
 class TQZRFile;
 
 // Satellite list messages.
-Status OnSatelliteIndex(TQZRFile& f, Body body);  // [SI]
-Status OnGlonassNumbers(TQZRFile& f, Body body);  // [NN]
+Status OnSatelliteIndex(TQZRFile& f, Body body);   // [SI]
+Status OnGlonassNumbers(TQZRFile& f, Body body);   // [NN]
 Status OnSatelliteStatus(TQZRFile& f, Body body);  // [SS]
 
 // Channel given to an index byte we do not handle: [SI] lists take 0,

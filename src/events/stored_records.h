@@ -46,10 +46,13 @@ class SatelliteStore {
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   EpochSatellite& operator[](std::size_t i) { return blocks_[i >> kBlockBits][i & (kBlockSize - 1)]; }
-  const EpochSatellite& operator[](std::size_t i) const { return blocks_[i >> kBlockBits][i & (kBlockSize - 1)]; }
+  const EpochSatellite& operator[](std::size_t i) const {
+    return blocks_[i >> kBlockBits][i & (kBlockSize - 1)];
+  }
   // A zeroed record at the end.
   EpochSatellite& emplace_back() {
-    if (size_ == blocks_.size() * kBlockSize) blocks_.push_back(std::make_unique<EpochSatellite[]>(kBlockSize));
+    if (size_ == blocks_.size() * kBlockSize)
+      blocks_.push_back(std::make_unique<EpochSatellite[]>(kBlockSize));
     return (*this)[size_++];
   }
   // Keeps the first `count` records (never more than there are).

@@ -41,9 +41,9 @@ struct ConversionOptions {
   ExclusionList glonassExcluded;  // GLONASS slot numbers
   ExclusionList waasExcluded;     // GEO PRN minus 100
 
-  bool dumpEnabled = false;  // -l
-  bool verbose = true;       // cleared by -q
-  bool statistics = false;   // -e
+  bool dumpEnabled = false;      // -l
+  bool verbose = true;           // cleared by -q
+  bool statistics = false;       // -e
   bool noTagCorrection = false;  // -t
 
   bool startGiven = false;

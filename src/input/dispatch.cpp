@@ -136,13 +136,15 @@ constexpr std::uint8_t kNoRoute = 0xFF;
 static_assert(std::size(kRoutes) < kNoRoute);
 
 constexpr int Key(char id0, char id1) {
-  return (static_cast<unsigned char>(id0) - kFirstIdChar) * kIdChars + (static_cast<unsigned char>(id1) - kFirstIdChar);
+  return (static_cast<unsigned char>(id0) - kFirstIdChar) * kIdChars +
+         (static_cast<unsigned char>(id1) - kFirstIdChar);
 }
 
 constexpr auto kRouteIndex = [] {
   std::array<std::uint8_t, kIdChars * kIdChars> index{};
   index.fill(kNoRoute);
-  for (std::size_t i = 0; i < std::size(kRoutes); ++i) index[Key(kRoutes[i].id[0], kRoutes[i].id[1])] = static_cast<std::uint8_t>(i);
+  for (std::size_t i = 0; i < std::size(kRoutes); ++i)
+    index[Key(kRoutes[i].id[0], kRoutes[i].id[1])] = static_cast<std::uint8_t>(i);
   return index;
 }();
 

@@ -58,7 +58,8 @@ int HexDigit(char c) {
 bool IdentifyReceiver(TQZRFile& f, Body body) {
   std::string_view type;
   if (body.size() > kReceiverTypeOffset) {
-    type = Text(body.subspan(kReceiverTypeOffset, std::min(kReceiverTypeLength, body.size() - kReceiverTypeOffset)));
+    type = Text(
+        body.subspan(kReceiverTypeOffset, std::min(kReceiverTypeLength, body.size() - kReceiverTypeOffset)));
   }
   // A text ends at its first zero byte.
   type = type.substr(0, type.find('\0'));
@@ -135,7 +136,8 @@ Status OnParameters(TQZRFile& f, Body body) {
   if (StartsWithKey(text, "version/main=") || StartsWithKey(text, "rcv/ver/main=")) {
     const std::string_view value = QuotedValue(text);
     f.tagCorrection = !f.options.noTagCorrection && VersionInRange(value);
-    f.headerReceiverVersion = Cut(f.tagCorrection ? "CJR" + std::string(value) : std::string(value), kReceiverTextLength);
+    f.headerReceiverVersion =
+        Cut(f.tagCorrection ? "CJR" + std::string(value) : std::string(value), kReceiverTextLength);
   } else if (StartsWithKey(text, "rcvid=") || StartsWithKey(text, "rcv/id=")) {
     const std::string_view value = QuotedValue(text);
     if (!value.empty()) {

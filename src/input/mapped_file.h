@@ -30,12 +30,12 @@ class TMappedFile {
     // Write access is offered for anonymous views only: a view of a named
     // file is a copy, and writes into it would never reach the file.
     std::uint32_t desiredAccess = kReadAccess;
-    std::uint32_t shareMode = 3;  // others may read and write; always so here
+    std::uint32_t shareMode = 3;         // others may read and write; always so here
     void* securityAttributes = nullptr;  // passed through, unused here
     std::uint32_t creationDisposition = kOpenExisting;
     std::uint32_t flagsAndAttributes = 0;  // passed through, unused here
     void* templateFile = nullptr;          // passed through, unused here
-    std::string mappingName;  // accepted; views have no names here
+    std::string mappingName;               // accepted; views have no names here
     std::uint32_t viewOffsetHigh = 0;
     std::uint32_t viewOffsetLow = 0;
     std::uint64_t bytesToMap = 0;  // 0: to the end of the file
@@ -60,11 +60,11 @@ class TMappedFile {
   // what counts is the file that was read.
   bool ChangedSinceRead() const;
 
-  int fileHandle = -1;             // kept open for ChangedSinceRead; -1 when none
-  void* mappingHandle = nullptr;   // start of the memory; null when none
-  std::uint8_t* view = nullptr;    // first byte of the view; null when none
-  std::uint32_t lastError = 0;     // errno of the failing step, 0 when all went well
-  std::uint64_t size = 0;          // bytes in the view
+  int fileHandle = -1;            // kept open for ChangedSinceRead; -1 when none
+  void* mappingHandle = nullptr;  // start of the memory; null when none
+  std::uint8_t* view = nullptr;   // first byte of the view; null when none
+  std::uint32_t lastError = 0;    // errno of the failing step, 0 when all went well
+  std::uint64_t size = 0;         // bytes in the view
 
  private:
   struct Snapshot {

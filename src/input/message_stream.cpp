@@ -64,7 +64,8 @@ std::uint8_t Checksum(std::span<const std::uint8_t> bytes) {
   for (std::size_t k = 0; k < lanes.size(); ++k) lanes[k] = static_cast<std::uint8_t>(folded >> (8 * k));
   for (; p < n; ++p) lanes[p & 3] ^= bytes[p];
   std::uint8_t s = 0;
-  for (std::size_t k = 0; k < lanes.size(); ++k) s ^= std::rotl(lanes[k], static_cast<int>(2 * ((n - k) & 3)));
+  for (std::size_t k = 0; k < lanes.size(); ++k)
+    s ^= std::rotl(lanes[k], static_cast<int>(2 * ((n - k) & 3)));
   return s;
 }
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <new>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "driver/messages.h"
 #include "driver/program_log.h"
@@ -83,18 +83,18 @@ TQZRFile::TQZRFile(const ConversionOptions& opts)
     if (markerName.empty()) markerName = BaseName(options.inputFile);
   }
   markerName = Cut(markerName, kMarkerNameLength);
-  markerNumber = Cut(options.markerNumberGiven ? options.markerNumber
-                                               : profile.GetString(MessageText(kMsgMarkerNumber), ""),
-                     kMarkerNumberLength);
+  markerNumber = Cut(
+      options.markerNumberGiven ? options.markerNumber : profile.GetString(MessageText(kMsgMarkerNumber), ""),
+      kMarkerNumberLength);
 
   if (options.startGiven || options.finishGiven) {
     windowGiven = true;
     windowPending = true;
     const std::string_view start = options.startText;
     const std::string_view finish = options.finishText;
-    const Status parsed = ParseTimeWindow(options.startGiven ? &start : nullptr,
-                                          options.finishGiven ? &finish : nullptr, windowStartText,
-                                          windowFinishText);
+    const Status parsed =
+        ParseTimeWindow(options.startGiven ? &start : nullptr, options.finishGiven ? &finish : nullptr,
+                        windowStartText, windowFinishText);
     if (parsed != Status::Ok) {
       status = parsed;
       return;
@@ -142,7 +142,8 @@ Status TQZRFile::StartDumpLog() {
 
 Status TQZRFile::FinishDumpLog() {
   if (!dumpLog.Enabled() || dumpLog.Finish()) return Status::Ok;
-  errorDetail += "Error writing the dump log " + dumpLog.Path() + ": " + std::strerror(dumpLog.LastError()) + "\n";
+  errorDetail +=
+      "Error writing the dump log " + dumpLog.Path() + ": " + std::strerror(dumpLog.LastError()) + "\n";
   return Status::OutputOpenFailed;
 }
 
@@ -152,7 +153,8 @@ Status TQZRFile::NameDumpLog() {
   std::string refusal = DumpLogRefusal(dumpLog.Path(), options.inputFile);
   if (refusal.empty() && dumpLog.Name()) return Status::Ok;
   if (refusal.empty()) {
-    refusal = "Error naming the dump log " + dumpLog.Path() + ": " + std::strerror(dumpLog.LastError()) + "\n";
+    refusal =
+        "Error naming the dump log " + dumpLog.Path() + ": " + std::strerror(dumpLog.LastError()) + "\n";
   }
   errorDetail += refusal;
   return Status::OutputOpenFailed;
@@ -202,7 +204,8 @@ Status TQZRFile::FindIdentification() {
   while (scanner.NextMessage()) {
     const std::size_t at = scanner.cursor;
     if (bytes.size() - at >= kIdentificationStart.size() &&
-        std::equal(kIdentificationStart.begin(), kIdentificationStart.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at))) {
+        std::equal(kIdentificationStart.begin(), kIdentificationStart.end(),
+                   bytes.begin() + static_cast<std::ptrdiff_t>(at))) {
       if (!IdentifyReceiver(*this, scanner.CurrentBody())) return Status::CorruptData;
       SetHeaderTexts(*this);
       return Status::Ok;
@@ -395,8 +398,8 @@ void AppendStatisticsTime(std::string& line, const TGPSTimeNS& t) {
   line += text;
 }
 
-std::string StatisticsLine(const TGPSTimeNS& first, const char* what, std::uint32_t count, double intervalSeconds,
-                           const TGPSTimeNS& last) {
+std::string StatisticsLine(const TGPSTimeNS& first, const char* what, std::uint32_t count,
+                           double intervalSeconds, const TGPSTimeNS& last) {
   std::string line;
   AppendStatisticsTime(line, first);
   char middle[64];

@@ -13,14 +13,14 @@
 #include "epoch/epoch_data.h"
 #include "events/occupation_state.h"
 #include "events/stored_records.h"
-#include "input/hypothesis.h"
-#include "nav/ephemeris_store.h"
-#include "nav/parameter_sets.h"
-#include "qzr2rin/gps_time.h"
 #include "input/conversion_options.h"
+#include "input/hypothesis.h"
 #include "input/mapped_file.h"
 #include "input/message_stream.h"
+#include "nav/ephemeris_store.h"
+#include "nav/parameter_sets.h"
 #include "profile/profile.h"
+#include "qzr2rin/gps_time.h"
 
 namespace qzr2rin {
 
@@ -55,7 +55,6 @@ class TQZRFile : public TOpenMappedFile {
   // file, as the second run does, with progress dots on the console when
   // verbose; returns the first status that ends it.
   Status WalkMessages();
-
 
   bool MessageAccepted() const { return scanner.MessageAccepted(); }
   // The first run writes no message lines, so nothing of a message either.

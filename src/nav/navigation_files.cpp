@@ -61,7 +61,6 @@ static_assert(kFirstGlonassIndex == EphemerisStore::kGpsSlots &&
               kFirstSbasIndex == kFirstGlonassIndex + static_cast<int>(EphemerisStore::kGlonassSlots) &&
               kFirstSbasNumber == kFirstGeoPrn - kGeoNumberOffset);
 
-
 struct SystemView {
   std::size_t firstIndex;
   std::size_t slots;

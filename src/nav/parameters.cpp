@@ -171,8 +171,9 @@ Status OnIonosphere(TQZRFile& f, Body body) {
     // wrapped date, nothing is stored from it.
     const TGPSTime t(static_cast<std::uint32_t>(seconds));
     const auto secondOfDay = static_cast<unsigned>(seconds % TGPSTime::kSecondsPerDay);
-    f.dumpLog.Printf(kIonoTimeLayout, static_cast<unsigned>(p.wn), p.tot, t.Year(), static_cast<unsigned>(t.Month()),
-                     t.Day(), secondOfDay / 3600, secondOfDay % 3600 / 60, secondOfDay % 60);
+    f.dumpLog.Printf(kIonoTimeLayout, static_cast<unsigned>(p.wn), p.tot, t.Year(),
+                     static_cast<unsigned>(t.Month()), t.Day(), secondOfDay / 3600, secondOfDay % 3600 / 60,
+                     secondOfDay % 60);
     f.dumpLog.EndLine();
     DumpCoefficients(f, p.alpha);
     DumpCoefficients(f, p.beta);
@@ -185,7 +186,8 @@ Status OnGpsUtc(TQZRFile& f, Body body) {
   if (gate != Gate::Pass) return GateResult(gate);
 
   const UtcRelation u = ReadRelation(BodyReader(body));
-  if (const std::string_view missing = MissingField(u); !missing.empty()) return RefuseMissingField(f, missing);
+  if (const std::string_view missing = MissingField(u); !missing.empty())
+    return RefuseMissingField(f, missing);
 
   GpsUtcParameters& p = f.gpsUtc;
   TakeRelation(u, p);
@@ -204,7 +206,8 @@ Status OnGeoUtc(TQZRFile& f, Body body) {
 
   const BodyReader r(body);
   const UtcRelation u = ReadRelation(r);
-  if (const std::string_view missing = MissingField(u); !missing.empty()) return RefuseMissingField(f, missing);
+  if (const std::string_view missing = MissingField(u); !missing.empty())
+    return RefuseMissingField(f, missing);
   const std::int8_t utcsi = r.I8(kUtcsiOffset);
   if (utcsi == kNoIdentifier) return RefuseMissingField(f, "utcsi= NaN");
   const std::int32_t tow = r.I32(kTowOffset);

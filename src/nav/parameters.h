@@ -10,11 +10,11 @@ namespace qzr2rin {
 class TQZRFile;
 
 // Body lengths, checksum included.
-inline constexpr std::size_t kIonosphereLength = 39;   // [IO]
-inline constexpr std::size_t kGpsUtcLength = 24;       // [UO]
-inline constexpr std::size_t kGeoUtcLength = 31;       // [WO]
-inline constexpr std::size_t kClockOffsetLength = 9;   // [TO]
-inline constexpr std::size_t kClockDriftLength = 5;    // [DO]
+inline constexpr std::size_t kIonosphereLength = 39;  // [IO]
+inline constexpr std::size_t kGpsUtcLength = 24;      // [UO]
+inline constexpr std::size_t kGeoUtcLength = 31;      // [WO]
+inline constexpr std::size_t kClockOffsetLength = 9;  // [TO]
+inline constexpr std::size_t kClockDriftLength = 5;   // [DO]
 
 // Ionosphere, UTC and receiver clock parameters. Each returns BadChecksum
 // when the body fails its checksum, else Ok; a set with a field marked not

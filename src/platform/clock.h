@@ -8,9 +8,9 @@
 namespace qzr2rin::platform {
 
 struct CalendarTime {
-  int year = 0;    // four digits
-  int month = 0;   // 1..12
-  int day = 0;     // 1..31
+  int year = 0;   // four digits
+  int month = 0;  // 1..12
+  int day = 0;    // 1..31
   int hour = 0;
   int minute = 0;
   int second = 0;

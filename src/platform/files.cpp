@@ -236,14 +236,14 @@ void RemoveStagedFiles() noexcept {
 }
 
 PathFacts Examine(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return {};
   return {true, S_ISLNK(st.st_mode), S_ISREG(st.st_mode)};
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa{};
-  struct stat sb{};
+  struct stat sa {};
+  struct stat sb {};
   if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -252,7 +252,7 @@ std::string FirstBytes(const std::string& path, std::size_t count) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return {};
   std::string bytes;
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     bytes.resize(count);
     std::size_t got = 0;
@@ -269,7 +269,7 @@ std::string FirstBytes(const std::string& path, std::size_t count) {
 }
 
 bool FileExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
 }
 

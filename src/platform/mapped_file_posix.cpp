@@ -53,7 +53,7 @@ TMappedFile::TMappedFile(const TParameters& p) {
       lastError = static_cast<std::uint32_t>(errno);
       return;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fileHandle, &st) != 0) {
       lastError = static_cast<std::uint32_t>(errno);
       Release();
@@ -99,7 +99,8 @@ TMappedFile::TMappedFile(const TParameters& p) {
   }
   try {
     const auto bytes = static_cast<std::size_t>(length);
-    memory_ = anonymous_ ? std::make_unique<std::uint8_t[]>(bytes) : std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+    memory_ = anonymous_ ? std::make_unique<std::uint8_t[]>(bytes)
+                         : std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
   } catch (const std::bad_alloc&) {
     lastError = ENOMEM;
     Release();
@@ -142,7 +143,7 @@ bool TMappedFile::ReadWhole(std::uint64_t offset, std::uint64_t length) {
 bool TMappedFile::ChangedSinceRead() const {
   if (changedWhileRead_) return true;
   if (fileHandle < 0) return false;
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fileHandle, &st) != 0) return true;
   return static_cast<std::uint64_t>(st.st_size) != read_.size || !SameTime(st.st_mtim, read_.modified);
 }
@@ -169,6 +170,7 @@ TMappedFile::TParameters InputParameters(const std::string& name) {
 
 }  // namespace
 
-TOpenMappedFile::TOpenMappedFile(const std::string& name) : TMappedFile(InputParameters(name)), fileName(name) {}
+TOpenMappedFile::TOpenMappedFile(const std::string& name)
+    : TMappedFile(InputParameters(name)), fileName(name) {}
 
 }  // namespace qzr2rin

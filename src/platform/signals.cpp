@@ -15,7 +15,7 @@ extern "C" void RemoveStagedAndDie(int signal) {
   // cannot end the program before the files are gone. (A handler reset on
   // entry would let it through.) Raised again with its default action, the
   // signal ends the program the moment the handler returns.
-  struct sigaction fallback{};
+  struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
   ::sigaction(signal, &fallback, nullptr);
   std::raise(signal);
@@ -32,9 +32,9 @@ sigset_t FatalSet() {
 
 void InstallSignalHandling() {
   for (const int s : kFatalSignals) {
-    struct sigaction old{};
+    struct sigaction old {};
     if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = RemoveStagedAndDie;
     action.sa_mask = FatalSet();
     ::sigaction(s, &action, nullptr);

@@ -13,7 +13,7 @@ namespace {
 int OpenRegular(const std::string& path, int flags, mode_t mode) {
   const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
   if (fd < 0) return -1;
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return -1;
@@ -33,7 +33,7 @@ void EnsureStandardStreams() {
 }
 
 PathKind KindOf(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return PathKind::Missing;
   return S_ISREG(st.st_mode) ? PathKind::Regular : PathKind::Other;
 }

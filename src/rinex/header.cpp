@@ -39,7 +39,8 @@ double Override(const TProfile& profile, std::string_view key, double own, std::
   AppendFixed(field, value, kDeltaWidth, kDeltaPrecision);
   if (field.size() > static_cast<std::size_t>(kDeltaWidth)) {
     if (warnings != nullptr) {
-      *warnings << "Profile value " << key << " = " << text << " does not fit its field; ignored\n" << std::flush;
+      *warnings << "Profile value " << key << " = " << text << " does not fit its field; ignored\n"
+                << std::flush;
     }
     return own;
   }

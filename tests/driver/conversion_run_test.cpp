@@ -37,7 +37,8 @@ LogBuilder ThreeEpochs() {
 
 std::set<std::string> FilesIn(const std::string& dir) {
   std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    names.insert(entry.path().filename().string());
   return names;
 }
 
@@ -79,7 +80,8 @@ TEST(ConversionRun, StationCodeCannotLeaveTheOutputDirectory) {
   ThreeEpochs().WriteTo(input);
   const auto r = RunProgram({"-q", "-M", "../x/y", "-i", input, "-o", dir.path()});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_TRUE(std::filesystem::exists(dir.File(".._x032k.04O"))) << testing::PrintToString(FilesIn(dir.path()));
+  EXPECT_TRUE(std::filesystem::exists(dir.File(".._x032k.04O")))
+      << testing::PrintToString(FilesIn(dir.path()));
 }
 
 TEST(ConversionRun, OutputDirectoryFailures) {
@@ -132,7 +134,8 @@ TEST(ConversionRun, NavigationFileBesideTheObservationFile) {
   log.WriteTo(input);
   const auto r = RunProgram({"-i", input, "-o", dir.path()});
   EXPECT_EQ(r.exitCode, 0) << r.out;
-  EXPECT_NE(r.out.find("Navigation  GPS  file - " + dir.path() + "/site032k.04N\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Navigation  GPS  file - " + dir.path() + "/site032k.04N\n"), std::string::npos)
+      << r.out;
   EXPECT_EQ(FilesIn(dir.path()), (std::set<std::string>{"site.qzr", "site032k.04O", "site032k.04N"}));
   EXPECT_NE(qzrtest::ReadFile(dir.File("site032k.04N")).find(" 5 04  2  1 10  0  0.0"), std::string::npos);
 }

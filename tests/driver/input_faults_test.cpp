@@ -31,7 +31,8 @@ std::string SimulatedLog(const TempDir& dir, const std::string& name, int second
 
 std::vector<std::string> FilesIn(const std::string& directory) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) names.push_back(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(directory))
+    names.push_back(entry.path().filename());
   return names;
 }
 
@@ -81,8 +82,8 @@ TEST(InputFaults, ClockOutsideTheHeaderYearsIsRefused) {
     int status;
   };
   const Case kCases[] = {
-      {"0", 10},           {"315532799", 10},  // 1979-12-31 23:59:59
-      {"315532800", 0},    {"3471292799", 0},  // 1980-01-01 and 2079-12-31 23:59:59
+      {"0", 10},          {"315532799", 10},  // 1979-12-31 23:59:59
+      {"315532800", 0},   {"3471292799", 0},  // 1980-01-01 and 2079-12-31 23:59:59
       {"3471292800", 10},
   };
   for (const Case& c : kCases) {
@@ -120,7 +121,8 @@ TEST(InputFaults, ControlCharactersInHeaderTextsAreBlanks) {
   qzrtest::WriteFile(profile, "[QZR2RIN]\nOBSERVER = Ann\tLee\nANT DELTA H = 1e20\nANT DELTA E = 0.25\n");
   std::filesystem::create_directory(dir.File("out"));
   const auto r =
-      RunProgram({"-q", "-i", log, "-o", dir.File("out"), "-p", profile, "-M", "PIER\nONE", "-m", "12\r34"}, {kFixedClock});
+      RunProgram({"-q", "-i", log, "-o", dir.File("out"), "-p", profile, "-M", "PIER\nONE", "-m", "12\r34"},
+                 {kFixedClock});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "Profile value ANT DELTA H = 1e20 does not fit its field; ignored\n");
   std::string observation;
@@ -128,7 +130,8 @@ TEST(InputFaults, ControlCharactersInHeaderTextsAreBlanks) {
     if (name.back() == 'O') observation = ReadFile(dir.File("out/" + name));
   ASSERT_FALSE(observation.empty());
   const std::string header = observation.substr(0, observation.find("END OF HEADER"));
-  EXPECT_NE(header.find(std::string("PIER ONE") + std::string(52, ' ') + "MARKER NAME\n"), std::string::npos) << header;
+  EXPECT_NE(header.find(std::string("PIER ONE") + std::string(52, ' ') + "MARKER NAME\n"), std::string::npos)
+      << header;
   EXPECT_NE(header.find(std::string("12 34") + std::string(55, ' ') + "MARKER NUMBER\n"), std::string::npos);
   EXPECT_NE(header.find("Ann Lee"), std::string::npos);
   // The too wide height counts as not given; the east delta stands.

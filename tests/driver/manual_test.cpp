@@ -53,7 +53,8 @@ TEST(Manual, DescribesEverySwitch) {
 
 // The manual with its escaped hyphens as they print.
 std::string Unescaped(std::string text) {
-  for (std::size_t at = text.find("\\-"); at != std::string::npos; at = text.find("\\-", at)) text.erase(at, 1);
+  for (std::size_t at = text.find("\\-"); at != std::string::npos; at = text.find("\\-", at))
+    text.erase(at, 1);
   return text;
 }
 

@@ -72,7 +72,8 @@ std::ostream& operator<<(std::ostream& os, Left left) {
 Left WhatIsLeft(const std::string& directory, const FileSet& whole, std::string& shown) {
   shown = "left in " + directory + ":";
   const std::vector<std::string> names = FilesIn(directory);
-  for (const std::string& name : names) shown += " " + name + " (" + std::to_string(fs::file_size(directory + "/" + name)) + ")";
+  for (const std::string& name : names)
+    shown += " " + name + " (" + std::to_string(fs::file_size(directory + "/" + name)) + ")";
   if (names.empty()) return Left::Nothing;
   return ReadSet(directory) == whole ? Left::WholeSet : Left::SomethingElse;
 }
@@ -86,8 +87,9 @@ struct Outcome {
   bool Exited(int code) const { return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == code; }
   bool Killed(int signal) const { return WIFSIGNALED(waitStatus) && WTERMSIG(waitStatus) == signal; }
   std::string Shown() const {
-    const std::string how = WIFEXITED(waitStatus) ? "exit " + std::to_string(WEXITSTATUS(waitStatus))
-                                                  : std::string("signal ") + ::strsignal(WTERMSIG(waitStatus));
+    const std::string how = WIFEXITED(waitStatus)
+                                ? "exit " + std::to_string(WEXITSTATUS(waitStatus))
+                                : std::string("signal ") + ::strsignal(WTERMSIG(waitStatus));
     return how + "\nstdout: " + out + "\nstderr: " + err;
   }
 };
@@ -120,8 +122,9 @@ class Converter {
     if (pid_ == 0) {
       ::close(started[0]);
       const int in = ::open("/dev/null", O_RDONLY);
-      const int out = surroundings.standardOutput >= 0 ? surroundings.standardOutput
-                                                       : ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int out = surroundings.standardOutput >= 0
+                          ? surroundings.standardOutput
+                          : ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       if (in < 0 || out < 0 || err < 0) ::_exit(127);
       ::dup2(in, 0);
@@ -136,7 +139,8 @@ class Converter {
       ::setenv("SOURCE_DATE_EPOCH", kFixedClock, 1);
       const rlimit fileSize{surroundings.fileSizeBytes, surroundings.fileSizeBytes};
       const rlimit addressSpace{surroundings.addressSpaceBytes, surroundings.addressSpaceBytes};
-      if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0 || ::setrlimit(RLIMIT_AS, &addressSpace) != 0) ::_exit(126);
+      if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0 || ::setrlimit(RLIMIT_AS, &addressSpace) != 0)
+        ::_exit(126);
       ::execv(pointers[0], pointers.data());
       // Too little address space for the image: the same as a loader failure.
       const char message[] = "exec failed\n";
@@ -225,7 +229,8 @@ class OutputFaults : public ::testing::Test {
  private:
   static Log Simulate(const std::string& name, int seconds) {
     Log log{shared_->File(name), {}};
-    const auto sim = qzrtest::RunSimulator({"-o", log.path, "--duration", std::to_string(seconds), "--seed", "3"});
+    const auto sim =
+        qzrtest::RunSimulator({"-o", log.path, "--duration", std::to_string(seconds), "--seed", "3"});
     EXPECT_EQ(sim.exitCode, 0) << sim.err;
     const std::string out = shared_->File(name + ".rinex");
     fs::create_directory(out);
@@ -252,8 +257,8 @@ TEST_F(OutputFaults, SignalsLeaveNothingOrTheWholeSet) {
     bool whenAFileShows;  // as soon as the output directory has an entry
   };
   const Moment kMoments[] = {
-      {"at start", 0, false},          {"after 0.01 s", 0.01, false}, {"after 0.05 s", 0.05, false},
-      {"after 0.15 s", 0.15, false},   {"after 0.25 s", 0.25, false}, {"after 0.4 s", 0.4, false},
+      {"at start", 0, false},        {"after 0.01 s", 0.01, false}, {"after 0.05 s", 0.05, false},
+      {"after 0.15 s", 0.15, false}, {"after 0.25 s", 0.25, false}, {"after 0.4 s", 0.4, false},
       {"while writing", 0, true},
   };
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
@@ -352,7 +357,8 @@ TEST_F(OutputFaults, DumpLogCutShortLeavesNoFile) {
   Converter run({"-l", "-i", input, "-o", out}, surroundings);
   const Outcome o = run.Wait();
   ASSERT_TRUE(o.Exited(12)) << o.Shown();
-  EXPECT_NE(o.out.find("Error writing the dump log " + site + "/site.log: File too large\n"), std::string::npos)
+  EXPECT_NE(o.out.find("Error writing the dump log " + site + "/site.log: File too large\n"),
+            std::string::npos)
       << o.out;
   EXPECT_TRUE(FilesIn(out).empty()) << ::testing::PrintToString(FilesIn(out));
   EXPECT_EQ(FilesIn(site), std::vector<std::string>{"site.qzr"});
@@ -377,7 +383,8 @@ TEST_F(OutputFaults, AllocationLimitIsNotEnoughMemoryOrTheWholeSet) {
     const Left left = WhatIsLeft(out, longLog_.whole, shown);
     fs::remove_all(out);
     const bool loaderFailed = o.Exited(127) && !o.err.empty();
-    EXPECT_TRUE((o.Exited(0) && left == Left::WholeSet) || ((o.Exited(14) || loaderFailed) && left == Left::Nothing))
+    EXPECT_TRUE((o.Exited(0) && left == Left::WholeSet) ||
+                ((o.Exited(14) || loaderFailed) && left == Left::Nothing))
         << o.Shown() << shown;
     if (WIFEXITED(o.waitStatus)) ++seen[WEXITSTATUS(o.waitStatus)];
     return o.Exited(0);
@@ -437,7 +444,8 @@ TEST_F(OutputFaults, DumpLogNeverReplacesAnythingButAnOldDump) {
   const Case kCases[] = {
       {"nothing", [](const std::string&) {}, true},
       {"an old dump log", [&](const std::string& d) { qzrtest::WriteFile(d + "/site.log", kOldDump); }, true},
-      {"a foreign file", [](const std::string& d) { qzrtest::WriteFile(d + "/site.log", "field notes\n"); }, false},
+      {"a foreign file", [](const std::string& d) { qzrtest::WriteFile(d + "/site.log", "field notes\n"); },
+       false},
       {"a link to a foreign file",
        [](const std::string& d) {
          qzrtest::WriteFile(d + "/notes.txt", "field notes\n");
@@ -451,8 +459,10 @@ TEST_F(OutputFaults, DumpLogNeverReplacesAnythingButAnOldDump) {
          fs::create_symlink("old.log", d + "/site.log");
        },
        false},
-      {"a dangling link", [](const std::string& d) { fs::create_symlink("gone.log", d + "/site.log"); }, false},
-      {"a link to the input", [](const std::string& d) { fs::create_symlink("site.qzr", d + "/site.log"); }, false},
+      {"a dangling link", [](const std::string& d) { fs::create_symlink("gone.log", d + "/site.log"); },
+       false},
+      {"a link to the input", [](const std::string& d) { fs::create_symlink("site.qzr", d + "/site.log"); },
+       false},
       {"a hard link to the input",
        [](const std::string& d) { fs::create_hard_link(d + "/site.qzr", d + "/site.log"); }, false},
       {"a directory", [](const std::string& d) { fs::create_directory(d + "/site.log"); }, false},

@@ -65,7 +65,8 @@ TEST(Program, MissingInputAppendsOneProgramLogRecordPerRun) {
       "QZR2RIN 1.40 build Feb  6 2004 Linux build, provided without warranty\n"
       "Last_Error = 2\n"
       "Error QZR2RIN = 1\n"
-      "Name QZR file =\"" + missing + "\"\n";
+      "Name QZR file =\"" +
+      missing + "\"\n";
   EXPECT_EQ(qzrtest::ReadFile(tmp.File("QZR2RIN.log")), record + record);
 }
 
@@ -83,7 +84,8 @@ TEST(Program, MalformedWindowOrIntervalIsStatus10) {
   qzrtest::TempDir tmp;
   const std::string log = tmp.File("x.qzr");
   qzrtest::WriteFile(log, std::string(200, '\n'));
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"-s", "32"}, {"-f", "0525x99"}, {"-I", "100"}}) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"-s", "32"}, {"-f", "0525x99"}, {"-I", "100"}}) {
     SCOPED_TRACE(args[0] + " " + args[1]);
     std::vector<std::string> all = args;
     all.push_back(log);

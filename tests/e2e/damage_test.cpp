@@ -66,7 +66,8 @@ Log Walk(std::string bytes, bool raw) {
     // A raw epoch is its one message; a per-signal epoch runs from its time
     // message up to the next one, which closes it.
     std::size_t end = first.end();
-    if (!raw) end = e + 1 < log.epochStarts.size() ? log.messages[log.epochStarts[e + 1]].offset : log.bytes.size();
+    if (!raw)
+      end = e + 1 < log.epochStarts.size() ? log.messages[log.epochStarts[e + 1]].offset : log.bytes.size();
     log.epochs.push_back({first.offset, end});
   }
   return log;
@@ -183,7 +184,8 @@ void Check(const Case& c, const Log& log, const Truth& truth, const TempDir& dir
     }
     const auto& rec = *it->second;
     std::size_t expectedSatellites = 0;
-    for (auto k = truth.obs.lower_bound({ms, '\0', 0}); k != truth.obs.end() && std::get<0>(k->first) == ms; ++k)
+    for (auto k = truth.obs.lower_bound({ms, '\0', 0}); k != truth.obs.end() && std::get<0>(k->first) == ms;
+         ++k)
       ++expectedSatellites;
     if (intact) {
       EXPECT_EQ(rec.satellites.size(), expectedSatellites);
@@ -196,7 +198,8 @@ void Check(const Case& c, const Log& log, const Truth& truth, const TempDir& dir
         const int index = qzrtest::rinex::TypeIndex(file.header, type.type);
         if (index < 0) continue;
         const auto sig = t->second.find(type.signal);
-        const double expected = sig == t->second.end() ? NAN : sig->second[static_cast<std::size_t>(type.field)];
+        const double expected =
+            sig == t->second.end() ? NAN : sig->second[static_cast<std::size_t>(type.field)];
         const auto& v = sat.values[static_cast<std::size_t>(index)];
         SCOPED_TRACE(std::string(type.type) + " " + sat.system + std::to_string(sat.number));
         if (intact) {
@@ -209,7 +212,8 @@ void Check(const Case& c, const Log& log, const Truth& truth, const TempDir& dir
       }
     }
   }
-  for (const auto& [ms, rec] : written) EXPECT_TRUE(known.count(ms)) << "an epoch at a time never observed: " << ms;
+  for (const auto& [ms, rec] : written)
+    EXPECT_TRUE(known.count(ms)) << "an epoch at a time never observed: " << ms;
   if (!anywhere) {
     EXPECT_EQ(damaged == 0, c.betweenEpochs) << damaged << " epochs damaged";
   }
@@ -220,8 +224,8 @@ void Check(const Case& c, const Log& log, const Truth& truth, const TempDir& dir
 // simulator's encodings.
 void SimulateLog(const TempDir& dir, const std::string& encoding, Log& log, Truth& truth) {
   const std::string path = dir.File(encoding + ".qzr"), truthFile = dir.File(encoding + ".csv");
-  const auto sim = qzrtest::RunSimulator({"-o", path, "--truth", truthFile, "--duration", "80", "--seed", "7",
-                                          "--encoding", encoding});
+  const auto sim = qzrtest::RunSimulator(
+      {"-o", path, "--truth", truthFile, "--duration", "80", "--seed", "7", "--encoding", encoding});
   ASSERT_EQ(sim.exitCode, 0) << sim.err;
   log = Walk(ReadFile(path), encoding == "raw");
   truth = qzrtest::e2e::ReadTruth(ReadFile(truthFile));
@@ -251,9 +255,12 @@ bool FullSweep() {
 TEST(DamagedLog, UntouchedEpochsSurviveAndNoValueIsWrong) {
   const std::string headerLike = "SI003\x05\x07";
   const Case kCases[] = {
-      {"observation body byte", false, [](const Log& l) { return Flip(l, l.InEpoch(kTarget, "pc").offset + 9); }},
-      {"length not hexadecimal", false, [](const Log& l) { return Replace(l, l.InEpoch(kTarget, "rc").offset + 3, 'x'); }},
-      {"length digit changed", false, [](const Log& l) { return OtherLength(l, l.InEpoch(kTarget, "D1"), 2); }},
+      {"observation body byte", false,
+       [](const Log& l) { return Flip(l, l.InEpoch(kTarget, "pc").offset + 9); }},
+      {"length not hexadecimal", false,
+       [](const Log& l) { return Replace(l, l.InEpoch(kTarget, "rc").offset + 3, 'x'); }},
+      {"length digit changed", false,
+       [](const Log& l) { return OtherLength(l, l.InEpoch(kTarget, "D1"), 2); }},
       {"length made longer", false, [](const Log& l) { return LongerLength(l, l.InEpoch(kTarget, "rc")); }},
       {"deletion across a boundary", false,
        [](const Log& l) {
@@ -265,7 +272,9 @@ TEST(DamagedLog, UntouchedEpochsSurviveAndNoValueIsWrong) {
       {"header-like bytes between messages", false,
        [&](const Log& l) { return Insert(l, l.InEpoch(kTarget, "D2").offset, headerLike); }},
       {"time-like bytes between messages", false,
-       [](const Log& l) { return Insert(l, l.InEpoch(kTarget, "EC").offset, std::string("~~005") + Garbage(5, 4)); }},
+       [](const Log& l) {
+         return Insert(l, l.InEpoch(kTarget, "EC").offset, std::string("~~005") + Garbage(5, 4));
+       }},
       // The search after the garbage meets a header of an unknown message
       // whose length would reach over the next time message.
       {"garbage and a false unknown header", false,
@@ -277,16 +286,24 @@ TEST(DamagedLog, UntouchedEpochsSurviveAndNoValueIsWrong) {
          return Insert(l, at, std::string("\x01") + Garbage(6, 3) + header);
        }},
       {"header-like bytes before a time message", false,
-       [](const Log& l) { return Insert(l, l.TimeMessage(kTarget).offset, std::string("rc00A") + Garbage(10, 5)); }, true},
+       [](const Log& l) {
+         return Insert(l, l.TimeMessage(kTarget).offset, std::string("rc00A") + Garbage(10, 5));
+       },
+       true},
       {"truncated inside a message", false,
        [](const Log& l) { return Truncate(l, l.InEpoch(kTarget, "p2").offset + 7); }},
-      {"time message body byte", false, [](const Log& l) { return Flip(l, l.TimeMessage(kTarget).offset + 6); }},
+      {"time message body byte", false,
+       [](const Log& l) { return Flip(l, l.TimeMessage(kTarget).offset + 6); }},
       {"time message length", false, [](const Log& l) { return OtherLength(l, l.TimeMessage(kTarget), 2); }},
-      {"time message identifier", false, [](const Log& l) { return Replace(l, l.TimeMessage(kTarget).offset, '\x01'); }},
-      {"satellite list body byte", false, [](const Log& l) { return Flip(l, l.InEpoch(kTarget, "SI").offset + 6); }},
-      {"satellite list length", false, [](const Log& l) { return OtherLength(l, l.InEpoch(kTarget, "SI"), 2); }},
+      {"time message identifier", false,
+       [](const Log& l) { return Replace(l, l.TimeMessage(kTarget).offset, '\x01'); }},
+      {"satellite list body byte", false,
+       [](const Log& l) { return Flip(l, l.InEpoch(kTarget, "SI").offset + 6); }},
+      {"satellite list length", false,
+       [](const Log& l) { return OtherLength(l, l.InEpoch(kTarget, "SI"), 2); }},
       {"raw body byte", true, [](const Log& l) { return Flip(l, l.TimeMessage(kTarget).offset + 40); }},
-      {"raw length digit changed", true, [](const Log& l) { return OtherLength(l, l.TimeMessage(kTarget), 1); }},
+      {"raw length digit changed", true,
+       [](const Log& l) { return OtherLength(l, l.TimeMessage(kTarget), 1); }},
       {"raw length made longer", true, [](const Log& l) { return LongerLength(l, l.TimeMessage(kTarget)); }},
       {"raw deletion across a boundary", true,
        [](const Log& l) {
@@ -294,8 +311,12 @@ TEST(DamagedLog, UntouchedEpochsSurviveAndNoValueIsWrong) {
          return Delete(l, m.end() - 20, l.After(m).offset + 2);
        }},
       {"raw header-like bytes", true,
-       [](const Log& l) { return Insert(l, l.TimeMessage(kTarget).offset, std::string("rM020") + Garbage(32, 8)); }, true},
-      {"raw random bytes", true, [](const Log& l) { return Insert(l, l.TimeMessage(kTarget).offset, Garbage(23, 9)); }, true},
+       [](const Log& l) {
+         return Insert(l, l.TimeMessage(kTarget).offset, std::string("rM020") + Garbage(32, 8));
+       },
+       true},
+      {"raw random bytes", true,
+       [](const Log& l) { return Insert(l, l.TimeMessage(kTarget).offset, Garbage(23, 9)); }, true},
       {"raw truncated", true, [](const Log& l) { return Truncate(l, l.TimeMessage(kTarget).offset + 60); }},
   };
 
@@ -331,8 +352,8 @@ TEST(DamagedLog, DamageAnywhereLosesOnlyTheEpochItTouches) {
       const std::size_t from = l.epochs[kTarget].begin, to = l.epochs[kTarget + 10].begin;
       const std::size_t at = from + next(to - from);
       const std::size_t kind = next(4), n = 1 + next(40);
-      const std::string name = std::to_string(k) + (raw ? " raw " : " short ") + std::to_string(kind) + " at " +
-                               std::to_string(at) + " n " + std::to_string(n);
+      const std::string name = std::to_string(k) + (raw ? " raw " : " short ") + std::to_string(kind) +
+                               " at " + std::to_string(at) + " n " + std::to_string(n);
       const Case c{"random", raw, [&](const Log& log) {
                      if (kind == 0) return Flip(log, at);
                      if (kind == 1) return Delete(log, at, at + n);
@@ -369,10 +390,11 @@ TEST(DamagedLog, EveryBitOfIdentifiersAndLengthsMovesNoValue) {
         for (int bit = 0; bit < 8; ++bit) {
           // The sample: every bit of the identifier's first byte, and for
           // the other bytes two bits that move with the message.
-          if (!full && byte > 0 && bit != static_cast<int>((k + byte) % 8) && bit != static_cast<int>((k + 3 * byte + 4) % 8))
+          if (!full && byte > 0 && bit != static_cast<int>((k + byte) % 8) &&
+              bit != static_cast<int>((k + 3 * byte + 4) % 8))
             continue;
-          const std::string name = "[" + m.id + "] at " + std::to_string(m.offset) + " byte " + std::to_string(byte) +
-                                   " bit " + std::to_string(bit);
+          const std::string name = "[" + m.id + "] at " + std::to_string(m.offset) + " byte " +
+                                   std::to_string(byte) + " bit " + std::to_string(bit);
           SCOPED_TRACE(name);
           const Case c{"flip", encoding == "raw",
                        [&](const Log& l) { return FlipBit(l, m.offset + byte, bit); }};
@@ -390,10 +412,10 @@ TEST(DamagedLog, EveryBitOfIdentifiersAndLengthsMovesNoValue) {
 // the list, of the slot numbers and of every per-satellite message, with the
 // checksums made good again.
 std::string WithoutGlonassSlot(const Log& l, std::size_t e, int slot) {
-  static const std::set<std::string> kPerSatellite = {"rc", "r1", "r2", "RC", "R1", "R2", "1R", "2R", "1r", "2r",
-                                                      "pc", "p1", "p2", "PC", "P1", "P2", "CP", "1P", "2P", "cp",
-                                                      "1p", "2p", "DC", "D1", "D2", "CE", "1E", "2E", "EC", "E1",
-                                                      "E2", "CC", "C1", "C2", "cc", "c1", "c2", "EL", "AZ", "TC"};
+  static const std::set<std::string> kPerSatellite = {
+      "rc", "r1", "r2", "RC", "R1", "R2", "1R", "2R", "1r", "2r", "pc", "p1", "p2", "PC",
+      "P1", "P2", "CP", "1P", "2P", "cp", "1p", "2p", "DC", "D1", "D2", "CE", "1E", "2E",
+      "EC", "E1", "E2", "CC", "C1", "C2", "cc", "c1", "c2", "EL", "AZ", "TC"};
   std::string out = l.bytes.substr(0, l.epochs[e].begin);
   std::size_t listed = 0, entry = 0, glonassEntry = 0;
   bool found = false;
@@ -453,7 +475,8 @@ TEST(DamagedLog, ASatelliteMissingFromOneListKeepsItsPhase) {
   int slot = 0;
   for (std::size_t e = kTarget; e + 5 < truth.epochs.size() && slot == 0; ++e) {
     for (auto k = truth.obs.lower_bound({truth.epochs[e].ms, 'R', 0});
-         k != truth.obs.end() && std::get<0>(k->first) == truth.epochs[e].ms && std::get<1>(k->first) == 'R'; ++k) {
+         k != truth.obs.end() && std::get<0>(k->first) == truth.epochs[e].ms && std::get<1>(k->first) == 'R';
+         ++k) {
       const auto ca = k->second.find("ca");
       if (ca != k->second.end() && ca->second[1] < 0) {
         epoch = e;
@@ -463,9 +486,10 @@ TEST(DamagedLog, ASatelliteMissingFromOneListKeepsItsPhase) {
     }
   }
   ASSERT_NE(slot, 0) << "the simulated log has no wrapped GLONASS phase";
-  const Case c{"missing", false, [&](const Log& l) {
-                 return Damage{WithoutGlonassSlot(l, epoch, slot), l.epochs[epoch].begin, l.epochs[epoch].end};
-               }};
+  const Case c{
+      "missing", false, [&](const Log& l) {
+        return Damage{WithoutGlonassSlot(l, epoch, slot), l.epochs[epoch].begin, l.epochs[epoch].end};
+      }};
   Check(c, log, truth, dir, true);
 }
 

@@ -27,8 +27,9 @@ TEST(Decimation, EveryNthEpochOfEachEncoding) {
     SCOPED_TRACE(encoding);
     qzrtest::TempDir dir;
     const std::string log = dir.File("dec.qzr");
-    const auto sim = qzrtest::RunSimulator({"-o", log, "--duration", "20", "--interval", "1", "--gps", "4", "--glonass",
-                                            "2", "--sbas", "0", "--encoding", encoding, "--no-ephemerides"});
+    const auto sim =
+        qzrtest::RunSimulator({"-o", log, "--duration", "20", "--interval", "1", "--gps", "4", "--glonass",
+                               "2", "--sbas", "0", "--encoding", encoding, "--no-ephemerides"});
     ASSERT_EQ(sim.exitCode, 0) << sim.err;
     const std::string out = dir.File("out");
     std::filesystem::create_directory(out);

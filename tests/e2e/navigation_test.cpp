@@ -52,9 +52,9 @@ class NavigationEndToEnd : public ::testing::Test {
     sim_ = std::make_unique<Simulated>();
     sim_->log = sim_->dir.File("nav.qzr");
     const std::string truthFile = sim_->dir.File("nav.csv");
-    const auto r = qzrtest::RunSimulator({"-o", sim_->log, "--truth", truthFile, "--duration", "600", "--seed", "5",
-                                          "--ephemerides", "--utc", "--iono", "--events", "2", "--external-events", "3",
-                                          "--signatures"});
+    const auto r = qzrtest::RunSimulator({"-o", sim_->log, "--truth", truthFile, "--duration", "600",
+                                          "--seed", "5", "--ephemerides", "--utc", "--iono", "--events", "2",
+                                          "--external-events", "3", "--signatures"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     sim_->truth = qzrtest::e2e::ReadTruth(ReadFile(truthFile));
   }
@@ -75,14 +75,15 @@ std::set<std::string> ObservedSatellites(const qzrtest::rinex::ObservationFile& 
 }
 
 struct SystemLayout {
-  char letter;        // last letter of the file name
-  const char* truth;  // truth line kind
-  char system;        // observation file system letter
-  int lines;          // lines per record
-  int numberOffset;   // truth number minus record number
+  char letter;         // last letter of the file name
+  const char* truth;   // truth line kind
+  char system;         // observation file system letter
+  int lines;           // lines per record
+  int numberOffset;    // truth number minus record number
   std::size_t values;  // record values compared with the truth, from truth field 8 on
 };
-const SystemLayout kSystems[] = {{'N', "gpseph", 'G', 8, 0, 27}, {'G', "gloeph", 'R', 4, 0, 15}, {'H', "geoeph", 'S', 4, 100, 14}};
+const SystemLayout kSystems[] = {
+    {'N', "gpseph", 'G', 8, 0, 27}, {'G', "gloeph", 'R', 4, 0, 15}, {'H', "geoeph", 'S', 4, 100, 14}};
 
 // The GPS transmission time written for an ephemeris: the second of week of
 // the reference time of its two-hour fit block (flags bit 0 clear).
@@ -118,7 +119,8 @@ std::size_t CheckNavigation(const SystemLayout& sys, const NavFile& nav, const T
     for (std::size_t k = 0; k < nav.records.size(); ++k) {
       const auto& r = nav.records[k];
       if (!used[k] && r.number == number && r.year == Integer(f[2]) % 100 && r.month == Integer(f[3]) &&
-          r.day == Integer(f[4]) && r.hour == Integer(f[5]) && r.minute == Integer(f[6]) && r.second == Number(f[7])) {
+          r.day == Integer(f[4]) && r.hour == Integer(f[5]) && r.minute == Integer(f[6]) &&
+          r.second == Number(f[7])) {
         hit = k;
         break;
       }
@@ -179,23 +181,26 @@ TEST_F(NavigationEndToEnd, EveryParameterAndHeaderSetMatchesWhatTheLogEncoded) {
   };
   const std::string leap = Pad60(std::string(6 - utc[5].size(), ' ') + utc[5]);
   char deltaUtc[80];
-  std::snprintf(deltaUtc, sizeof deltaUtc, "   %s%s%9d%9d", NavNumber(Number(utc[1])).c_str(), NavNumber(Number(utc[2])).c_str(),
-                Integer(utc[3]), Integer(utc[4]));
+  std::snprintf(deltaUtc, sizeof deltaUtc, "   %s%s%9d%9d", NavNumber(Number(utc[1])).c_str(),
+                NavNumber(Number(utc[2])).c_str(), Integer(utc[3]), Integer(utc[4]));
   const NavFile& gps = files['N'];
   EXPECT_EQ(HeaderValue(gps, "ION ALPHA"), ionoLine(1));
   EXPECT_EQ(HeaderValue(gps, "ION BETA"), ionoLine(5));
   EXPECT_EQ(HeaderValue(gps, "DELTA-UTC: A0,A1,T,W"), Pad60(deltaUtc));
-  for (const char letter : {'N', 'G', 'H'}) EXPECT_EQ(HeaderValue(files[letter], "LEAP SECONDS"), leap) << letter;
+  for (const char letter : {'N', 'G', 'H'})
+    EXPECT_EQ(HeaderValue(files[letter], "LEAP SECONDS"), leap) << letter;
 
   // GEO: the date of its UTC reference time and its A0.
   const std::int64_t geoReference = std::atoll(geoUtc[4].c_str()) * 604800 + std::atoll(geoUtc[3].c_str());
   const auto* first = obs.header.firstObs ? &*obs.header.firstObs : nullptr;
   ASSERT_NE(first, nullptr);
   const std::int64_t geoDay = geoReference / 86400;
-  const std::int64_t firstDay = qzrtest::e2e::EpochMilliseconds({first->year % 100, first->month, first->day, 0, 0, 0}) / 86400000;
+  const std::int64_t firstDay =
+      qzrtest::e2e::EpochMilliseconds({first->year % 100, first->month, first->day, 0, 0, 0}) / 86400000;
   ASSERT_EQ(geoDay, firstDay) << "the simulator's UTC reference lies on the day of the first epoch";
   char corr[80];
-  std::snprintf(corr, sizeof corr, "%6d%6d%6d   %s", first->year, first->month, first->day, NavNumber(Number(geoUtc[1])).c_str());
+  std::snprintf(corr, sizeof corr, "%6d%6d%6d   %s", first->year, first->month, first->day,
+                NavNumber(Number(geoUtc[1])).c_str());
   EXPECT_EQ(HeaderValue(files['H'], "CORR TO SYSTEM TIME"), Pad60(corr));
   // GLONASS: the first observation date and the negated tauC of the first record.
   const Fields& firstGlonass = t.lines.at("gloeph").front();
@@ -218,7 +223,8 @@ TEST_F(NavigationEndToEnd, OnlySatellitesOfTheObservationFileAreWritten) {
     const SystemLayout& sys = *c.system;
     const Fields& victim = t.lines.at(sys.truth).front();
     const int number = Integer(victim[1]) - sys.numberOffset;
-    const auto conv = qzrtest::e2e::Convert(sim.dir, sim.log, {c.option, std::to_string(number)}, "x" + std::to_string(run++));
+    const auto conv = qzrtest::e2e::Convert(sim.dir, sim.log, {c.option, std::to_string(number)},
+                                            "x" + std::to_string(run++));
     ASSERT_EQ(conv.result.exitCode, 0) << conv.result.out << conv.result.err;
     const auto obs = qzrtest::rinex::ReadObservationFile(ReadFile(conv.observation));
     const auto observed = ObservedSatellites(obs);
@@ -237,7 +243,8 @@ TEST_F(NavigationEndToEnd, OnlySatellitesOfTheObservationFileAreWritten) {
 }
 
 double SecondsOfWeek(const qzrtest::rinex::Time& time) {
-  const double ms = static_cast<double>(qzrtest::e2e::EpochMilliseconds({time.year, time.month, time.day, time.hour, time.minute, 0}));
+  const double ms = static_cast<double>(
+      qzrtest::e2e::EpochMilliseconds({time.year, time.month, time.day, time.hour, time.minute, 0}));
   return std::fmod(ms / 1000.0, 604800.0) + time.second;
 }
 
@@ -256,7 +263,8 @@ TEST_F(NavigationEndToEnd, EventRecordsMatchTheLoggedEvents) {
   std::size_t nextExternal = 0, nextSite = 0;
   for (std::size_t k = 0; k < obs.records.size(); ++k) {
     const auto& rec = obs.records[k];
-    if (rec.flag == 4 && !rec.special.empty() && rec.special[0].find("*** EXTERNAL EVENT") != std::string::npos) {
+    if (rec.flag == 4 && !rec.special.empty() &&
+        rec.special[0].find("*** EXTERNAL EVENT") != std::string::npos) {
       ASSERT_LT(nextExternal, external.size()) << "an external event that was never logged";
       const Fields& e = *external[nextExternal++];
       SCOPED_TRACE("external event " + e[1] + " at " + e[3]);
@@ -281,7 +289,8 @@ TEST_F(NavigationEndToEnd, EventRecordsMatchTheLoggedEvents) {
       EXPECT_NEAR(SecondsOfWeek(rec.time), Number(e[3]), 1e-7);
       bool named = false;
       for (const auto& line : rec.special)
-        if (line.size() > 60 && line.substr(60).rfind("MARKER NAME", 0) == 0) named = line.substr(0, 60) == Pad60(e[5]);
+        if (line.size() > 60 && line.substr(60).rfind("MARKER NAME", 0) == 0)
+          named = line.substr(0, 60) == Pad60(e[5]);
       EXPECT_TRUE(named);
       // The new site's first epoch follows at the same time.
       ASSERT_LT(k + 1, obs.records.size());

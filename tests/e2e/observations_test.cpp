@@ -52,17 +52,25 @@ TEST(ObservationsEndToEnd, EveryValueMatchesWhatTheLogEncoded) {
       {"raw", {"--encoding", "raw"}, {}},
       {"short with clock offset", {"--encoding", "short", "--clock-offset-ms", "0.4"}, {"-O"}},
       {"full with time-tag correction", {"--encoding", "full", "--receiver-version", "1.2"}, {}},
-      {"short across midnight", {"--encoding", "short", "--start", "2026-03-14 23:59:52", "--interval", "0.5"}, {}},
+      {"short across midnight",
+       {"--encoding", "short", "--start", "2026-03-14 23:59:52", "--interval", "0.5"},
+       {}},
       {"raw across midnight", {"--encoding", "raw", "--start", "2026-03-14 23:59:52"}, {}},
       {"full with smoothing applied",
-       {"--encoding", "full", "--observables", "code,phase,doppler,cn0,smoothing"}, {"-~"}},
+       {"--encoding", "full", "--observables", "code,phase,doppler,cn0,smoothing"},
+       {"-~"}},
       {"short with smoothing applied",
-       {"--encoding", "short", "--observables", "code,phase,doppler,cn0,smoothing"}, {"-~"}},
+       {"--encoding", "short", "--observables", "code,phase,doppler,cn0,smoothing"},
+       {"-~"}},
       // Two days: satellites rise and set, phase tracks restart, a week ends.
-      {"48 h at 30 s", {"--duration", "172800", "--interval", "60", "--gps", "5", "--glonass", "3", "--sbas", "1"}, {}},
+      {"48 h at 30 s",
+       {"--duration", "172800", "--interval", "60", "--gps", "5", "--glonass", "3", "--sbas", "1"},
+       {}},
       {"raw P code only", {"--encoding", "raw", "--signals", "p1,p2"}, {}},
       {"short without pseudoranges", {"--encoding", "short", "--observables", "phase,doppler,cn0"}, {}},
-      {"short L1 only", {"--encoding", "short", "--signals", "ca", "--gps", "5", "--glonass", "0", "--sbas", "0"}, {}},
+      {"short L1 only",
+       {"--encoding", "short", "--signals", "ca", "--gps", "5", "--glonass", "0", "--sbas", "0"},
+       {}},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -112,9 +120,11 @@ TEST(ObservationsEndToEnd, EveryValueMatchesWhatTheLogEncoded) {
           if (index < 0) continue;
           const auto sig = it->second.find(t.signal);
           double expected = sig == it->second.end() ? NAN : sig->second[static_cast<std::size_t>(t.field)];
-          if (smoothed && t.field == 0 && !std::isnan(expected) && !std::isnan(sig->second[4])) expected += sig->second[4];
+          if (smoothed && t.field == 0 && !std::isnan(expected) && !std::isnan(sig->second[4]))
+            expected += sig->second[4];
           const auto& v = sat.values[static_cast<std::size_t>(index)];
-          SCOPED_TRACE(std::string(t.type) + " " + sat.system + std::to_string(sat.number) + " epoch " + std::to_string(k));
+          SCOPED_TRACE(std::string(t.type) + " " + sat.system + std::to_string(sat.number) + " epoch " +
+                       std::to_string(k));
           EXPECT_EQ(v.present, !std::isnan(expected));
           if (v.present && !std::isnan(expected)) {
             // Half the last printed digit, plus a few units of double rounding.

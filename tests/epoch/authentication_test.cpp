@@ -32,8 +32,8 @@ std::uint32_t ExpectedSignature(std::uint32_t key, const Bytes& signedBytes, std
   std::uint32_t a = key;
   for (std::size_t i = 0; i < signedBytes.size(); ++i) a ^= std::uint32_t{signedBytes[i]} << (8 * i % 32);
   const unsigned s = ms % 119317 % 32;
-  const std::uint32_t next[8] = {ms & 0xFF, (ms >> 8) & 0xFF, (ms >> 16) & 0xFF, ms >> 24,
-                                 kDayOfMonth, kMonth, kYear & 0xFF, kYear >> 8};
+  const std::uint32_t next[8] = {ms & 0xFF,   (ms >> 8) & 0xFF, (ms >> 16) & 0xFF, ms >> 24,
+                                 kDayOfMonth, kMonth,           kYear & 0xFF,      kYear >> 8};
   for (const std::uint32_t b : next) {
     const std::uint32_t rotated = s == 0 ? a : (a << s) | (a >> (32 - s));
     a = rotated + b;

@@ -25,14 +25,16 @@ struct Sat {
 // would leave it.
 class Epochs {
  public:
-  explicit Epochs(ConversionOptions options = {}) : bench_(qzrtest::LogBuilder().Text(std::string(100, '\n')), options) {
+  explicit Epochs(ConversionOptions options = {})
+      : bench_(qzrtest::LogBuilder().Text(std::string(100, '\n')), options) {
     f().firstRun = false;
     f().epochDay = kDay;
   }
   TQZRFile& f() { return bench_.file(); }
   std::string Dump() { return bench_.DumpBody(); }
 
-  Status Close(std::uint32_t ms, const std::vector<Sat>& sats, EpochSource source = EpochSource::Observables) {
+  Status Close(std::uint32_t ms, const std::vector<Sat>& sats,
+               EpochSource source = EpochSource::Observables) {
     EpochInProgress& e = source == EpochSource::Raw ? f().raw : f().epoch;
     e.count = static_cast<int>(sats.size());
     for (std::size_t j = 0; j < sats.size(); ++j) {
@@ -114,11 +116,8 @@ TEST(EpochCompletion, ExclusionsBySystemAndNumber) {
   ConversionOptions waas20;
   waas20.waasExcluded.Append(20);
   const Case kCases[] = {
-      {"none", {}, {5, 0x83, 0x54}},
-      {"-G", noGps, {0x83, 0x54}},
-      {"-g 5", gps5, {0x83, 0x54}},
-      {"-r 3", glonass3, {5, 0x54}},
-      {"-w 20", waas20, {5, 0x83}},
+      {"none", {}, {5, 0x83, 0x54}}, {"-G", noGps, {0x83, 0x54}},  {"-g 5", gps5, {0x83, 0x54}},
+      {"-r 3", glonass3, {5, 0x54}}, {"-w 20", waas20, {5, 0x83}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
@@ -126,7 +125,8 @@ TEST(EpochCompletion, ExclusionsBySystemAndNumber) {
     e.Close(1000, {{5, {kCa, 0, 0}}, {0x83, {kCa, 0, 0}, -7}, {0x54, {kCa, 0, 0}}, {0x80, {kCa, 0, 0}}});
     const DataEpoch& epoch = e.Last();
     ASSERT_EQ(epoch.satelliteCount, c.stored.size());
-    for (std::size_t i = 0; i < c.stored.size(); ++i) EXPECT_EQ(e.Satellite(epoch, i).satelliteId, c.stored[i]);
+    for (std::size_t i = 0; i < c.stored.size(); ++i)
+      EXPECT_EQ(e.Satellite(epoch, i).satelliteId, c.stored[i]);
   }
   // An epoch whose only satellite is excluded is not even counted.
   Epochs e(gps5);

@@ -116,15 +116,14 @@ const std::vector<Family>& Families() {
   const Bytes i16 = Element([](BodyBuilder& b) { b.I16(0x7FFF); }).bytes();
   const Bytes smoothing = Element([](BodyBuilder& b) { b.F32(kNaNf).U16(0x1234); }).bytes();
   static const std::vector<Family> kFamilies = {
-      {"RC", 8, f64},       {"R1", 8, f64},        {"R2", 8, f64},   {"1R", 4, f32},   {"2R", 4, f32},
-      {"rc", 4, i32},       {"r1", 4, i32},        {"r2", 4, i32},   {"1r", 2, i16},   {"2r", 2, i16},
-      {"PC", 8, f64},       {"P1", 8, f64},        {"P2", 8, f64},   {"pc", 4, u32},   {"p1", 4, u32},
-      {"p2", 4, u32},       {"CP", 4, f32},        {"1P", 4, f32},   {"2P", 4, f32},   {"cp", 4, i32},
-      {"1p", 4, i32},       {"2p", 4, i32},        {"DC", 4, i32},   {"D1", 4, i32},   {"D2", 4, i32},
-      {"CC", 6, smoothing}, {"C1", 6, smoothing},  {"C2", 6, smoothing},
-      {"cc", 2, i16},       {"c1", 2, i16},        {"c2", 2, i16},   {"EC", 1, {255}}, {"E1", 1, {1}},
-      {"E2", 1, {255}},     {"CE", 1, {1}},        {"1E", 1, {255}}, {"2E", 1, {1}},   {"TC", 2, {0xFF, 0xFF}},
-      {"EL", 1, {127}},     {"AZ", 1, {255}},
+      {"RC", 8, f64},       {"R1", 8, f64},       {"R2", 8, f64},          {"1R", 4, f32},   {"2R", 4, f32},
+      {"rc", 4, i32},       {"r1", 4, i32},       {"r2", 4, i32},          {"1r", 2, i16},   {"2r", 2, i16},
+      {"PC", 8, f64},       {"P1", 8, f64},       {"P2", 8, f64},          {"pc", 4, u32},   {"p1", 4, u32},
+      {"p2", 4, u32},       {"CP", 4, f32},       {"1P", 4, f32},          {"2P", 4, f32},   {"cp", 4, i32},
+      {"1p", 4, i32},       {"2p", 4, i32},       {"DC", 4, i32},          {"D1", 4, i32},   {"D2", 4, i32},
+      {"CC", 6, smoothing}, {"C1", 6, smoothing}, {"C2", 6, smoothing},    {"cc", 2, i16},   {"c1", 2, i16},
+      {"c2", 2, i16},       {"EC", 1, {255}},     {"E1", 1, {1}},          {"E2", 1, {255}}, {"CE", 1, {1}},
+      {"1E", 1, {255}},     {"2E", 1, {1}},       {"TC", 2, {0xFF, 0xFF}}, {"EL", 1, {127}}, {"AZ", 1, {255}},
   };
   return kFamilies;
 }
@@ -172,14 +171,13 @@ TEST(ObservableFrame, LostTimeListOrNumbersSkipTheMessage) {
   }
 }
 
-
 TEST(ObservableFrame, WrongElementCountDropsTheWholeMessage) {
   for (const Family& fam : Families()) {
     SCOPED_TRACE(fam.id);
     // One element short, one too many, and an empty body.
-    ConverterBench bench(Log({List({kGps5, 9}), Message(fam.id, Repeat(fam.noData, 1)),
-                              Message(fam.id, Repeat(fam.noData, 3)), qzrtest::RawMessage(fam.id, "000", {}),
-                              Message("GT", BodyBuilder().U8(0))}));
+    ConverterBench bench(
+        Log({List({kGps5, 9}), Message(fam.id, Repeat(fam.noData, 1)), Message(fam.id, Repeat(fam.noData, 3)),
+             qzrtest::RawMessage(fam.id, "000", {}), Message("GT", BodyBuilder().U8(0))}));
     const Walked w = Walk(bench);
     ASSERT_EQ(w.results, std::vector<Status>(5, Status::Ok));
     EXPECT_EQ(w.texts[1], "    Error Len! Expected:2 arrived: 1\n");
@@ -227,22 +225,22 @@ TEST(ObservableFamilies, ScaleAndStoreTheirValues) {
   // -499999999.51e-11 s, cut toward zero to -499999999e-11.
   constexpr double kCaRangeCarried = 0.07000000001;
   const ValueCase kCases[] = {
-      {"full range C/A", kGps5, false, Values<double>("RC", {0.0712}), 0, Field::Pseudorange, 0.0712, 0, 0x0110,
-       "0.0712 \n"},
-      {"full range P1 has no set mark", kGps5, false, Values<double>("R1", {0.0712}), 1, Field::Pseudorange, 0.0712,
-       0, 0x0100, "0.0712 \n"},
-      {"full range L2", kGps5, false, Values<double>("R2", {0.0712}), 2, Field::Pseudorange, 0.0712, 0, 0x0108,
-       "0.0712 \n"},
-      {"relative range", kGps5, true, Values<float>("2R", {0x1p-20f}), 2, Field::Pseudorange, kCaRange + 0x1p-20,
-       1e-15, 0x0108, "9.53674e-07 \n"},
-      {"short range 0 is 0.075 s", kGps5, false, Values<std::int32_t>("rc", {0}), 0, Field::Pseudorange, 0.075,
-       1e-15, 0x0110, "0 (0.075) \n"},
-      {"short range negative", kGps5, false, Values<std::int32_t>("r1", {-2000000000}), 1, Field::Pseudorange, 0.055,
-       1e-15, 0x0100, "-2000000000 (0.055) \n"},
+      {"full range C/A", kGps5, false, Values<double>("RC", {0.0712}), 0, Field::Pseudorange, 0.0712, 0,
+       0x0110, "0.0712 \n"},
+      {"full range P1 has no set mark", kGps5, false, Values<double>("R1", {0.0712}), 1, Field::Pseudorange,
+       0.0712, 0, 0x0100, "0.0712 \n"},
+      {"full range L2", kGps5, false, Values<double>("R2", {0.0712}), 2, Field::Pseudorange, 0.0712, 0,
+       0x0108, "0.0712 \n"},
+      {"relative range", kGps5, true, Values<float>("2R", {0x1p-20f}), 2, Field::Pseudorange,
+       kCaRange + 0x1p-20, 1e-15, 0x0108, "9.53674e-07 \n"},
+      {"short range 0 is 0.075 s", kGps5, false, Values<std::int32_t>("rc", {0}), 0, Field::Pseudorange,
+       0.075, 1e-15, 0x0110, "0 (0.075) \n"},
+      {"short range negative", kGps5, false, Values<std::int32_t>("r1", {-2000000000}), 1, Field::Pseudorange,
+       0.055, 1e-15, 0x0100, "-2000000000 (0.055) \n"},
       {"short relative range", kGps5, true, Values<std::int16_t>("2r", {1000}), 2, Field::Pseudorange,
        kCaRange + 2e-7 + 1e-8, 1e-15, 0x0108, "1000 \n"},
-      {"full phase", kGps5, false, Values<double>("PC", {-12345.5}), 0, Field::CarrierPhase, -12345.5, 0, 0x0210,
-       "-12345.5 \n"},
+      {"full phase", kGps5, false, Values<double>("PC", {-12345.5}), 0, Field::CarrierPhase, -12345.5, 0,
+       0x0210, "-12345.5 \n"},
       {"relative phase GPS L1", kGps5, true, Values<float>("CP", {0x1p-10f}), 0, Field::CarrierPhase,
        kL1 * (0x1p-10 + kCaRange), 1e-5, 0x0310, "0.000976562 \n"},
       {"relative phase GLONASS L1 P", kGlonassChannelMinus5, true, Values<float>("1P", {0x1p-10f}), 1,
@@ -253,15 +251,17 @@ TEST(ObservableFamilies, ScaleAndStoreTheirValues) {
        Field::CarrierPhase, kL1 * (0x1p-10 + kCaRangeCarried), 1e-4, 0x0310, "1073741824 \n"},
       {"Doppler", kGps5, false, Values<std::int32_t>("DC", {-12345678}), 0, Field::Doppler, -1234.5678, 1e-3,
        0x0410, "-12345678 \n"},
-      {"Doppler at its lower limit", kGps5, false, Values<std::int32_t>("D2", {-200000000}), 2, Field::Doppler,
-       -20000, 0, 0x0408, "-200000000 \n"},
-      {"smoothing skips its two spare bytes", kGps5, false, Message("CC", BodyBuilder().F32(1e-9f).U16(0xABCD)), 0,
-       Field::Smoothing, 0.299792458, 1e-6, 0x0810, "1e-09 \n"},
+      {"Doppler at its lower limit", kGps5, false, Values<std::int32_t>("D2", {-200000000}), 2,
+       Field::Doppler, -20000, 0, 0x0408, "-200000000 \n"},
+      {"smoothing skips its two spare bytes", kGps5, false,
+       Message("CC", BodyBuilder().F32(1e-9f).U16(0xABCD)), 0, Field::Smoothing, 0.299792458, 1e-6, 0x0810,
+       "1e-09 \n"},
       {"short smoothing adds nothing of the range", kGps5, true, Values<std::int16_t>("c2", {-100}), 2,
        Field::Smoothing, -0.299792458, 1e-6, 0x0808, "-100 \n"},
-      {"C/N0 dB-Hz", kGps5, false, Values<std::uint8_t>("EC", {45}), 0, Field::SignalToNoise, 45, 0, 0x0050, "45 \n"},
-      {"C/N0 byte 2 is data", kGps5, false, Values<std::uint8_t>("E1", {2}), 1, Field::SignalToNoise, 2, 0, 0x0040,
-       "2 \n"},
+      {"C/N0 dB-Hz", kGps5, false, Values<std::uint8_t>("EC", {45}), 0, Field::SignalToNoise, 45, 0, 0x0050,
+       "45 \n"},
+      {"C/N0 byte 2 is data", kGps5, false, Values<std::uint8_t>("E1", {2}), 1, Field::SignalToNoise, 2, 0,
+       0x0040, "2 \n"},
       {"C/N0 quarter dB-Hz", kGps5, false, Values<std::uint8_t>("2E", {180}), 2, Field::SignalToNoise, 180, 0,
        0x4048, "180 \n"},
   };
@@ -299,7 +299,8 @@ TEST(ObservableLimits, BothBoundsAreInclusiveAndDependOnTheSystem) {
       {"GPS range 0.05", kGps5, Values<double>("RC", {0.05}), 0, kFlagPseudorange, true, "0.05 \n"},
       {"GPS range below", kGps5, Values<double>("RC", {0.0499999}), 0, kFlagPseudorange, false,
        "0.0499999 0.0499999<MIN( 0.05 )   \n"},
-      {"GLONASS range 0.1", kGlonassChannelMinus5, Values<double>("R2", {0.1}), 2, kFlagPseudorange, true, "0.1 \n"},
+      {"GLONASS range 0.1", kGlonassChannelMinus5, Values<double>("R2", {0.1}), 2, kFlagPseudorange, true,
+       "0.1 \n"},
       {"GEO range 0.2", kGeo125, Values<double>("R1", {0.2}), 1, kFlagPseudorange, true, "0.2 \n"},
       {"GEO range above", kGeo125, Values<double>("R1", {0.2000001}), 1, kFlagPseudorange, false,
        "0.2 0.2>MAX( 0.2 )   \n"},
@@ -309,9 +310,10 @@ TEST(ObservableLimits, BothBoundsAreInclusiveAndDependOnTheSystem) {
        "0 (0.075) 0.075<MIN( 0.1 )   \n"},
       {"GPS short range top", kGps5, Values<std::int32_t>("rc", {2147483646}), 0, kFlagPseudorange, true,
        "2147483646 (0.0964748) \n"},
-      {"GPS short range bottom", kGps5, Values<std::int32_t>("r2", {-2147483647 - 1}), 2, kFlagPseudorange, true,
-       "-2147483648 (0.0535252) \n"},
-      {"range infinity", kGps5, Values<double>("RC", {kInf}), 0, kFlagPseudorange, false, "inf inf>MAX( 0.1 )   \n"},
+      {"GPS short range bottom", kGps5, Values<std::int32_t>("r2", {-2147483647 - 1}), 2, kFlagPseudorange,
+       true, "-2147483648 (0.0535252) \n"},
+      {"range infinity", kGps5, Values<double>("RC", {kInf}), 0, kFlagPseudorange, false,
+       "inf inf>MAX( 0.1 )   \n"},
       {"phase 1e15", kGps5, Values<double>("PC", {1e15}), 0, kFlagCarrierPhase, true, "1e+15 \n"},
       {"phase -1e15", kGps5, Values<double>("P2", {-1e15}), 2, kFlagCarrierPhase, true, "-1e+15 \n"},
       {"phase above", kGps5, Values<double>("P1", {1.0000001e15}), 1, kFlagCarrierPhase, false,
@@ -328,8 +330,8 @@ TEST(ObservableLimits, BothBoundsAreInclusiveAndDependOnTheSystem) {
        "200000000 \n"},
       {"GPS Doppler above", kGps5, Values<std::int32_t>("D1", {200000001}), 1, kFlagDoppler, false,
        "200000001 200000001>MAX( 200000000 )   \n"},
-      {"GLONASS Doppler below", kGlonassChannelMinus5, Values<std::int32_t>("D2", {-200000001}), 2, kFlagDoppler,
-       false, "-200000001 -200000001<MIN( -200000000 )   \n"},
+      {"GLONASS Doppler below", kGlonassChannelMinus5, Values<std::int32_t>("D2", {-200000001}), 2,
+       kFlagDoppler, false, "-200000001 -200000001<MIN( -200000000 )   \n"},
   };
   for (const LimitCase& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -384,8 +386,8 @@ TEST(ObservableRelative, WithoutACaPseudorangeEveryElementIsDropped) {
 }
 
 TEST(ObservableRelative, ReferenceIsTheSameSatellitesCaRange) {
-  ConverterBench bench(Log({List({kGps5, 9}), Values<double>("RC", {kNaN, 0.08}),
-                            Values<float>("2R", {1e-6f, 0x1p-20f})}));
+  ConverterBench bench(
+      Log({List({kGps5, 9}), Values<double>("RC", {kNaN, 0.08}), Values<float>("2R", {1e-6f, 0x1p-20f})}));
   const Walked w = Walk(bench);
   EXPECT_EQ(w.texts.back(), "1e-06 (No PR CA Code)9.53674e-07 \n");
   EXPECT_EQ(SetOf(bench.file(), 0, 2).signalFlags, 0);
@@ -417,8 +419,9 @@ TEST(ObservableDoppler, L1CaDopplerAlsoFillsTheL1PSet) {
 }
 
 TEST(ObservableSignalToNoise, LaterMessageDecidesTheUnits) {
-  ConverterBench bench(Log({List({kGps5}), Values<std::uint8_t>("CE", {180}), Values<std::uint8_t>("EC", {44}),
-                            Values<std::uint8_t>("E2", {40}), Values<std::uint8_t>("2E", {160})}));
+  ConverterBench bench(
+      Log({List({kGps5}), Values<std::uint8_t>("CE", {180}), Values<std::uint8_t>("EC", {44}),
+           Values<std::uint8_t>("E2", {40}), Values<std::uint8_t>("2E", {160})}));
   Walk(bench);
   EXPECT_EQ(SetOf(bench.file(), 0, 0).status2, 44);
   EXPECT_EQ(SetOf(bench.file(), 0, 0).signalFlags, kFlagCn0InStatus2 | kFlagCaSet);
@@ -469,8 +472,8 @@ TEST(ShortCarrierPhase, WrapUpGrowsThePhaseByTheStep) {
   ConverterBench bench(Log({List({kGps5}), Values<std::uint32_t>("pc", {0xF0000000})}));
   Walk(bench);
   const double before = SetOf(bench.file(), 0, 0).carrierPhase;
-  ConverterBench after(Log({List({kGps5}), Values<std::uint32_t>("pc", {0xF0000000}), Time(2000), List({kGps5}),
-                            Values<std::uint32_t>("pc", {0x10000000})}));
+  ConverterBench after(Log({List({kGps5}), Values<std::uint32_t>("pc", {0xF0000000}), Time(2000),
+                            List({kGps5}), Values<std::uint32_t>("pc", {0x10000000})}));
   const Walked w = Walk(after);
   EXPECT_DOUBLE_EQ(SetOf(after.file(), 0, 0).carrierPhase - before, 0x20000000 / 1024.0);
   EXPECT_EQ(w.texts.back(), "268435456 \n");
@@ -480,10 +483,11 @@ TEST(ShortCarrierPhase, EachSystemSignalAndSatelliteKeepsItsOwnCounter) {
   // GPS 5 and 6, GLONASS slot 3, GEO 125.
   const Bytes list = List({kGps5, 6, kGlonassChannelMinus5, kGeo125});
   const Bytes numbers = Values<std::int8_t>("NN", {3});
-  ConverterBench bench(Log({list, numbers,
-                            Values<std::uint32_t>("pc", {0xF0000000, 0xF0000000, 0xF0000000, 0xF0000000}), Time(2000),
-                            list, numbers, Values<std::uint32_t>("pc", {0x10000000, 0xF0000000, 0x10000000, 0x10000000}),
-                            Values<std::uint32_t>("p2", {0x10000000, 0x10000000, 0x10000000, 0x10000000})}));
+  ConverterBench bench(
+      Log({list, numbers, Values<std::uint32_t>("pc", {0xF0000000, 0xF0000000, 0xF0000000, 0xF0000000}),
+           Time(2000), list, numbers,
+           Values<std::uint32_t>("pc", {0x10000000, 0xF0000000, 0x10000000, 0x10000000}),
+           Values<std::uint32_t>("p2", {0x10000000, 0x10000000, 0x10000000, 0x10000000})}));
   Walk(bench);
   const PhaseUnwrapping& p = bench.file().phase;
   EXPECT_EQ(p.gps[0][4].phaseWraps, 1);
@@ -500,9 +504,10 @@ TEST(ShortCarrierPhase, EachSystemSignalAndSatelliteKeepsItsOwnCounter) {
 
 TEST(ObservableExtras, ElevationTimeCorrectionAndAzimuth) {
   const Bytes list = List({kGps5, kUnknown, 9});
-  ConverterBench bench(Log({list, Values<std::int8_t>("EL", {30, 20, 30}), Time(2000), list,
-                            Values<std::int8_t>("EL", {127, 20, -5}), Values<std::uint16_t>("TC", {0xFFFF, 1, 65534}),
-                            Values<std::uint8_t>("AZ", {180, 1, 255})}));
+  ConverterBench bench(
+      Log({list, Values<std::int8_t>("EL", {30, 20, 30}), Time(2000), list,
+           Values<std::int8_t>("EL", {127, 20, -5}), Values<std::uint16_t>("TC", {0xFFFF, 1, 65534}),
+           Values<std::uint8_t>("AZ", {180, 1, 255})}));
   const Walked w = Walk(bench);
   ASSERT_EQ(w.texts.size(), 7u);
   EXPECT_EQ(w.texts[1], "30 Ignore 30 \n");
@@ -526,7 +531,8 @@ TEST(ObservableList, FortyEntriesAreAllDecoded) {
   indexes.U8(38).U8(39).U8(40);
   BodyBuilder ranges;
   for (std::int32_t i = 0; i < 40; ++i) ranges.I32(i * 1000);
-  ConverterBench bench(Log({Message("SI", indexes), Values<std::int8_t>("NN", {1, 2, 3}), Message("rc", ranges)}));
+  ConverterBench bench(
+      Log({Message("SI", indexes), Values<std::int8_t>("NN", {1, 2, 3}), Message("rc", ranges)}));
   const Walked w = Walk(bench);
   ASSERT_EQ(w.results, std::vector<Status>(3, Status::Ok));
   TQZRFile& f = bench.file();
@@ -620,8 +626,8 @@ TEST(ObservableEpochValues, ShortBodiesAreIgnored) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.id);
     const Bytes payload(c.length - 2, 0x11);  // one byte short, with its checksum
-    ConverterBench bench(
-        Log({Message(c.id, payload), qzrtest::RawMessage(c.id, "000", {}), Message("GT", BodyBuilder().U8(0))}));
+    ConverterBench bench(Log(
+        {Message(c.id, payload), qzrtest::RawMessage(c.id, "000", {}), Message("GT", BodyBuilder().U8(0))}));
     const Walked w = Walk(bench);
     ASSERT_EQ(w.results, std::vector<Status>(3, Status::Ok));
     EXPECT_EQ(w.texts[0], "    Error Len! Expected:" + std::to_string(c.length) +

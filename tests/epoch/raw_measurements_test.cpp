@@ -486,7 +486,8 @@ TEST(RawMeasurements, BadCrcIgnoresTheMessageAndResynchronises) {
     const auto walked = bench.WalkEach();
     ASSERT_EQ(walked.results, (std::vector<Status>{Status::BadChecksum, Status::Ok, Status::Ok}));
     // The body is searched through, not skipped by its claimed length.
-    EXPECT_EQ(walked.texts[0].rfind("Bad Checksum\n\nError: Other text  len=34 0X5(0X26)\n", 0), 0u) << walked.texts[0];
+    EXPECT_EQ(walked.texts[0].rfind("Bad Checksum\n\nError: Other text  len=34 0X5(0X26)\n", 0), 0u)
+        << walked.texts[0];
     EXPECT_EQ(f.epochDay, 0u);
     EXPECT_EQ(f.raw.count, 3);
     EXPECT_FALSE(f.records.HasEpochs());

@@ -48,7 +48,9 @@ Bytes ReferenceEpoch(std::uint16_t packed, std::uint32_t referenceMs, std::uint1
 
 Status WalkAsSet(ConverterBench& bench) { return bench.WalkAsSet(); }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 TEST(ReceiverTime, BackwardStepIsMidnightOnlyWithinTwoHours) {
   struct Case {
@@ -196,7 +198,8 @@ TEST(ReceiverDate, LaterOrEqualDateIsTakenEarlierOneStops) {
     EXPECT_EQ(f.epochDay, c.epochDay);
     EXPECT_EQ(f.errorDetail, c.detail);
     EXPECT_EQ(f.timeContinuity, c.status != Status::Ok);
-    EXPECT_TRUE(Contains(bench.DumpBody(), "Year=" + std::to_string(c.year) + " Month=" + std::to_string(c.month) +
+    EXPECT_TRUE(Contains(bench.DumpBody(), "Year=" + std::to_string(c.year) +
+                                               " Month=" + std::to_string(c.month) +
                                                " Day=" + std::to_string(c.day) + " Base time=2\n"))
         << bench.DumpBody();
   }
@@ -224,7 +227,8 @@ TEST(ReceiverDate, ImpossibleDateIsIgnored) {
   const Case kCases[] = {{65535, 1, 1}, {2004, 13, 1}, {2004, 1, 32}, {2004, 0, 1},
                          {2004, 1, 0},  {2003, 2, 29}, {1979, 12, 31}};
   for (const Case& c : kCases) {
-    const std::string fields = std::to_string(c.year) + " " + std::to_string(c.month) + " " + std::to_string(c.day);
+    const std::string fields =
+        std::to_string(c.year) + " " + std::to_string(c.month) + " " + std::to_string(c.day);
     SCOPED_TRACE(fields);
     LogBuilder log;
     log.Add(Date(c.year, c.month, c.day));
@@ -346,11 +350,13 @@ TEST(ReceiverTimeMessages, ShortBodiesAreIgnored) {
     const char* dump;
   };
   const Case kCases[] = {
-      {"[~~] of 3 bytes", qzrtest::Message("~~", BodyBuilder().U16(1)), "    Error Len! Expected:5 arrived: 3\n"},
+      {"[~~] of 3 bytes", qzrtest::Message("~~", BodyBuilder().U16(1)),
+       "    Error Len! Expected:5 arrived: 3\n"},
       {"empty [~~]", qzrtest::RawMessage("~~", "000", {}), "    Error Len! Expected:5 arrived: 0\n"},
       {"[RD] of 4 bytes", qzrtest::Message("RD", BodyBuilder().U16(2004).U8(3)),
        "    Error Len! Expected:6 arrived: 4\n"},
-      {"empty [RD] is no derived date", qzrtest::RawMessage("RD", "000", {}), "    Error Len! Expected:6 arrived: 0\n"},
+      {"empty [RD] is no derived date", qzrtest::RawMessage("RD", "000", {}),
+       "    Error Len! Expected:6 arrived: 0\n"},
       {"[rE] of 9 bytes", qzrtest::CrcMessage("rE", BodyBuilder().U16(0).U16(Packed(100, 0)).U16(0).U8(0)),
        "    Error Len! Expected:10 arrived: 9\n"},
       {"[rE] of 1 byte", qzrtest::RawMessage("rE", "001", {0}), "    Error Len! Expected:10 arrived: 1\n"},
@@ -470,12 +476,16 @@ TEST(ResolveDayOfMonth, EarlierDayMeansNextMonth) {
     std::uint32_t day;
   };
   const Case kCases[] = {
-      {15, 2004, 3, 20, Day(2004, 4, 15)},  {15, 2004, 3, 15, Day(2004, 3, 15)},
-      {14, 2004, 12, 15, Day(2005, 1, 14)}, {29, 2004, 1, 30, Day(2004, 2, 29)},
-      {29, 2003, 1, 30, 0},                 {31, 2004, 4, 10, 0},
+      {15, 2004, 3, 20, Day(2004, 4, 15)},
+      {15, 2004, 3, 15, Day(2004, 3, 15)},
+      {14, 2004, 12, 15, Day(2005, 1, 14)},
+      {29, 2004, 1, 30, Day(2004, 2, 29)},
+      {29, 2003, 1, 30, 0},
+      {31, 2004, 4, 10, 0},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(std::to_string(c.dayOfMonth) + " on " + std::to_string(c.today) + "." + std::to_string(c.month));
+    SCOPED_TRACE(std::to_string(c.dayOfMonth) + " on " + std::to_string(c.today) + "." +
+                 std::to_string(c.month));
     EXPECT_EQ(ResolveDayOfMonth(c.dayOfMonth, c.year, c.month, c.today), c.day);
   }
 }

@@ -69,9 +69,18 @@ TEST(SatelliteIndex, MapsEachRangeOfIndexBytes) {
     std::int8_t rawChannel;
   };
   const Case kCases[] = {
-      {0, 0, 0, 99},          {1, 1, 99, 99},          {37, 37, 99, 99},       {38, 0x80, -7, -7},
-      {45, 0x80, 0, 0},       {70, 0x80, 25, 25},      {71, 0, 0, 99},         {119, 0, 0, 99},
-      {120, 0x40 | 20, 99, 99}, {138, 0x40 | 38, 99, 99}, {139, 0, 0, 99},     {255, 0, 0, 99},
+      {0, 0, 0, 99},
+      {1, 1, 99, 99},
+      {37, 37, 99, 99},
+      {38, 0x80, -7, -7},
+      {45, 0x80, 0, 0},
+      {70, 0x80, 25, 25},
+      {71, 0, 0, 99},
+      {119, 0, 0, 99},
+      {120, 0x40 | 20, 99, 99},
+      {138, 0x40 | 38, 99, 99},
+      {139, 0, 0, 99},
+      {255, 0, 0, 99},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(static_cast<int>(c.index));
@@ -156,9 +165,9 @@ TEST(SatelliteIndex, TheLongestListIsKeptWhole) {
   ASSERT_EQ(w.results, std::vector<Status>{Status::Ok});
   const EpochInProgress& e = bench.file().epoch;
   ASSERT_EQ(e.count, 4094);
-  EXPECT_EQ(e.satellites[4093].satelliteId, 0);           // 4093 % 256 = 253
-  EXPECT_EQ(e.satellites[3845].satelliteId, 5);           // 3845 % 256 = 5
-  EXPECT_EQ(e.satellites[3962].satelliteId, 0x40 | 22);   // 3962 % 256 = 122
+  EXPECT_EQ(e.satellites[4093].satelliteId, 0);          // 4093 % 256 = 253
+  EXPECT_EQ(e.satellites[3845].satelliteId, 5);          // 3845 % 256 = 5
+  EXPECT_EQ(e.satellites[3962].satelliteId, 0x40 | 22);  // 3962 % 256 = 122
   EXPECT_NE(w.texts[0].find("\n   Satellites = 4094\n"), std::string::npos);
 }
 
@@ -213,24 +222,40 @@ TEST(SatellitePresence, ASatelliteBackAfterAShortAbsenceResumesAndAfterALongOneR
     Track gps5, glonass3, geo125;
   };
   const Case kCases[] = {
-      {"all still listed", {Time(kSoon), List({5, 9, 40, 125}), Numbers({3})}, Track::Kept, Track::Kept, Track::Kept},
+      {"all still listed",
+       {Time(kSoon), List({5, 9, 40, 125}), Numbers({3})},
+       Track::Kept,
+       Track::Kept,
+       Track::Kept},
       {"all leave and soon return",
-       {Time(kListedAtMs + 1000), List({9, 40}), Numbers({4}), Time(kSoon), List({5, 9, 40, 125}), Numbers({3})},
-       Track::Resumed, Track::Resumed, Track::Resumed},
+       {Time(kListedAtMs + 1000), List({9, 40}), Numbers({4}), Time(kSoon), List({5, 9, 40, 125}),
+        Numbers({3})},
+       Track::Resumed,
+       Track::Resumed,
+       Track::Resumed},
       {"all leave and return after a set and a rise",
-       {Time(kListedAtMs + 1000), List({9, 40}), Numbers({4}), Time(kLate), List({5, 9, 40, 125}), Numbers({3})},
-       Track::Restarted, Track::Restarted, Track::Restarted},
+       {Time(kListedAtMs + 1000), List({9, 40}), Numbers({4}), Time(kLate), List({5, 9, 40, 125}),
+        Numbers({3})},
+       Track::Restarted,
+       Track::Restarted,
+       Track::Restarted},
       {"absent but not back yet", {Time(kSoon), List({9})}, Track::Kept, Track::Kept, Track::Kept},
       {"GLONASS renumbered to another slot and back",
        {Time(kListedAtMs + 1000), List({9, 40}), Numbers({7}), Time(kSoon), List({9, 40}), Numbers({3})},
-       Track::Kept, Track::Resumed, Track::Kept},
+       Track::Kept,
+       Track::Resumed,
+       Track::Kept},
       {"a list without GLONASS forgets the slots",
-       {Time(kListedAtMs + 1000), List({5, 9, 125}), Time(kSoon), List({5, 9, 40, 125}), Numbers({3})}, Track::Kept,
-       Track::Resumed, Track::Kept},
+       {Time(kListedAtMs + 1000), List({5, 9, 125}), Time(kSoon), List({5, 9, 40, 125}), Numbers({3})},
+       Track::Kept,
+       Track::Resumed,
+       Track::Kept},
       {"a slot without a number is not listed",
        {Time(kListedAtMs + 1000), List({5, 9, 40, 125}), Numbers({0}), Time(kLate), List({5, 9, 40, 125}),
         Numbers({3})},
-       Track::Kept, Track::Restarted, Track::Kept},
+       Track::Kept,
+       Track::Restarted,
+       Track::Kept},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -266,8 +291,8 @@ TEST(SatellitePresence, PhaseAfterAShortAbsenceGoesOnWithTheLossOfLockBit) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    ConverterBench bench(Log({Time(1000), List({5}), top, Time(2000), List({9}), Time(c.returnMs), List({5}), bottom,
-                              Time(c.returnMs + 1000), List({5}), bottom}));
+    ConverterBench bench(Log({Time(1000), List({5}), top, Time(2000), List({9}), Time(c.returnMs), List({5}),
+                              bottom, Time(c.returnMs + 1000), List({5}), bottom}));
     const Walked w = Walk(bench);
     ASSERT_EQ(w.results, std::vector<Status>(11, Status::Ok));
     const PhaseTrack& t = bench.file().phase.gps[0][4];
@@ -282,8 +307,8 @@ TEST(SatellitePresence, PhaseAfterAShortAbsenceGoesOnWithTheLossOfLockBit) {
 }
 
 TEST(SatellitePresence, OnlyTheFirstPhaseAfterTheReturnIsFlagged) {
-  ConverterBench bench(Log({Time(1000), List({5}), Message("pc", BodyBuilder().U32(0x100)), Time(2000), List({9}),
-                            Time(3000), List({5}), Message("pc", BodyBuilder().U32(0x200))}));
+  ConverterBench bench(Log({Time(1000), List({5}), Message("pc", BodyBuilder().U32(0x100)), Time(2000),
+                            List({9}), Time(3000), List({5}), Message("pc", BodyBuilder().U32(0x200))}));
   Walk(bench);
   const SignalSlot& set = bench.file().epoch.slots[0].signals[0];
   EXPECT_EQ(set.signalFlags & kFlagLossOfLock, kFlagLossOfLock);
@@ -353,8 +378,10 @@ TEST(GlonassNumbers, WrongByteCountRaisesOutOfSync) {
     const char* text;
   };
   const Case kCases[] = {
-      {"one byte too many", Numbers({3, 4}), "    Error Len! Expected:1 arrived: 2\n    Raising OUT OF SYNC flag\n"},
-      {"one byte too few", Numbers({}), "    Error Len! Expected:1 arrived: 0\n    Raising OUT OF SYNC flag\n"},
+      {"one byte too many", Numbers({3, 4}),
+       "    Error Len! Expected:1 arrived: 2\n    Raising OUT OF SYNC flag\n"},
+      {"one byte too few", Numbers({}),
+       "    Error Len! Expected:1 arrived: 0\n    Raising OUT OF SYNC flag\n"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -385,7 +412,8 @@ TEST(GlonassNumbers, SilentWhileTimeOrListIsLost) {
 }
 
 TEST(GlonassNumbers, ChecksumAndEmptyBody) {
-  ConverterBench bench(Log({List({40}), qzrtest::RawMessage("NN", "000", {}), qzrtest::BadChecksumMessage("NN", {3})}));
+  ConverterBench bench(
+      Log({List({40}), qzrtest::RawMessage("NN", "000", {}), qzrtest::BadChecksumMessage("NN", {3})}));
   const Walked w = Walk(bench);
   ASSERT_GE(w.results.size(), 3u);
   EXPECT_EQ(w.results[1], Status::Ok);

@@ -1,9 +1,9 @@
 // The decoder bench itself: messages reach their decoders through the real
 // scanner and dispatch table, and the dump shows every message line.
 
-#include <gtest/gtest.h>
-
 #include "support/converter_bench.h"
+
+#include <gtest/gtest.h>
 
 namespace qzr2rin {
 namespace {
@@ -23,7 +23,9 @@ TEST(ConverterBench, DispatchesEveryMessageWithItsDumpLine) {
 
 TEST(ConverterBench, AcceptedOnlyMessagesFailOnTheirChecksum) {
   qzrtest::LogBuilder log;
-  log.Add(qzrtest::BadChecksumMessage("NA", {1, 2, 3})).Add("SP", BodyBuilder().U8(9)).Add("GT", BodyBuilder().U8(0));
+  log.Add(qzrtest::BadChecksumMessage("NA", {1, 2, 3}))
+      .Add("SP", BodyBuilder().U8(9))
+      .Add("GT", BodyBuilder().U8(0));
   qzrtest::ConverterBench bench(log);
   EXPECT_EQ(bench.Walk(), Status::Ok);
   const std::string dump = bench.DumpBody();

@@ -14,7 +14,9 @@ using qzrtest::BodyBuilder;
 using qzrtest::ConverterBench;
 using qzrtest::LogBuilder;
 
-Body TextBody(const std::string& text) { return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}; }
+Body TextBody(const std::string& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
 
 TEST(Identification, ReceiverTypeLosesItsSuffixAndGetsTheMakerPrefix) {
   struct Case {

@@ -527,8 +527,9 @@ TEST(NextMessage, SearchAgreesWithPlainSearchOnSeparatorHeavyInput) {
         break;
       }
       const int length = s->ReadLength(from);
-      const bool direct = length >= 0 && bytes[from] >= 0x30 && bytes[from] <= 0x7E && bytes[from + 1] >= 0x30 &&
-                          bytes[from + 1] <= 0x7E && from + 5 + static_cast<std::size_t>(length) <= bytes.size();
+      const bool direct = length >= 0 && bytes[from] >= 0x30 && bytes[from] <= 0x7E &&
+                          bytes[from + 1] >= 0x30 && bytes[from + 1] <= 0x7E &&
+                          from + 5 + static_cast<std::size_t>(length) <= bytes.size();
       const std::size_t expected = direct ? from : PlainSearch(*s, bytes, from);
       if (!s->NextMessage()) {
         if (!direct) {

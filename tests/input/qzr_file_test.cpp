@@ -23,7 +23,9 @@ LogBuilder Identified() {
   return log;
 }
 
-LogBuilder& AddTime(LogBuilder& log, std::uint32_t ms) { return log.Add("~~", BodyBuilder().U32(ms)).LineBreak(); }
+LogBuilder& AddTime(LogBuilder& log, std::uint32_t ms) {
+  return log.Add("~~", BodyBuilder().U32(ms)).LineBreak();
+}
 
 struct Converted {
   Status status;
@@ -50,10 +52,14 @@ Converted Convert(const LogBuilder& log, ConversionOptions options = {}, const s
   f.console = &console;
   const Status status = f.status == Status::Ok ? f.Run() : f.status;
   f.dumpLog.Flush();
-  return {status,          qzrtest::ReadFile(f.dumpLog.WorkingPath()),
-          console.str(),   f.fileIntervalMs,
-          f.selectIntervalMs, f.markerName,
-          f.markerNumber,  f.receiverType};
+  return {status,
+          qzrtest::ReadFile(f.dumpLog.WorkingPath()),
+          console.str(),
+          f.fileIntervalMs,
+          f.selectIntervalMs,
+          f.markerName,
+          f.markerNumber,
+          f.receiverType};
 }
 
 TEST(Converter, LogsTooShortOrUnidentifiedAreCorrupt) {
@@ -121,7 +127,10 @@ TEST(Converter, FirstRunFindsTheDataInterval) {
     const char* dump;
   };
   const Case kCases[] = {
-      {"1 s with gaps", {1000, 2000, 3000, 8000, 9000, 10000, 30000, 31000}, 1000, "interval QZR file =   1.00\n"},
+      {"1 s with gaps",
+       {1000, 2000, 3000, 8000, 9000, 10000, 30000, 31000},
+       1000,
+       "interval QZR file =   1.00\n"},
       // The first time has no predecessor: 10:00 is not an interval.
       {"two epochs at 10:00", {36000000, 36030000}, 30000, "interval QZR file =  30.00\n"},
       {"one epoch", {36000000}, 0, "interval QZR file =   0.00\n"},

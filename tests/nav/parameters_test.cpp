@@ -60,7 +60,9 @@ Bytes Iono(std::uint32_t tot, std::uint16_t wn, const float (&alpha)[4], const f
 
 Status WalkAsSet(ConverterBench& bench) { return bench.WalkAsSet(); }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 TEST(GpsUtc, LaterValidSetReplacesTheEarlierAndIsDumped) {
   LogBuilder log;
@@ -77,9 +79,10 @@ TEST(GpsUtc, LaterValidSetReplacesTheEarlierAndIsDumped) {
   EXPECT_EQ(p.dn, 7);
   EXPECT_EQ(p.wnlsf, 1251);
   EXPECT_EQ(p.dtlsf, 14);
-  EXPECT_TRUE(Contains(bench.DumpBody(),
-                       "(0X39)\na0 = 1.5e-09;a1 = -2.5e-14;tot = 405504;wnt = 1250;dtls = 13;dn = 7;wnlsf = 1251;"
-                       "dtlsf = 14\n"))
+  EXPECT_TRUE(
+      Contains(bench.DumpBody(),
+               "(0X39)\na0 = 1.5e-09;a1 = -2.5e-14;tot = 405504;wnt = 1250;dtls = 13;dn = 7;wnlsf = 1251;"
+               "dtlsf = 14\n"))
       << bench.DumpBody();
 }
 
@@ -217,14 +220,16 @@ TEST(ClockParameters, ValueIsTakenOnlyWithTrustedTimeAndList) {
        0.000125, "(0Xd)\n0.000125\n"},
       {"negative offset", qzrtest::Message("TO", BodyBuilder().F64(-3.5e-9)), false, false, false,
        kExtrasClockOffset, -3.5e-9, "(0Xd)\n-3.5e-09\n"},
-      {"offset NaN", qzrtest::Message("TO", BodyBuilder().F64(kNaN)), false, false, false, 0, 0, "(0Xd)\nNaN\n "},
+      {"offset NaN", qzrtest::Message("TO", BodyBuilder().F64(kNaN)), false, false, false, 0, 0,
+       "(0Xd)\nNaN\n "},
       {"offset with time lost", qzrtest::Message("TO", BodyBuilder().F64(1.0)), true, false, false, 0, 0,
        "Lost time, skipping\n"},
       {"offset with list lost", qzrtest::Message("TO", BodyBuilder().F64(1.0)), false, true, false, 0, 0,
        "Lost time, skipping\n"},
       {"drift", qzrtest::Message("DO", BodyBuilder().F32(0.5f)), false, false, false, kExtrasClockDrift, 0.5,
        "(0X9)\n0.5\n"},
-      {"drift NaN", qzrtest::Message("DO", BodyBuilder().F32(kNaNf)), false, false, false, 0, 0, "(0X9)\nNaN\n"},
+      {"drift NaN", qzrtest::Message("DO", BodyBuilder().F32(kNaNf)), false, false, false, 0, 0,
+       "(0X9)\nNaN\n"},
       {"drift with numbers lost", qzrtest::Message("DO", BodyBuilder().F32(0.5f)), false, false, true, 0, 0,
        "Lost time, skipping\n"},
   };
@@ -239,7 +244,8 @@ TEST(ClockParameters, ValueIsTakenOnlyWithTrustedTimeAndList) {
     f.scanner.glonassNumbersLost = c.numbersLost;
     EXPECT_EQ(WalkAsSet(bench), Status::Ok);
     EXPECT_EQ(f.epochExtras.extrasFlags, c.flags);
-    EXPECT_EQ(c.flags == kExtrasClockDrift ? static_cast<double>(f.epochExtras.clockDrift) : f.epochExtras.clockOffset,
+    EXPECT_EQ(c.flags == kExtrasClockDrift ? static_cast<double>(f.epochExtras.clockDrift)
+                                           : f.epochExtras.clockOffset,
               c.value);
     EXPECT_TRUE(bench.DumpBody().ends_with(c.dumpEnd)) << bench.DumpBody();
   }
@@ -268,12 +274,17 @@ TEST(ParameterMessages, ShortOrDamagedBodiesAreIgnored) {
     const char* dump;
   };
   const Case kCases[] = {
-      {"[IO] of 38 bytes", qzrtest::Message("IO", BodyBuilder().Zeros(37)), "    Error Len! Expected:39 arrived: 38\n"},
-      {"[UO] of 23 bytes", qzrtest::Message("UO", BodyBuilder().Zeros(22)), "    Error Len! Expected:24 arrived: 23\n"},
+      {"[IO] of 38 bytes", qzrtest::Message("IO", BodyBuilder().Zeros(37)),
+       "    Error Len! Expected:39 arrived: 38\n"},
+      {"[UO] of 23 bytes", qzrtest::Message("UO", BodyBuilder().Zeros(22)),
+       "    Error Len! Expected:24 arrived: 23\n"},
       {"empty [UO]", qzrtest::RawMessage("UO", "000", {}), "    Error Len! Expected:24 arrived: 0\n"},
-      {"[WO] of 30 bytes", qzrtest::Message("WO", BodyBuilder().Zeros(29)), "    Error Len! Expected:31 arrived: 30\n"},
-      {"[TO] of 8 bytes", qzrtest::Message("TO", BodyBuilder().Zeros(7)), "    Error Len! Expected:9 arrived: 8\n"},
-      {"[DO] of 4 bytes", qzrtest::Message("DO", BodyBuilder().Zeros(3)), "    Error Len! Expected:5 arrived: 4\n"},
+      {"[WO] of 30 bytes", qzrtest::Message("WO", BodyBuilder().Zeros(29)),
+       "    Error Len! Expected:31 arrived: 30\n"},
+      {"[TO] of 8 bytes", qzrtest::Message("TO", BodyBuilder().Zeros(7)),
+       "    Error Len! Expected:9 arrived: 8\n"},
+      {"[DO] of 4 bytes", qzrtest::Message("DO", BodyBuilder().Zeros(3)),
+       "    Error Len! Expected:5 arrived: 4\n"},
       {"damaged [IO]", qzrtest::BadChecksumMessage("IO", Bytes(38, 0)), "Bad Checksum\n"},
       {"damaged [UO]", qzrtest::BadChecksumMessage("UO", Bytes(23, 0)), "Bad Checksum\n"},
       {"damaged [WO]", qzrtest::BadChecksumMessage("WO", Bytes(30, 0)), "Bad Checksum\n"},

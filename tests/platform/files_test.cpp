@@ -17,7 +17,8 @@ namespace {
 
 std::set<std::string> FilesIn(const std::string& directory) {
   std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) names.insert(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(directory))
+    names.insert(entry.path().filename());
   return names;
 }
 

@@ -34,8 +34,9 @@ bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'
 
 }  // namespace
 
-const TypeSource kTypes[9] = {{"C1", "ca", 0}, {"P1", "p1", 0}, {"P2", "p2", 0}, {"L1", "ca", 1}, {"L2", "p2", 1},
-                              {"D1", "ca", 2}, {"D2", "p2", 2}, {"S1", "ca", 3}, {"S2", "p2", 3}};
+const TypeSource kTypes[9] = {{"C1", "ca", 0}, {"P1", "p1", 0}, {"P2", "p2", 0},
+                              {"L1", "ca", 1}, {"L2", "p2", 1}, {"D1", "ca", 2},
+                              {"D2", "p2", 2}, {"S1", "ca", 3}, {"S2", "p2", 3}};
 
 std::int64_t Milliseconds(const std::string& week, const std::string& sow) {
   return std::atoll(week.c_str()) * 604800000LL + std::llround(std::strtod(sow.c_str(), nullptr) * 1000.0);
@@ -59,8 +60,8 @@ Truth ReadTruth(const std::string& text) {
       const char sys = f[3][0];
       int number = std::atoi(f[4].c_str());
       if (sys == 'S') number -= 100;
-      t.obs[{Milliseconds(f[1], f[2]), sys, number}][f[5]] = {Field(f[7]), Field(f[8]), Field(f[9]), Field(f[10]),
-                                                                    Field(f[12])};
+      t.obs[{Milliseconds(f[1], f[2]), sys, number}][f[5]] = {Field(f[7]), Field(f[8]), Field(f[9]),
+                                                              Field(f[10]), Field(f[12])};
     } else {
       std::string kind = f[0];
       t.lines[kind].push_back(std::move(f));
@@ -142,7 +143,8 @@ NavFile ReadNavigationFile(std::string_view text, int linesPerRecord) {
   bool ended = false;
   for (; k < lines.size(); ++k) {
     const std::string& l = lines[k];
-    if (l.size() < 61 || l.size() > 80) file.complaints.push_back("header line " + std::to_string(k + 1) + " width");
+    if (l.size() < 61 || l.size() > 80)
+      file.complaints.push_back("header line " + std::to_string(k + 1) + " width");
     const std::string label = l.size() > 60 ? Trim(l.substr(60)) : "";
     file.header.push_back({label, l.substr(0, std::min<std::size_t>(60, l.size()))});
     if (label == "END OF HEADER") {
@@ -167,8 +169,8 @@ NavFile ReadNavigationFile(std::string_view text, int linesPerRecord) {
       complain(k, "short first line");
       break;
     }
-    if (std::sscanf(first.substr(0, 22).c_str(), "%2d %2d%3d%3d%3d%3d%5lf", &r.number, &r.year, &r.month, &r.day, &r.hour,
-                    &r.minute, &r.second) != 7)
+    if (std::sscanf(first.substr(0, 22).c_str(), "%2d %2d%3d%3d%3d%3d%5lf", &r.number, &r.year, &r.month,
+                    &r.day, &r.hour, &r.minute, &r.second) != 7)
       complain(k, "epoch field");
     for (int n = 0; n < linesPerRecord; ++n) {
       const std::string& l = lines[k + static_cast<std::size_t>(n)];
@@ -203,8 +205,10 @@ std::string Mantissa(double x, int digits, int width) {
   const bool negative = s[0] == '-';
   if (negative) s.erase(0, 1);
   const auto e = s.find('e');
-  std::string out = std::string(negative ? "-" : "") + "." + s.substr(0, 1) + s.substr(2, e - 2) + "D" + s.substr(e + 1);
-  if (out.size() < static_cast<std::size_t>(width)) out.insert(0, static_cast<std::size_t>(width) - out.size(), ' ');
+  std::string out =
+      std::string(negative ? "-" : "") + "." + s.substr(0, 1) + s.substr(2, e - 2) + "D" + s.substr(e + 1);
+  if (out.size() < static_cast<std::size_t>(width))
+    out.insert(0, static_cast<std::size_t>(width) - out.size(), ' ');
   return out;
 }
 
@@ -213,7 +217,8 @@ std::string Mantissa(double x, int digits, int width) {
 std::string NavNumber(double x) { return Mantissa(x, 12, 19); }
 std::string NavNumberShort(double x) { return Mantissa(x, 4, 12); }
 
-Conversion Convert(const TempDir& dir, const std::string& log, const std::vector<std::string>& extra, const std::string& out) {
+Conversion Convert(const TempDir& dir, const std::string& log, const std::vector<std::string>& extra,
+                   const std::string& out) {
   Conversion c;
   const std::string outDir = dir.File(out);
   std::filesystem::create_directory(outDir);
@@ -223,8 +228,10 @@ Conversion Convert(const TempDir& dir, const std::string& log, const std::vector
   for (const auto& entry : std::filesystem::directory_iterator(outDir)) {
     const std::string name = entry.path().filename().string();
     const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(name.back())));
-    if (last == 'O') c.observation = entry.path().string();
-    else c.navigation[last] = entry.path().string();
+    if (last == 'O')
+      c.observation = entry.path().string();
+    else
+      c.navigation[last] = entry.path().string();
   }
   return c;
 }

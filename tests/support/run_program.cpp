@@ -1,10 +1,10 @@
 #include "support/run_program.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fcntl.h>
 
 #include "support/qzr_writer.h"
 
@@ -42,7 +42,8 @@ ProgramResult RunCommand(const std::string& program, const std::vector<std::stri
   }
   ProgramResult result;
   int status = 0;
-  if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+    result.exitCode = WEXITSTATUS(status);
   result.out = ReadFile(outPath);
   result.err = ReadFile(errPath);
   return result;

@@ -59,26 +59,39 @@ std::vector<Frame> WalkFrames(const std::string& file, std::vector<std::string>&
   std::vector<Frame> frames;
   std::size_t p = 0;
   while (p < file.size()) {
-    if (file[p] == '\r' || file[p] == '\n') { ++p; continue; }
-    if (p + 5 > file.size()) { faults.push_back("truncated header at " + std::to_string(p)); break; }
+    if (file[p] == '\r' || file[p] == '\n') {
+      ++p;
+      continue;
+    }
+    if (p + 5 > file.size()) {
+      faults.push_back("truncated header at " + std::to_string(p));
+      break;
+    }
     Frame f{file.substr(p, 2), p, 0};
     for (char c : f.id)
       if (c < 0x30 || c > 0x7E) faults.push_back("bad identifier at " + std::to_string(p));
     for (int k = 0; k < 3; ++k) {
       const char c = file[p + 2 + k];
       const int digit = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
-      if (digit < 0) { faults.push_back("bad length at " + std::to_string(p)); return frames; }
+      if (digit < 0) {
+        faults.push_back("bad length at " + std::to_string(p));
+        return frames;
+      }
       f.length = f.length * 16 + static_cast<std::size_t>(digit);
     }
-    if (p + 5 + f.length > file.size()) { faults.push_back("truncated body at " + std::to_string(p)); break; }
+    if (p + 5 + f.length > file.size()) {
+      faults.push_back("truncated body at " + std::to_string(p));
+      break;
+    }
     const std::size_t body = p + 5;
     if (f.id == "MF") {
       char hex[3];
       std::snprintf(hex, sizeof hex, "%02X", Rotating(file, p, f.length + 3));
       if (file.substr(body + f.length - 2, 2) != hex) faults.push_back("MF check");
     } else if (f.id == "rM") {
-      const unsigned stored = static_cast<unsigned char>(file[body + f.length - 2]) |
-                              (static_cast<unsigned>(static_cast<unsigned char>(file[body + f.length - 1])) << 8);
+      const unsigned stored =
+          static_cast<unsigned char>(file[body + f.length - 2]) |
+          (static_cast<unsigned>(static_cast<unsigned char>(file[body + f.length - 1])) << 8);
       if (Ccitt(file, p, f.length + 3) != stored) faults.push_back("rM CRC at " + std::to_string(p));
     } else if (f.id != "QZ" && f.id != "PM") {
       if (Rotating(file, p, f.length + 4) != static_cast<unsigned char>(file[body + f.length - 1]))
@@ -93,21 +106,22 @@ std::vector<Frame> WalkFrames(const std::string& file, std::vector<std::string>&
 // Element width of the per-satellite messages.
 int ElementWidth(const std::string& id) {
   static const std::map<std::string, int> kWidths = {
-      {"RC", 8}, {"R1", 8}, {"R2", 8}, {"PC", 8}, {"P1", 8}, {"P2", 8}, {"rc", 4}, {"r1", 4}, {"r2", 4},
-      {"pc", 4}, {"p1", 4}, {"p2", 4}, {"1R", 4}, {"2R", 4}, {"CP", 4}, {"1P", 4}, {"2P", 4}, {"1r", 2},
-      {"2r", 2}, {"cp", 4}, {"1p", 4}, {"2p", 4}, {"DC", 4}, {"D1", 4}, {"D2", 4}, {"EC", 1}, {"E1", 1},
-      {"E2", 1}, {"CE", 1}, {"1E", 1}, {"2E", 1}, {"CC", 6}, {"C1", 6}, {"C2", 6}, {"cc", 2}, {"c1", 2},
-      {"c2", 2}, {"EL", 1}};
+      {"RC", 8}, {"R1", 8}, {"R2", 8}, {"PC", 8}, {"P1", 8}, {"P2", 8}, {"rc", 4}, {"r1", 4},
+      {"r2", 4}, {"pc", 4}, {"p1", 4}, {"p2", 4}, {"1R", 4}, {"2R", 4}, {"CP", 4}, {"1P", 4},
+      {"2P", 4}, {"1r", 2}, {"2r", 2}, {"cp", 4}, {"1p", 4}, {"2p", 4}, {"DC", 4}, {"D1", 4},
+      {"D2", 4}, {"EC", 1}, {"E1", 1}, {"E2", 1}, {"CE", 1}, {"1E", 1}, {"2E", 1}, {"CC", 6},
+      {"C1", 6}, {"C2", 6}, {"cc", 2}, {"c1", 2}, {"c2", 2}, {"EL", 1}};
   const auto it = kWidths.find(id);
   return it == kWidths.end() ? 0 : it->second;
 }
 
-
 TEST(QzrSimulator, SameSwitchesAndSeedGiveTheSameBytes) {
   TempDir dir;
-  const std::vector<std::string> common = {"--duration", "20", "--events", "1", "--external-events", "2", "--utc", "--iono"};
+  const std::vector<std::string> common = {"--duration",        "20", "--events", "1",
+                                           "--external-events", "2",  "--utc",    "--iono"};
   auto run = [&](const std::string& name, const std::string& seed) {
-    std::vector<std::string> args = {"-o", dir.File(name + ".qzr"), "--truth", dir.File(name + ".csv"), "--seed", seed};
+    std::vector<std::string> args = {
+        "-o", dir.File(name + ".qzr"), "--truth", dir.File(name + ".csv"), "--seed", seed};
     args.insert(args.end(), common.begin(), common.end());
     EXPECT_EQ(RunSimulator(args, dir).exitCode, 0);
   };
@@ -121,9 +135,13 @@ TEST(QzrSimulator, SameSwitchesAndSeedGiveTheSameBytes) {
 }
 
 TEST(QzrSimulator, EveryMessageFramesChecksAndMatchesItsList) {
-  struct Case { const char* encoding; std::vector<std::string> required; };
+  struct Case {
+    const char* encoding;
+    std::vector<std::string> required;
+  };
   const Case kCases[] = {
-      {"short", {"QZ", "MF", "PM", "RD", "~~", "SI", "NN", "rc", "RC", "r1", "r2", "pc", "p2", "DC", "D2", "EC", "cc", "GE", "NE", "WE", "IO", "UO", "WO", "TO", "SE", "==", "XA", "XB"}},
+      {"short", {"QZ", "MF", "PM", "RD", "~~", "SI", "NN", "rc", "RC", "r1", "r2", "pc", "p2", "DC",
+                 "D2", "EC", "cc", "GE", "NE", "WE", "IO", "UO", "WO", "TO", "SE", "==", "XA", "XB"}},
       {"full", {"RC", "R1", "R2", "PC", "P1", "P2", "CE", "2E", "CC"}},
       {"relative", {"RC", "1R", "2R", "CP", "1P", "2P"}},
       {"short-relative", {"rc", "RC", "1r", "2r", "cp", "1p", "2p", "c2"}},
@@ -133,10 +151,11 @@ TEST(QzrSimulator, EveryMessageFramesChecksAndMatchesItsList) {
     SCOPED_TRACE(c.encoding);
     TempDir dir;
     const std::string log = dir.File("x.qzr");
-    const SimRun r = RunSimulator({"-o", log, "--duration", "12", "--encoding", c.encoding, "--utc", "--iono", "--signatures",
-                                "--events", "2", "--external-events", "2", "--clock-offset-ms", "0.25", "--observables",
-                                "code,phase,doppler,cn0,smoothing"},
-                               dir);
+    const SimRun r =
+        RunSimulator({"-o", log, "--duration", "12", "--encoding", c.encoding, "--utc", "--iono",
+                      "--signatures", "--events", "2", "--external-events", "2", "--clock-offset-ms", "0.25",
+                      "--observables", "code,phase,doppler,cn0,smoothing"},
+                     dir);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string file = ReadFile(log);
     std::vector<std::string> faults;
@@ -155,8 +174,9 @@ TEST(QzrSimulator, EveryMessageFramesChecksAndMatchesItsList) {
       if (width > 0 && std::string(c.encoding) != "raw") {
         EXPECT_EQ(f.length, listed * static_cast<std::size_t>(width) + 1) << f.id << " at " << f.offset;
       }
-      static const std::map<std::string, std::size_t> kFixed = {{"GE", 123}, {"NE", 80}, {"WE", 71}, {"QZ", 85},
-                                                               {"UO", 24}, {"WO", 31}, {"IO", 39}, {"TO", 9}, {"RD", 6}};
+      static const std::map<std::string, std::size_t> kFixed = {{"GE", 123}, {"NE", 80}, {"WE", 71},
+                                                                {"QZ", 85},  {"UO", 24}, {"WO", 31},
+                                                                {"IO", 39},  {"TO", 9},  {"RD", 6}};
       const auto fixed = kFixed.find(f.id);
       if (fixed != kFixed.end()) {
         EXPECT_EQ(f.length, fixed->second) << f.id;
@@ -169,7 +189,7 @@ TEST(QzrSimulator, EveryMessageFramesChecksAndMatchesItsList) {
 
 TEST(QzrSimulator, BadSwitchesExitWithTwo) {
   const std::vector<std::vector<std::string>> kCases = {
-      {"--duration", "10"},                         // no output
+      {"--duration", "10"},  // no output
       {"-o", "x", "--encoding", "tiny"},
       {"-o", "x", "--interval", "0.0005"},
       {"-o", "x", "--interval", "abc"},
@@ -199,13 +219,16 @@ TEST(QzrSimulator, BadSwitchesExitWithTwo) {
 
 TEST(QzrSimulator, TruthValuesBehaveLikeRealObservations) {
   TempDir dir;
-  const SimRun r = RunSimulator({"-o", dir.File("x.qzr"), "--truth", dir.File("x.csv"), "--duration", "120", "--encoding", "full",
-                              "--gps", "10", "--glonass", "8", "--sbas", "3"},
-                             dir);
+  const SimRun r = RunSimulator({"-o", dir.File("x.qzr"), "--truth", dir.File("x.csv"), "--duration", "120",
+                                 "--encoding", "full", "--gps", "10", "--glonass", "8", "--sbas", "3"},
+                                dir);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::istringstream in(ReadFile(dir.File("x.csv")));
   std::string line;
-  struct Track { double sow = -1, pr = 0, phaseMinusCode = 0, lambda = 0, doppler = 0; double spread = 0; };
+  struct Track {
+    double sow = -1, pr = 0, phaseMinusCode = 0, lambda = 0, doppler = 0;
+    double spread = 0;
+  };
   std::map<std::string, Track> tracks;
   std::map<char, int> satellites;
   int obs = 0;
@@ -217,10 +240,12 @@ TEST(QzrSimulator, TruthValuesBehaveLikeRealObservations) {
     ASSERT_EQ(f.size(), 13u) << line;
     const char sys = f[3][0];
     const int channel = f[6].empty() ? 0 : std::atoi(f[6].c_str());
-    const double pr = std::atof(f[7].c_str()), phase = std::atof(f[8].c_str()), doppler = std::atof(f[9].c_str());
+    const double pr = std::atof(f[7].c_str()), phase = std::atof(f[8].c_str()),
+                 doppler = std::atof(f[9].c_str());
     const double cn0 = std::atof(f[10].c_str());
-    const double freq = sys == 'R' ? (f[5] == "p2" ? 1246e6 + channel * 437500.0 : 1602e6 + channel * 562500.0)
-                                   : (f[5] == "p2" ? 1227.6e6 : 1575.42e6);
+    const double freq = sys == 'R'
+                            ? (f[5] == "p2" ? 1246e6 + channel * 437500.0 : 1602e6 + channel * 562500.0)
+                            : (f[5] == "p2" ? 1227.6e6 : 1575.42e6);
     const double lambda = 299792458.0 / freq;
     if (sys == 'S') {
       EXPECT_GT(pr, 35.5e6) << line;
@@ -262,7 +287,9 @@ TEST(QzrSimulator, TruthValuesBehaveLikeRealObservations) {
 // Single-point positioning from the truth file alone, with broadcast orbits
 // evaluated here: the ephemerides and the pseudoranges must describe the same
 // satellites, or the solution leaves the receiver's position.
-struct Vec { double x = 0, y = 0, z = 0; };
+struct Vec {
+  double x = 0, y = 0, z = 0;
+};
 
 constexpr double kC = 299792458.0, kWe = 7.2921151467e-5;
 
@@ -272,19 +299,23 @@ double GpsSeconds(const std::vector<std::string>& f, std::size_t at) {
   const int era = y / 400, yoe = y - era * 400;
   const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
   const long long days = era * 146097LL + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468 - 3657;
-  return static_cast<double>(days) * 86400.0 + std::atof(f[at + 3].c_str()) * 3600.0 + std::atof(f[at + 4].c_str()) * 60.0 +
-         std::atof(f[at + 5].c_str());
+  return static_cast<double>(days) * 86400.0 + std::atof(f[at + 3].c_str()) * 3600.0 +
+         std::atof(f[at + 4].c_str()) * 60.0 + std::atof(f[at + 5].c_str());
 }
 
 // Satellite position (Earth-fixed at transmission) and clock for a pseudorange; false without an ephemeris.
 using Ephemerides = std::multimap<std::string, std::vector<std::string>>;
 
-const std::vector<std::string>* Nearest(const Ephemerides& ephs, const std::string& key, double t, double offset) {
+const std::vector<std::string>* Nearest(const Ephemerides& ephs, const std::string& key, double t,
+                                        double offset) {
   const std::vector<std::string>* best = nullptr;
   double bestGap = 1e30;
   for (auto [it, end] = ephs.equal_range(key); it != end; ++it) {
     const double gap = std::fabs(t - (GpsSeconds(it->second, 2) + offset));
-    if (gap < bestGap) { bestGap = gap; best = &it->second; }
+    if (gap < bestGap) {
+      bestGap = gap;
+      best = &it->second;
+    }
   }
   return best;
 }
@@ -302,9 +333,10 @@ bool SatelliteAt(char sys, const std::vector<std::string>& e, double t, Vec& p, 
     const double u = v + num(25), r = a * (1 - ecc * std::cos(ea)), inc = num(23) + num(27) * tk;
     const double node = num(21) + (num(26) - kWe) * tk - kWe * num(19);
     const double xp = r * std::cos(u), yp = r * std::sin(u);
-    p = {xp * std::cos(node) - yp * std::cos(inc) * std::sin(node), xp * std::sin(node) + yp * std::cos(inc) * std::cos(node),
-         yp * std::sin(inc)};
-    clock = num(8) + num(9) * tk + num(10) * tk * tk - 4.442807633e-10 * ecc * num(18) * std::sin(ea) - num(33);
+    p = {xp * std::cos(node) - yp * std::cos(inc) * std::sin(node),
+         xp * std::sin(node) + yp * std::cos(inc) * std::cos(node), yp * std::sin(inc)};
+    clock =
+        num(8) + num(9) * tk + num(10) * tk * tk - 4.442807633e-10 * ecc * num(18) * std::sin(ea) - num(33);
     return true;
   }
   if (sys == 'R') {
@@ -340,7 +372,8 @@ bool SatelliteAt(char sys, const std::vector<std::string>& e, double t, Vec& p, 
     return true;
   }
   const double toa = GpsSeconds(e, 2), dt = t - toa;
-  p = {(num(11) + num(12) * dt + num(13) * dt * dt / 2) * 1e3, (num(15) + num(16) * dt + num(17) * dt * dt / 2) * 1e3,
+  p = {(num(11) + num(12) * dt + num(13) * dt * dt / 2) * 1e3,
+       (num(15) + num(16) * dt + num(17) * dt * dt / 2) * 1e3,
        (num(19) + num(20) * dt + num(21) * dt * dt / 2) * 1e3};
   clock = num(8) + num(9) * dt;
   return true;
@@ -348,21 +381,43 @@ bool SatelliteAt(char sys, const std::vector<std::string>& e, double t, Vec& p, 
 
 TEST(QzrSimulator, BroadcastOrbitsAndPseudorangesPositionTheReceiver) {
   TempDir dir;
-  const SimRun r = RunSimulator({"-o", dir.File("x.qzr"), "--truth", dir.File("x.csv"), "--duration", "2700", "--interval", "300",
-                                 "--encoding", "full", "--gps", "9", "--glonass", "7", "--sbas", "3", "--clock-offset-ms", "0.3",
-                                 "--start", "2026-03-14 09:40:00"},
+  const SimRun r = RunSimulator({"-o",
+                                 dir.File("x.qzr"),
+                                 "--truth",
+                                 dir.File("x.csv"),
+                                 "--duration",
+                                 "2700",
+                                 "--interval",
+                                 "300",
+                                 "--encoding",
+                                 "full",
+                                 "--gps",
+                                 "9",
+                                 "--glonass",
+                                 "7",
+                                 "--sbas",
+                                 "3",
+                                 "--clock-offset-ms",
+                                 "0.3",
+                                 "--start",
+                                 "2026-03-14 09:40:00"},
                                 dir);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::istringstream in(ReadFile(dir.File("x.csv")));
   std::string line;
   Ephemerides ephs;
   Vec truePosition;
-  struct Range { char sys; std::string key; double pr; };
+  struct Range {
+    char sys;
+    std::string key;
+    double pr;
+  };
   std::map<double, std::vector<Range>> epochs;
   while (std::getline(in, line)) {
     if (line.empty() || line[0] == '#') continue;
     const auto f = qzrtest::e2e::SplitCommas(line);
-    if (f[0] == "position") truePosition = {std::atof(f[1].c_str()), std::atof(f[2].c_str()), std::atof(f[3].c_str())};
+    if (f[0] == "position")
+      truePosition = {std::atof(f[1].c_str()), std::atof(f[2].c_str()), std::atof(f[3].c_str())};
     if (f[0] == "gpseph") ephs.insert({"G" + f[1], f});
     if (f[0] == "gloeph") ephs.insert({"R" + f[1], f});
     if (f[0] == "geoeph") ephs.insert({"S" + f[1], f});

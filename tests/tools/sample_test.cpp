@@ -17,7 +17,8 @@ const std::string kDataDir = std::string(QZR2RIN_TEST_DATA) + "/../../data";
 
 TEST(Sample, IsWhatTheSimulatorMakes) {
   qzrtest::TempDir dir;
-  const auto r = qzrtest::RunCommand("/bin/sh", {kDataDir + "/make-sample", QZRSIM_BINARY, dir.File("sample.qzr")});
+  const auto r =
+      qzrtest::RunCommand("/bin/sh", {kDataDir + "/make-sample", QZRSIM_BINARY, dir.File("sample.qzr")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(qzrtest::ReadFile(dir.File("sample.qzr")), qzrtest::ReadFile(kDataDir + "/sample.qzr"))
       << "data/sample.qzr is stale: run data/make-sample";
@@ -36,10 +37,10 @@ TEST(Sample, ConvertsIntoObservationAndThreeNavigationFiles) {
   EXPECT_NE(r.out.find("Observation file - " + dir.path() + "/samp073k.26O\n"), std::string::npos) << r.out;
 
   const std::string observation = qzrtest::ReadFile(dir.File("samp073k.26O"));
-  for (const char* expected : {"     2.10           OBSERVATION DATA    M (MIXED)           RINEX VERSION / TYPE\n",
-                               "  4197502.3801   815911.8102  4717262.7654                  APPROX POSITION XYZ\n",
-                               "*** EXTERNAL EVENT XA in GPS time     ***",
-                               "*** THIS IS THE START OF A NEW SITE ***", "SITE01"}) {
+  for (const char* expected :
+       {"     2.10           OBSERVATION DATA    M (MIXED)           RINEX VERSION / TYPE\n",
+        "  4197502.3801   815911.8102  4717262.7654                  APPROX POSITION XYZ\n",
+        "*** EXTERNAL EVENT XA in GPS time     ***", "*** THIS IS THE START OF A NEW SITE ***", "SITE01"}) {
     EXPECT_NE(observation.find(expected), std::string::npos) << expected;
   }
 }

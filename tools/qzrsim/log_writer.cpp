@@ -74,7 +74,8 @@ void LogWriter::Raw(std::string_view bytes) {
 }
 
 bool LogWriter::Flush() {
-  if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
+  if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+    failed_ = true;
   buffer_.clear();
   return !failed_;
 }

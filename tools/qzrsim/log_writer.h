@@ -16,7 +16,10 @@ namespace qzrsim {
 // A message body under construction; every field little-endian.
 class Body {
  public:
-  Body& U8(std::uint8_t v) { bytes_.push_back(v); return *this; }
+  Body& U8(std::uint8_t v) {
+    bytes_.push_back(v);
+    return *this;
+  }
   Body& I8(std::int8_t v) { return U8(static_cast<std::uint8_t>(v)); }
   Body& U16(std::uint16_t v) { return Put(v, 2); }
   Body& I16(std::int16_t v) { return Put(static_cast<std::uint16_t>(v), 2); }
@@ -24,7 +27,10 @@ class Body {
   Body& I32(std::int32_t v) { return Put(static_cast<std::uint32_t>(v), 4); }
   Body& F32(float v) { return Put(std::bit_cast<std::uint32_t>(v), 4); }
   Body& F64(double v) { return Put(std::bit_cast<std::uint64_t>(v), 8); }
-  Body& Text(std::string_view t) { bytes_.insert(bytes_.end(), t.begin(), t.end()); return *this; }
+  Body& Text(std::string_view t) {
+    bytes_.insert(bytes_.end(), t.begin(), t.end());
+    return *this;
+  }
   const std::vector<std::uint8_t>& bytes() const { return bytes_; }
   std::size_t size() const { return bytes_.size(); }
   void Clear() { bytes_.clear(); }
@@ -60,7 +66,9 @@ class LogWriter {
 
  private:
   std::size_t Header(std::string_view id, std::size_t length);
-  void MaybeFlush() { if (buffer_.size() >= (1u << 20)) Flush(); }
+  void MaybeFlush() {
+    if (buffer_.size() >= (1u << 20)) Flush();
+  }
   std::FILE* file_;
   std::vector<std::uint8_t> buffer_;
   bool failed_ = false;

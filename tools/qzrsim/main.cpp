@@ -78,7 +78,8 @@ std::vector<std::string> SplitList(std::string_view text) {
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(',', start);
-    out.emplace_back(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    out.emplace_back(
+        text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
@@ -91,7 +92,9 @@ bool ParseStart(std::string_view text, std::int64_t& ms) {
   char tail;
   const std::string t(text);
   if (std::sscanf(t.c_str(), "%d-%d-%d %d:%d:%lf%c", &y, &mo, &d, &h, &mi, &s, &tail) != 6) return false;
-  if (y < 1980 || y > 2099 || mo < 1 || mo > 12 || d < 1 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s >= 60) return false;
+  if (y < 1980 || y > 2099 || mo < 1 || mo > 12 || d < 1 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 ||
+      s >= 60)
+    return false;
   int cy, cm, cd;
   qzrsim::CivilFromDays(qzrsim::DaysFromCivil(y, mo, d), cy, cm, cd);
   if (cy != y || cm != mo || cd != d) return false;
@@ -120,8 +123,8 @@ int main(int argc, char** argv) {
       std::fputs(qzrsim::kTruthDescription, stdout);
       return 0;
     }
-    static const char* const kFlags[] = {"--ephemerides", "--no-ephemerides", "--utc", "--iono", "--signatures",
-                                         "--channels"};
+    static const char* const kFlags[] = {"--ephemerides", "--no-ephemerides", "--utc",
+                                         "--iono",        "--signatures",     "--channels"};
     bool flag = false;
     for (const char* f : kFlags) flag |= a == f;
     if (flag) {
@@ -147,13 +150,15 @@ int main(int argc, char** argv) {
       if (!ParseDouble(v, x) || x <= 0 || x > 30 * 86400.0) return Bad("bad --duration");
       o.durationMs = std::llround(x * 1000.0);
     } else if (a == "--interval") {
-      if (!ParseDouble(v, x) || x < 0.001 || x > 3600 || std::fabs(x * 1000.0 - std::round(x * 1000.0)) > 1e-6)
+      if (!ParseDouble(v, x) || x < 0.001 || x > 3600 ||
+          std::fabs(x * 1000.0 - std::round(x * 1000.0)) > 1e-6)
         return Bad("bad --interval (whole milliseconds up to 3600 s)");
       o.intervalMs = std::llround(x * 1000.0);
     } else if (a == "--position") {
       const auto parts = SplitList(v);
       double p[3];
-      if (parts.size() != 3 || !ParseDouble(parts[0], p[0]) || !ParseDouble(parts[1], p[1]) || !ParseDouble(parts[2], p[2]))
+      if (parts.size() != 3 || !ParseDouble(parts[0], p[0]) || !ParseDouble(parts[1], p[1]) ||
+          !ParseDouble(parts[2], p[2]))
         return Bad("bad --position, expected X,Y,Z");
       const double r = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
       if (r < 6.3e6 || r > 6.5e6) return Bad("--position is not near the Earth's surface");
@@ -170,28 +175,44 @@ int main(int argc, char** argv) {
     } else if (a == "--signals") {
       for (bool& s : o.signals) s = false;
       for (const auto& s : SplitList(v)) {
-        if (s == "ca") o.signals[0] = true;
-        else if (s == "p1") o.signals[1] = true;
-        else if (s == "p2") o.signals[2] = true;
-        else return Bad("unknown signal: " + s);
+        if (s == "ca")
+          o.signals[0] = true;
+        else if (s == "p1")
+          o.signals[1] = true;
+        else if (s == "p2")
+          o.signals[2] = true;
+        else
+          return Bad("unknown signal: " + s);
       }
     } else if (a == "--observables") {
       o.code = o.phase = o.doppler = o.cn0 = o.smoothing = false;
       for (const auto& s : SplitList(v)) {
-        if (s == "code") o.code = true;
-        else if (s == "phase") o.phase = true;
-        else if (s == "doppler") o.doppler = true;
-        else if (s == "cn0") o.cn0 = true;
-        else if (s == "smoothing") o.smoothing = true;
-        else return Bad("unknown observable: " + s);
+        if (s == "code")
+          o.code = true;
+        else if (s == "phase")
+          o.phase = true;
+        else if (s == "doppler")
+          o.doppler = true;
+        else if (s == "cn0")
+          o.cn0 = true;
+        else if (s == "smoothing")
+          o.smoothing = true;
+        else
+          return Bad("unknown observable: " + s);
       }
     } else if (a == "--encoding") {
-      if (v == "full") o.encoding = Encoding::Full;
-      else if (v == "short") o.encoding = Encoding::Short;
-      else if (v == "relative") o.encoding = Encoding::Relative;
-      else if (v == "short-relative") o.encoding = Encoding::ShortRelative;
-      else if (v == "raw") o.encoding = Encoding::Raw;
-      else return Bad("unknown encoding: " + std::string(v));
+      if (v == "full")
+        o.encoding = Encoding::Full;
+      else if (v == "short")
+        o.encoding = Encoding::Short;
+      else if (v == "relative")
+        o.encoding = Encoding::Relative;
+      else if (v == "short-relative")
+        o.encoding = Encoding::ShortRelative;
+      else if (v == "raw")
+        o.encoding = Encoding::Raw;
+      else
+        return Bad("unknown encoding: " + std::string(v));
     } else if (a == "--clock-offset-ms") {
       if (!ParseDouble(v, x) || std::fabs(x) > 1.0) return Bad("bad --clock-offset-ms (|V| <= 1)");
       o.clockGiven = true;
@@ -203,7 +224,8 @@ int main(int argc, char** argv) {
       if (!ParseInt(v, 0, 100000, n)) return Bad("bad --external-events (0..100000)");
       o.externalEvents = static_cast<int>(n);
     } else if (a == "--receiver-version") {
-      if (v.empty() || v.size() > 19 || v.find('"') != std::string_view::npos) return Bad("bad --receiver-version");
+      if (v.empty() || v.size() > 19 || v.find('"') != std::string_view::npos)
+        return Bad("bad --receiver-version");
       o.receiverVersion = v;
     } else if (a == "--seed") {
       if (!ParseInt(v, 0, 9223372036854775807LL, n)) return Bad("bad --seed");
@@ -216,7 +238,8 @@ int main(int argc, char** argv) {
   if (o.gps + o.glonass + o.sbas > 31) return Bad("at most 31 satellites in all");
   if (!o.signals[0] && !o.signals[1] && !o.signals[2]) return Bad("no signal");
   if (!o.code && !o.phase && !o.doppler && !o.cn0 && !o.smoothing) return Bad("no observable");
-  if ((o.encoding == Encoding::Relative || o.encoding == Encoding::ShortRelative) && (!o.signals[0] || !o.code))
+  if ((o.encoding == Encoding::Relative || o.encoding == Encoding::ShortRelative) &&
+      (!o.signals[0] || !o.code))
     return Bad("the relative encodings need the ca signal and the code observable");
   if (o.encoding == Encoding::Raw && (!o.code || !o.phase))
     return Bad("raw measurements always carry code and phase; keep both observables");

@@ -11,7 +11,9 @@ constexpr double kDeg = kPi / 180.0;
 class Constants {
  public:
   explicit Constants(std::uint64_t seed) : state_(seed) {}
-  double Uniform(double lo, double hi) { return lo + (hi - lo) * static_cast<double>(Next() >> 11) * 0x1.0p-53; }
+  double Uniform(double lo, double hi) {
+    return lo + (hi - lo) * static_cast<double>(Next() >> 11) * 0x1.0p-53;
+  }
 
  private:
   std::uint64_t Next() {
@@ -74,7 +76,9 @@ void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
   year = static_cast<int>(yoe + era * 400) + (month <= 2 ? 1 : 0);
 }
 
-std::int64_t GpsDayOf(int year, int month, int day) { return DaysFromCivil(year, month, day) - DaysFromCivil(1980, 1, 6); }
+std::int64_t GpsDayOf(int year, int month, int day) {
+  return DaysFromCivil(year, month, day) - DaysFromCivil(1980, 1, 6);
+}
 
 double OrbitReference() { return static_cast<double>(GpsDayOf(2026, 1, 4)) * 86400.0; }
 
@@ -97,17 +101,16 @@ Vec3 Satellite::KeplerInertial(double t, double mu) const {
   const double node = nodeAtReference + nodeRate * dt;
   const double xp = r * std::cos(u), yp = r * std::sin(u);
   const double ci = std::cos(inclination), si = std::sin(inclination);
-  return {xp * std::cos(node) - yp * ci * std::sin(node), xp * std::sin(node) + yp * ci * std::cos(node), yp * si};
+  return {xp * std::cos(node) - yp * ci * std::sin(node), xp * std::sin(node) + yp * ci * std::cos(node),
+          yp * si};
 }
 
 Vec3 Satellite::Position(double t) const {
   switch (system) {
-    case System::Gps:
-      return GpsBroadcastPosition(GpsEphemerisAt(t), t);
+    case System::Gps: return GpsBroadcastPosition(GpsEphemerisAt(t), t);
     case System::Glonass:
       return RotateZ(KeplerInertial(t, kGlonassMu), kEarthRotation * (t - OrbitReference()));
-    case System::Sbas:
-      return RotateZ(KeplerInertial(t, kGpsMu), kEarthRotation * (t - OrbitReference()));
+    case System::Sbas: return RotateZ(KeplerInertial(t, kGpsMu), kEarthRotation * (t - OrbitReference()));
   }
   return {};
 }
@@ -165,11 +168,13 @@ Vec3 GpsBroadcastPosition(const GpsBroadcast& e, double t, double* eccentricAnom
   const double m = e.m0 * kPi + n * tk;
   const double ea = SolveKepler(m, e.eccentricity);
   if (eccentricAnomaly) *eccentricAnomaly = ea;
-  const double v = std::atan2(std::sqrt(1.0 - e.eccentricity * e.eccentricity) * std::sin(ea), std::cos(ea) - e.eccentricity);
+  const double v = std::atan2(std::sqrt(1.0 - e.eccentricity * e.eccentricity) * std::sin(ea),
+                              std::cos(ea) - e.eccentricity);
   const double u = v + e.argumentOfPerigee * kPi;
   const double r = a * (1.0 - e.eccentricity * std::cos(ea));
   const double inc = e.inclination * kPi + static_cast<double>(e.inclinationRate) * kPi * tk;
-  const double node = e.omega0 * kPi + (static_cast<double>(e.omegaDot) * kPi - kEarthRotation) * tk - kEarthRotation * e.toe;
+  const double node =
+      e.omega0 * kPi + (static_cast<double>(e.omegaDot) * kPi - kEarthRotation) * tk - kEarthRotation * e.toe;
   const double xp = r * std::cos(u), yp = r * std::sin(u);
   return {xp * std::cos(node) - yp * std::cos(inc) * std::sin(node),
           xp * std::sin(node) + yp * std::cos(inc) * std::cos(node), yp * std::sin(inc)};
@@ -245,7 +250,8 @@ std::vector<Satellite> GpsConstellation() {
 
 std::vector<Satellite> GlonassConstellation() {
   // Frequency channel of slots 1..24; satellites 180 degrees apart in a plane share one.
-  static const int kChannels[24] = {1, -4, 5, 6, 1, -4, 5, 6, -2, -7, 0, -1, -2, -7, 0, -1, 4, -3, 3, 2, 4, -3, 3, 2};
+  static const int kChannels[24] = {1,  -4, 5, 6,  1, -4, 5, 6, -2, -7, 0, -1,
+                                    -2, -7, 0, -1, 4, -3, 3, 2, 4,  -3, 3, 2};
   Constants k(0x474C4F4E415353ull);
   std::vector<Satellite> out;
   for (int slot = 1; slot <= 24; ++slot) {
@@ -269,11 +275,14 @@ std::vector<Satellite> GlonassConstellation() {
 }
 
 std::vector<Satellite> SbasConstellation() {
-  struct Geo { int prn; double longitude; };
-  static const Geo kGeos[] = {{120, -15.5}, {121, -5.0},  {122, -54.0}, {123, 31.5},  {124, 16.0},
-                              {125, -79.0}, {126, 25.0},  {127, 55.0},  {128, 83.0},  {129, 140.0},
-                              {130, 95.0},  {131, -117.0}, {132, 93.5}, {133, -129.0}, {134, 80.0},
-                              {135, -133.0}, {136, 5.0},  {137, 128.0}, {138, -107.3}};
+  struct Geo {
+    int prn;
+    double longitude;
+  };
+  static const Geo kGeos[] = {{120, -15.5},  {121, -5.0},   {122, -54.0}, {123, 31.5},   {124, 16.0},
+                              {125, -79.0},  {126, 25.0},   {127, 55.0},  {128, 83.0},   {129, 140.0},
+                              {130, 95.0},   {131, -117.0}, {132, 93.5},  {133, -129.0}, {134, 80.0},
+                              {135, -133.0}, {136, 5.0},    {137, 128.0}, {138, -107.3}};
   Constants k(0x53424153ull);
   std::vector<Satellite> out;
   for (const Geo& g : kGeos) {
@@ -312,7 +321,8 @@ double Elevation(Vec3 receiver, Vec3 satellite) {
   return std::asin(Dot(d, up) / Norm(d));
 }
 
-double SignalRange(const Satellite& s, Vec3 receiver, double t, double* transmitTime, Vec3* position, double tau) {
+double SignalRange(const Satellite& s, Vec3 receiver, double t, double* transmitTime, Vec3* position,
+                   double tau) {
   const int iterations = tau > 0 ? 2 : 3;
   if (tau <= 0) tau = s.system == System::Sbas ? 0.125 : 0.072;
   double range = 0;

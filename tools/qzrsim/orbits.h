@@ -66,8 +66,8 @@ struct GeoBroadcast {
 class Satellite {
  public:
   System system = System::Gps;
-  int number = 0;   // GPS PRN, GLONASS slot, GEO PRN (120..138)
-  int channel = 0;  // GLONASS frequency channel
+  int number = 0;              // GPS PRN, GLONASS slot, GEO PRN (120..138)
+  int channel = 0;             // GLONASS frequency channel
   double interSignalBias = 0;  // P1 - C/A code bias, metres
 
   // Earth-fixed position at true GPS time t.
@@ -82,9 +82,9 @@ class Satellite {
   GlonassBroadcast GlonassEphemerisAt(double t) const;
   GeoBroadcast GeoEphemerisAt(double t) const;
 
-  static double GpsBlockStart(double t);      // 2 h blocks
+  static double GpsBlockStart(double t);     // 2 h blocks
   static double GlonassReference(double t);  // reference time of the 30 min block holding t
-  static double GeoBlockStart(double t);      // 120 s blocks
+  static double GeoBlockStart(double t);     // 120 s blocks
 
   // Orbit and clock definition, fixed at construction by the constellation builders.
   double semiMajorAxis = 0, eccentricity = 0, inclination = 0, argumentOfPerigee = 0;
@@ -113,7 +113,7 @@ double Elevation(Vec3 receiver, Vec3 satellite);  // radians
 
 // Geometric range with light time and Earth rotation for reception at true time t.
 // A known light time (tau) from a nearby epoch saves one iteration.
-double SignalRange(const Satellite& s, Vec3 receiver, double t, double* transmitTime = nullptr, Vec3* position = nullptr,
-                   double tau = 0);
+double SignalRange(const Satellite& s, Vec3 receiver, double t, double* transmitTime = nullptr,
+                   Vec3* position = nullptr, double tau = 0);
 
 }  // namespace qzrsim

@@ -78,7 +78,9 @@ class Noise {
     return z ^ (z >> 31);
   }
   double Uniform() { return (static_cast<double>(Next() >> 11) + 0.5) * 0x1.0p-53; }
-  double Gauss(double sigma) { return sigma * std::sqrt(-2.0 * std::log(Uniform())) * std::cos(2.0 * kPi * Uniform()); }
+  double Gauss(double sigma) {
+    return sigma * std::sqrt(-2.0 * std::log(Uniform())) * std::cos(2.0 * kPi * Uniform());
+  }
 
  private:
   std::uint64_t state_;
@@ -106,7 +108,10 @@ class Truth {
   Truth(const Truth&) = delete;
   Truth& operator=(const Truth&) = delete;
   bool on() const { return file_ != nullptr; }
-  Truth& Kind(const char* k) { line_ += k; return *this; }
+  Truth& Kind(const char* k) {
+    line_ += k;
+    return *this;
+  }
   Truth& Num(double v) {
     char b[40];
     std::snprintf(b, sizeof b, ",%.17g", v);
@@ -120,14 +125,19 @@ class Truth {
     return *this;
   }
   Truth& Opt(bool has, double v) { return has ? Num(v) : Text(""); }
-  Truth& Text(std::string_view t) { line_ += ','; line_ += t; return *this; }
+  Truth& Text(std::string_view t) {
+    line_ += ',';
+    line_ += t;
+    return *this;
+  }
   void End() {
     line_ += '\n';
     if (line_.size() > (1u << 20)) Flush();
   }
   void Raw(std::string_view t) { line_ += t; }
   bool Flush() {
-    if (file_ && !line_.empty() && std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) failed_ = true;
+    if (file_ && !line_.empty() && std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size())
+      failed_ = true;
     line_.clear();
     return !failed_;
   }
@@ -195,7 +205,8 @@ std::uint32_t ReceiverIdHash(std::string_view text) {
 
 class Simulation {
  public:
-  Simulation(const Options& o, std::FILE* log, std::FILE* truth) : o_(o), log_(log), truth_(truth), noise_(o.seed) {}
+  Simulation(const Options& o, std::FILE* log, std::FILE* truth)
+      : o_(o), log_(log), truth_(truth), noise_(o.seed) {}
   std::string Run();
 
  private:
@@ -238,16 +249,27 @@ bool VersionInRange(const std::string& text) {
 void Simulation::ChooseSatellites() {
   const double t0 = TrueTime(o_.startMs);
   const double span = static_cast<double>(o_.durationMs) * 1e-3;
-  struct Pick { int count; std::vector<Satellite> all; };
-  Pick picks[3] = {{o_.gps, GpsConstellation()}, {o_.glonass, GlonassConstellation()}, {o_.sbas, SbasConstellation()}};
+  struct Pick {
+    int count;
+    std::vector<Satellite> all;
+  };
+  Pick picks[3] = {
+      {o_.gps, GpsConstellation()}, {o_.glonass, GlonassConstellation()}, {o_.sbas, SbasConstellation()}};
   for (auto& p : picks) {
-    struct Candidate { Satellite sat; double firstSeen; double startElevation; };
+    struct Candidate {
+      Satellite sat;
+      double firstSeen;
+      double startElevation;
+    };
     std::vector<Candidate> candidates;
     for (const Satellite& s : p.all) {
       double first = -1;
       for (double dt = 0;; dt += 600.0) {
         const double t = t0 + std::min(dt, span);
-        if (Elevation(o_.position, s.Position(t)) >= kElevationMask) { first = t - t0; break; }
+        if (Elevation(o_.position, s.Position(t)) >= kElevationMask) {
+          first = t - t0;
+          break;
+        }
         if (dt >= span) break;
       }
       if (first >= 0) candidates.push_back({s, first, Elevation(o_.position, s.Position(t0))});
@@ -260,7 +282,8 @@ void Simulation::ChooseSatellites() {
     if (!o_.channels && candidates.size() > static_cast<std::size_t>(p.count)) {
       candidates.resize(static_cast<std::size_t>(p.count));
     }
-    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.sat.number < b.sat.number; });
+    std::sort(candidates.begin(), candidates.end(),
+              [](const Candidate& a, const Candidate& b) { return a.sat.number < b.sat.number; });
     for (const auto& c : candidates) {
       auto t = std::make_unique<Tracked>();
       t->sat = c.sat;
@@ -314,16 +337,32 @@ void Simulation::Parameters() {
     const double a0 = -9.313225746154785e-10;
     const float a1 = -8.881784197001252e-16f;
     Body u;
-    u.F64(a0).F32(a1).I32(static_cast<std::int32_t>(tot)).U16(static_cast<std::uint16_t>(week)).I8(kLeapSeconds);
+    u.F64(a0)
+        .F32(a1)
+        .I32(static_cast<std::int32_t>(tot))
+        .U16(static_cast<std::uint16_t>(week))
+        .I8(kLeapSeconds);
     u.U8(7).U16(static_cast<std::uint16_t>(week + 100)).I8(kLeapSeconds);
     log_.Checked("UO", u);
     Body w;
-    w.F64(a0 * 2).F32(a1).I32(static_cast<std::int32_t>(tot)).U16(static_cast<std::uint16_t>(week)).I8(kLeapSeconds);
+    w.F64(a0 * 2)
+        .F32(a1)
+        .I32(static_cast<std::int32_t>(tot))
+        .U16(static_cast<std::uint16_t>(week))
+        .I8(kLeapSeconds);
     w.U8(7).U16(static_cast<std::uint16_t>(week + 100)).I8(kLeapSeconds).I8(1);
     w.I32(static_cast<std::int32_t>(tot)).U16(static_cast<std::uint16_t>(week));
     log_.Checked("WO", w);
     if (truth_.on()) {
-      truth_.Kind("utc").Num(a0).Num(a1).Num(tot).Int(week).Int(kLeapSeconds).Int(7).Int(week + 100).Int(kLeapSeconds);
+      truth_.Kind("utc")
+          .Num(a0)
+          .Num(a1)
+          .Num(tot)
+          .Int(week)
+          .Int(kLeapSeconds)
+          .Int(7)
+          .Int(week + 100)
+          .Int(kLeapSeconds);
       truth_.End();
       truth_.Kind("geoutc").Num(a0 * 2).Num(a1).Num(tot).Int(week).Int(kLeapSeconds).Int(7).Int(week + 100);
       truth_.Int(kLeapSeconds).Int(1).Num(tot).Int(week);
@@ -336,20 +375,28 @@ void Simulation::Parameters() {
 // Each system lists at most its channel count: satellites tracked at the
 // previous epoch keep their channels, free ones go to the highest risen.
 void Simulation::LimitToChannels() {
-  const std::pair<System, int> systems[] = {{System::Gps, o_.gps}, {System::Glonass, o_.glonass}, {System::Sbas, o_.sbas}};
+  const std::pair<System, int> systems[] = {
+      {System::Gps, o_.gps}, {System::Glonass, o_.glonass}, {System::Sbas, o_.sbas}};
   for (const auto& [system, channels] : systems) {
     std::vector<Tracked*> kept, risen;
     for (auto& tp : tracked_) {
       if (tp->sat.system != system || !tp->listed) continue;
       (tp->listedBefore ? kept : risen).push_back(tp.get());
     }
-    std::stable_sort(risen.begin(), risen.end(), [](const Tracked* a, const Tracked* b) { return a->elevation > b->elevation; });
+    std::stable_sort(risen.begin(), risen.end(),
+                     [](const Tracked* a, const Tracked* b) { return a->elevation > b->elevation; });
     std::size_t free = static_cast<std::size_t>(channels);
     for (Tracked* tr : kept) {
-      if (free == 0) tr->listed = false; else --free;
+      if (free == 0)
+        tr->listed = false;
+      else
+        --free;
     }
     for (Tracked* tr : risen) {
-      if (free == 0) tr->listed = false; else --free;
+      if (free == 0)
+        tr->listed = false;
+      else
+        --free;
     }
   }
 }
@@ -405,7 +452,8 @@ void Simulation::Observe(Epoch& e) {
       v.codeM = b0 + bias + noise_.Gauss(0.3 / (0.3 + sinEl));
       v.phaseCycles = b0 / lambda + tr.ambiguity[s] + noise_.Gauss(0.003);
       v.dopplerHz = -rate / lambda + noise_.Gauss(0.02);
-      v.cn0 = 34.0 + 16.0 * sinEl - (s == 2 ? 4.0 : 0.0) - (tr.sat.system == System::Sbas ? 3.0 : 0.0) + noise_.Gauss(0.4);
+      v.cn0 = 34.0 + 16.0 * sinEl - (s == 2 ? 4.0 : 0.0) - (tr.sat.system == System::Sbas ? 3.0 : 0.0) +
+              noise_.Gauss(0.4);
       v.smoothingM = noise_.Gauss(0.15);
     }
     tr.listedBefore = true;
@@ -455,8 +503,7 @@ void Simulation::EncodeSignal(Tracked& t, int s, const SignalValues& ca) {
           }
         }
         break;
-      case Encoding::Raw:
-        break;
+      case Encoding::Raw: break;
     }
     v.decodedCodeM = v.codeSeconds * kLight;
   }
@@ -468,7 +515,8 @@ void Simulation::EncodeSignal(Tracked& t, int s, const SignalValues& ca) {
         break;
       case Encoding::Short: {
         const double counts = std::round(v.phaseCycles * 1024.0);
-        const auto raw = static_cast<std::uint32_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(counts)) & 0xFFFFFFFFu);
+        const auto raw = static_cast<std::uint32_t>(
+            static_cast<std::uint64_t>(static_cast<std::int64_t>(counts)) & 0xFFFFFFFFu);
         if (raw == 0xFFFFFFFFu) break;
         if (raw <= 0x3FFFFFFFu && t.lastRaw[s] > 0xC0000000u) t.wraps[s] += 1;
         if (raw > 0xC0000000u && t.lastRaw[s] != 0 && t.lastRaw[s] < 0x40000000u) t.wraps[s] -= 1;
@@ -494,8 +542,7 @@ void Simulation::EncodeSignal(Tracked& t, int s, const SignalValues& ca) {
           }
         }
         break;
-      case Encoding::Raw:
-        break;
+      case Encoding::Raw: break;
     }
   }
   if (o_.doppler) {
@@ -505,8 +552,10 @@ void Simulation::EncodeSignal(Tracked& t, int s, const SignalValues& ca) {
   }
   if (o_.cn0) {
     v.decodedCn0 = std::clamp(std::round(v.cn0 * 4.0), 8.0, 252.0);
-    if (o_.encoding == Encoding::Short || o_.encoding == Encoding::ShortRelative) v.decodedCn0 = std::round(v.decodedCn0 / 4.0);
-    else v.decodedCn0 *= 0.25;
+    if (o_.encoding == Encoding::Short || o_.encoding == Encoding::ShortRelative)
+      v.decodedCn0 = std::round(v.decodedCn0 / 4.0);
+    else
+      v.decodedCn0 *= 0.25;
     v.hasCn0 = true;
   }
   if (o_.smoothing) {
@@ -528,7 +577,10 @@ void Simulation::WriteDate(std::int64_t ms) {
   double s;
   CalendarOf(static_cast<double>(ms / 1000), y, mo, d, h, mi, s);
   Body b;
-  b.U16(static_cast<std::uint16_t>(y)).U8(static_cast<std::uint8_t>(mo)).U8(static_cast<std::uint8_t>(d)).U8(0);
+  b.U16(static_cast<std::uint16_t>(y))
+      .U8(static_cast<std::uint8_t>(mo))
+      .U8(static_cast<std::uint8_t>(d))
+      .U8(0);
   log_.Checked("RD", b);
 }
 
@@ -548,8 +600,10 @@ void Simulation::WriteSiteEvent(std::int64_t ms, int n) {
 }
 
 void Simulation::WritePerSignal(const Epoch& e) {
-  static const char* kCode[5][3] = {{"RC", "R1", "R2"}, {"rc", "r1", "r2"}, {"RC", "1R", "2R"}, {"rc", "1r", "2r"}, {}};
-  static const char* kPhase[5][3] = {{"PC", "P1", "P2"}, {"pc", "p1", "p2"}, {"CP", "1P", "2P"}, {"cp", "1p", "2p"}, {}};
+  static const char* kCode[5][3] = {
+      {"RC", "R1", "R2"}, {"rc", "r1", "r2"}, {"RC", "1R", "2R"}, {"rc", "1r", "2r"}, {}};
+  static const char* kPhase[5][3] = {
+      {"PC", "P1", "P2"}, {"pc", "p1", "p2"}, {"CP", "1P", "2P"}, {"cp", "1p", "2p"}, {}};
   static const char* kDoppler[3] = {"DC", "D1", "D2"};
   static const char* kCn0Whole[3] = {"EC", "E1", "E2"};
   static const char* kCn0Quarter[3] = {"CE", "1E", "2E"};
@@ -587,25 +641,26 @@ void Simulation::WritePerSignal(const Epoch& e) {
         const bool mine = v.hasCode && v.codeForm == o_.encoding;
         geoFull |= v.hasCode && v.codeForm == Encoding::Full && o_.encoding != Encoding::Full;
         switch (o_.encoding) {
-          case Encoding::Full:
-            b.F64(mine ? v.codeSeconds : kNaN);
-            break;
+          case Encoding::Full: b.F64(mine ? v.codeSeconds : kNaN); break;
           case Encoding::Short:
           case Encoding::ShortRelative:
             if (s == 0 || o_.encoding == Encoding::Short) {
               const bool shortHere = v.hasCode && v.codeForm == Encoding::Short;
-              b.I32(shortHere ? static_cast<std::int32_t>(std::llround((v.codeSeconds - 0.075) / 1e-11)) : 0x7FFFFFFF);
+              b.I32(shortHere ? static_cast<std::int32_t>(std::llround((v.codeSeconds - 0.075) / 1e-11))
+                              : 0x7FFFFFFF);
             } else {
-              b.I16(mine ? static_cast<std::int16_t>(std::llround((v.codeSeconds - t->sig[0].codeSeconds - 2e-7) / 1e-11))
+              b.I16(mine ? static_cast<std::int16_t>(
+                               std::llround((v.codeSeconds - t->sig[0].codeSeconds - 2e-7) / 1e-11))
                          : static_cast<std::int16_t>(0x7FFF));
             }
             break;
           case Encoding::Relative:
-            if (s == 0) b.F64(v.hasCode ? v.codeSeconds : kNaN);
-            else b.F32(mine ? v.relativeCode : std::numeric_limits<float>::quiet_NaN());
+            if (s == 0)
+              b.F64(v.hasCode ? v.codeSeconds : kNaN);
+            else
+              b.F32(mine ? v.relativeCode : std::numeric_limits<float>::quiet_NaN());
             break;
-          case Encoding::Raw:
-            break;
+          case Encoding::Raw: break;
         }
       }
       log_.Checked(kCode[enc][s], b);
@@ -628,22 +683,19 @@ void Simulation::WritePerSignal(const Epoch& e) {
         const SignalValues& v = t->sig[s];
         const double f = Frequency(t->sat, s);
         switch (o_.encoding) {
-          case Encoding::Full:
-            b.F64(v.hasPhase ? v.decodedPhase : kNaN);
-            break;
-          case Encoding::Short:
-            b.U32(v.hasPhase ? t->lastRaw[s] : 0xFFFFFFFFu);
-            break;
+          case Encoding::Full: b.F64(v.hasPhase ? v.decodedPhase : kNaN); break;
+          case Encoding::Short: b.U32(v.hasPhase ? t->lastRaw[s] : 0xFFFFFFFFu); break;
           case Encoding::Relative:
-            b.F32(v.hasPhase ? static_cast<float>(v.phaseCycles / f - t->sig[0].codeSeconds) : std::numeric_limits<float>::quiet_NaN());
+            b.F32(v.hasPhase ? static_cast<float>(v.phaseCycles / f - t->sig[0].codeSeconds)
+                             : std::numeric_limits<float>::quiet_NaN());
             break;
           case Encoding::ShortRelative: {
             const double pq = std::trunc((t->sig[0].codeSeconds - 0.075) * 1e11) * 1e-11 + 0.075;
-            b.I32(v.hasPhase ? static_cast<std::int32_t>(std::llround((v.phaseCycles / f - pq) / 0x1.0p-40)) : 0x7FFFFFFF);
+            b.I32(v.hasPhase ? static_cast<std::int32_t>(std::llround((v.phaseCycles / f - pq) / 0x1.0p-40))
+                             : 0x7FFFFFFF);
             break;
           }
-          case Encoding::Raw:
-            break;
+          case Encoding::Raw: break;
         }
       }
       log_.Checked(kPhase[enc][s], b);
@@ -666,7 +718,8 @@ void Simulation::WritePerSignal(const Epoch& e) {
       b.Clear();
       for (const Tracked* t : e.list) {
         const SignalValues& v = t->sig[s];
-        b.U8(v.hasCn0 ? static_cast<std::uint8_t>(std::lround(shortForms ? v.decodedCn0 : v.decodedCn0 * 4.0)) : 255);
+        b.U8(v.hasCn0 ? static_cast<std::uint8_t>(std::lround(shortForms ? v.decodedCn0 : v.decodedCn0 * 4.0))
+                      : 255);
       }
       log_.Checked(shortForms ? kCn0Whole[s] : kCn0Quarter[s], b);
     }
@@ -678,9 +731,12 @@ void Simulation::WritePerSignal(const Epoch& e) {
       for (const Tracked* t : e.list) {
         const SignalValues& v = t->sig[s];
         if (shortForms) {
-          b.I16(v.hasSmoothing ? static_cast<std::int16_t>(std::llround(v.smoothingM / kLight / 1e-11)) : static_cast<std::int16_t>(0x7FFF));
+          b.I16(v.hasSmoothing ? static_cast<std::int16_t>(std::llround(v.smoothingM / kLight / 1e-11))
+                               : static_cast<std::int16_t>(0x7FFF));
         } else {
-          b.F32(v.hasSmoothing ? static_cast<float>(v.smoothingM / kLight) : std::numeric_limits<float>::quiet_NaN()).U16(0);
+          b.F32(v.hasSmoothing ? static_cast<float>(v.smoothingM / kLight)
+                               : std::numeric_limits<float>::quiet_NaN())
+              .U16(0);
         }
       }
       log_.Checked(shortForms ? kSmoothShort[s] : kSmoothFull[s], b);
@@ -695,7 +751,8 @@ void Simulation::WriteRaw(const Epoch& e, std::int64_t todMs, int sample) {
   const int base = y - y % 4;
   const std::int64_t value = day - GpsDayOf(base, 1, 1) + 1;
   const int count = static_cast<int>(std::count_if(e.list.begin(), e.list.end(), [](const Tracked* t) {
-    for (const auto& s : t->sig) if (s.present) return true;
+    for (const auto& s : t->sig)
+      if (s.present) return true;
     return false;
   }));
   Body b;
@@ -707,7 +764,8 @@ void Simulation::WriteRaw(const Epoch& e, std::int64_t todMs, int sample) {
   int receiverChannel = 0;
   for (Tracked* t : e.list) {
     std::vector<int> sigs;
-    for (int s = 0; s < 3; ++s) if (t->sig[s].present) sigs.push_back(s);
+    for (int s = 0; s < 3; ++s)
+      if (t->sig[s].present) sigs.push_back(s);
     if (sigs.empty()) continue;
     ++receiverChannel;
     const SignalValues& first = t->sig[sigs[0]];
@@ -769,10 +827,16 @@ void Simulation::WriteTruthEpoch(const Epoch& e, bool clockWritten) {
       TruthTime(e.ms);
       const char sys[2] = {SystemLetter(t->sat.system), 0};
       truth_.Text(sys).Int(t->sat.number).Text(kSignalNames[s]);
-      if (t->sat.system == System::Glonass) truth_.Int(t->sat.channel);
-      else truth_.Text("");
-      truth_.Opt(v.hasCode, code).Opt(v.hasPhase, phase).Opt(v.hasDoppler, -static_cast<double>(v.storedDoppler));
-      truth_.Opt(v.hasCn0, v.decodedCn0).Text(EncodingName(v.codeForm)).Opt(v.hasSmoothing, static_cast<double>(v.storedSmoothing));
+      if (t->sat.system == System::Glonass)
+        truth_.Int(t->sat.channel);
+      else
+        truth_.Text("");
+      truth_.Opt(v.hasCode, code)
+          .Opt(v.hasPhase, phase)
+          .Opt(v.hasDoppler, -static_cast<double>(v.storedDoppler));
+      truth_.Opt(v.hasCn0, v.decodedCn0)
+          .Text(EncodingName(v.codeForm))
+          .Opt(v.hasSmoothing, static_cast<double>(v.storedSmoothing));
       truth_.End();
     }
   }
@@ -781,7 +845,8 @@ void Simulation::WriteTruthEpoch(const Epoch& e, bool clockWritten) {
 void Simulation::Ephemerides(std::int64_t ms, bool first) {
   if (!o_.ephemerides) return;
   const double t = static_cast<double>(ms) * 1e-3;
-  const double gpsBlock = Satellite::GpsBlockStart(t), gloRef = Satellite::GlonassReference(t), geoBlock = Satellite::GeoBlockStart(t);
+  const double gpsBlock = Satellite::GpsBlockStart(t), gloRef = Satellite::GlonassReference(t),
+               geoBlock = Satellite::GeoBlockStart(t);
   const bool gpsDue = first || gpsBlock != lastGpsBlock_;
   const bool gloDue = first || gloRef != lastGlonassRef_;
   const bool geoDue = first || geoBlock != lastGeoBlock_;
@@ -796,7 +861,12 @@ void Simulation::Ephemerides(std::int64_t ms, bool first) {
       Body b;
       b.U8(static_cast<std::uint8_t>(g.prn)).U32(tow).U8(0x04).U16(static_cast<std::uint16_t>(g.iode));
       b.I32(static_cast<std::int32_t>(g.toe)).I8(0).U8(0).I16(static_cast<std::int16_t>(g.week));
-      b.F32(g.tgd).F32(g.af2).F32(g.af1).F32(g.af0).I32(static_cast<std::int32_t>(g.toe)).I16(static_cast<std::int16_t>(g.iode));
+      b.F32(g.tgd)
+          .F32(g.af2)
+          .F32(g.af1)
+          .F32(g.af0)
+          .I32(static_cast<std::int32_t>(g.toe))
+          .I16(static_cast<std::int16_t>(g.iode));
       b.F64(g.sqrtA).F64(g.eccentricity).F64(g.m0).F64(g.omega0).F64(g.inclination).F64(g.argumentOfPerigee);
       b.F32(g.deltaN).F32(g.omegaDot).F32(g.inclinationRate);
       for (int k = 0; k < 6; ++k) b.F32(0.0f);
@@ -806,10 +876,25 @@ void Simulation::Ephemerides(std::int64_t ms, bool first) {
         double sec;
         CalendarOf(g.toeAbs, y, mo, d, h, mi, sec);
         truth_.Kind("gpseph").Int(g.prn).Int(y).Int(mo).Int(d).Int(h).Int(mi).Num(sec);
-        truth_.Num(g.af0).Num(g.af1).Num(g.af2).Int(g.iode).Num(0).Num(static_cast<double>(g.deltaN) * kPi).Num(g.m0 * kPi);
+        truth_.Num(g.af0)
+            .Num(g.af1)
+            .Num(g.af2)
+            .Int(g.iode)
+            .Num(0)
+            .Num(static_cast<double>(g.deltaN) * kPi)
+            .Num(g.m0 * kPi);
         truth_.Num(0).Num(g.eccentricity).Num(0).Num(g.sqrtA).Num(g.toe).Num(0).Num(g.omega0 * kPi).Num(0);
-        truth_.Num(g.inclination * kPi).Num(0).Num(g.argumentOfPerigee * kPi).Num(static_cast<double>(g.omegaDot) * kPi);
-        truth_.Num(static_cast<double>(g.inclinationRate) * kPi).Int(1).Int(g.week).Int(0).Num(2.0).Int(0).Num(g.tgd);
+        truth_.Num(g.inclination * kPi)
+            .Num(0)
+            .Num(g.argumentOfPerigee * kPi)
+            .Num(static_cast<double>(g.omegaDot) * kPi);
+        truth_.Num(static_cast<double>(g.inclinationRate) * kPi)
+            .Int(1)
+            .Int(g.week)
+            .Int(0)
+            .Num(2.0)
+            .Int(0)
+            .Num(g.tgd);
         truth_.Int(g.iode).Int(tow);
         truth_.End();
       }
@@ -825,7 +910,9 @@ void Simulation::Ephemerides(std::int64_t ms, bool first) {
       const auto tb = static_cast<std::int32_t>(moscowRef - static_cast<double>(moscowDay) * 86400.0);
       auto tk = static_cast<std::int32_t>(moscowNow - static_cast<double>(moscowDay) * 86400.0);
       Body b;
-      b.U8(static_cast<std::uint8_t>(g.slot)).I8(static_cast<std::int8_t>(g.channel)).I16(static_cast<std::int16_t>(dne));
+      b.U8(static_cast<std::uint8_t>(g.slot))
+          .I8(static_cast<std::int8_t>(g.channel))
+          .I16(static_cast<std::int16_t>(dne));
       b.I32(tk).I32(tb).U8(0).U8(0).U8(0).F64(g.x).F64(g.y).F64(g.z);
       b.F32(g.vx).F32(g.vy).F32(g.vz).F32(g.ax).F32(g.ay).F32(g.az).F64(0.0).F32(g.tauN).F32(g.gammaN);
       log_.Checked("NE", b);
@@ -855,10 +942,29 @@ void Simulation::Ephemerides(std::int64_t ms, bool first) {
         int y, mo, d, h, mi;
         double sec;
         CalendarOf(g.toaAbs, y, mo, d, h, mi, sec);
-        truth_.Kind("geoeph").Int(g.prn).Int(y).Int(mo).Int(d).Int(h).Int(mi).Num(sec).Num(g.gf0).Num(g.gf1).Int(tow);
-        truth_.Num(g.x * 1e-3).Num(static_cast<double>(g.vx) * 1e-3).Num(static_cast<double>(g.ax) * 1e-3).Int(0);
-        truth_.Num(g.y * 1e-3).Num(static_cast<double>(g.vy) * 1e-3).Num(static_cast<double>(g.ay) * 1e-3).Num(4.0);
-        truth_.Num(g.z * 1e-3).Num(static_cast<double>(g.vz) * 1e-3).Num(static_cast<double>(g.az) * 1e-3).Int(iod);
+        truth_.Kind("geoeph")
+            .Int(g.prn)
+            .Int(y)
+            .Int(mo)
+            .Int(d)
+            .Int(h)
+            .Int(mi)
+            .Num(sec)
+            .Num(g.gf0)
+            .Num(g.gf1)
+            .Int(tow);
+        truth_.Num(g.x * 1e-3)
+            .Num(static_cast<double>(g.vx) * 1e-3)
+            .Num(static_cast<double>(g.ax) * 1e-3)
+            .Int(0);
+        truth_.Num(g.y * 1e-3)
+            .Num(static_cast<double>(g.vy) * 1e-3)
+            .Num(static_cast<double>(g.ay) * 1e-3)
+            .Num(4.0);
+        truth_.Num(g.z * 1e-3)
+            .Num(static_cast<double>(g.vz) * 1e-3)
+            .Num(static_cast<double>(g.az) * 1e-3)
+            .Int(iod);
         truth_.End();
       }
     }
@@ -870,12 +976,15 @@ void Simulation::WriteSignature(std::int64_t ms) {
   const unsigned s = (t % 119317u) % 32u;
   int y, mo, d;
   CivilFromDays(ms / 86400000 + DaysFromCivil(1980, 1, 6), y, mo, d);
-  const std::uint8_t content[] = {0x01, static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(t >> 8), 0x5A};
+  const std::uint8_t content[] = {0x01, static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(t >> 8),
+                                  0x5A};
   std::uint32_t a = idHash_;
-  for (std::size_t i = 0; i < sizeof content; ++i) a ^= static_cast<std::uint32_t>(content[i]) << ((8 * i) % 32);
-  const std::uint8_t rounds[8] = {static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(t >> 8), static_cast<std::uint8_t>(t >> 16),
-                                  static_cast<std::uint8_t>(t >> 24), static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(mo),
-                                  static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(y >> 8)};
+  for (std::size_t i = 0; i < sizeof content; ++i)
+    a ^= static_cast<std::uint32_t>(content[i]) << ((8 * i) % 32);
+  const std::uint8_t rounds[8] = {static_cast<std::uint8_t>(t),       static_cast<std::uint8_t>(t >> 8),
+                                  static_cast<std::uint8_t>(t >> 16), static_cast<std::uint8_t>(t >> 24),
+                                  static_cast<std::uint8_t>(d),       static_cast<std::uint8_t>(mo),
+                                  static_cast<std::uint8_t>(y),       static_cast<std::uint8_t>(y >> 8)};
   for (std::uint8_t r : rounds) a = RotateLeft(a, s) + r;
   Body b;
   b.U32(a);
@@ -915,7 +1024,8 @@ std::string Simulation::Run() {
       for (int s = 0; s < 3; ++s) EncodeSignal(*t, s, s == 0 ? SignalValues{} : t->sig[0]);
       t->lockSeconds += static_cast<double>(iv) * 1e-3;
     }
-    const bool eventHere = o_.events > 0 && count > 0 && ((k + 1) * (o_.events + 1)) / count != (k * (o_.events + 1)) / count &&
+    const bool eventHere = o_.events > 0 && count > 0 &&
+                           ((k + 1) * (o_.events + 1)) / count != (k * (o_.events + 1)) / count &&
                            ((k + 1) * (o_.events + 1)) / count <= o_.events;
     bool clockWritten = o_.clockGiven;
     if (o_.encoding == Encoding::Raw) {
@@ -953,7 +1063,9 @@ std::string Simulation::Run() {
         const std::int64_t eventNs = e.ms * 1000000 + iv * 1000000 / 3 + 123;
         const bool port1 = slotNow % 2 == 1;
         Body xb;
-        xb.U32(static_cast<std::uint32_t>((eventNs / 1000000) % 86400000)).U32(static_cast<std::uint32_t>(eventNs % 1000000)).U8(0);
+        xb.U32(static_cast<std::uint32_t>((eventNs / 1000000) % 86400000))
+            .U32(static_cast<std::uint32_t>(eventNs % 1000000))
+            .U8(0);
         log_.Checked(port1 ? "XA" : "XB", xb);
         if (truth_.on()) {
           truth_.Kind("event").Text(port1 ? "XA" : "XB").Int(eventNs / 604800000000000LL);

@@ -11,8 +11,8 @@ enum class Encoding { Full, Short, Relative, ShortRelative, Raw };
 
 struct Options {
   std::string output;
-  std::string truth;                // empty: no truth file
-  std::int64_t startMs = 0;         // GPS milliseconds since 1980-01-06
+  std::string truth;         // empty: no truth file
+  std::int64_t startMs = 0;  // GPS milliseconds since 1980-01-06
   std::int64_t durationMs = 300000;
   std::int64_t intervalMs = 1000;
   Vec3 position;
