@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
     TRinex rinex(f, "", false, false);
     platform::OutputFile out;
     if (!out.Open(output, platform::OpenMode::Truncate, TRinex::kOutputBufferSize)) return 1;
-    status = rinex.WriteObservationFile(out, nullptr);
+    FileSink sink(out);
+    status = rinex.WriteObservationFile(sink, nullptr);
     out.Close();
     best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     bestCpu = std::min(bestCpu, static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);

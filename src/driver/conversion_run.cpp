@@ -168,7 +168,10 @@ int Convert(const CommandLine& command, Console& console) {
   console.Line("Observation file - " + path);
   const Status written = Stage(
       set.observation, path,
-      [&](platform::OutputFile& file) { return rinex.WriteObservationFile(file, console.Progress()); },
+      [&](platform::OutputFile& file) {
+        FileSink sink(file);
+        return rinex.WriteObservationFile(sink, console.Progress());
+      },
       console);
   if (written != Status::Ok) return Conclude(converter, written, console);
 
@@ -184,7 +187,10 @@ int Convert(const CommandLine& command, Console& console) {
     console.Line(n.label + navigationPath);
     const Status navigationWritten = Stage(
         set.navigation[i], navigationPath,
-        [&](platform::OutputFile& file) { return WriteNavigationFile(converter, n.system, seen, file); },
+        [&](platform::OutputFile& file) {
+          FileSink sink(file);
+          return WriteNavigationFile(converter, n.system, seen, sink, console.Progress());
+        },
         console);
     if (navigationWritten != Status::Ok) return Conclude(converter, navigationWritten, console);
   }

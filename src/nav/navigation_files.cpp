@@ -287,8 +287,8 @@ bool HasNavigationData(const TQZRFile& f, NavigationSystem system) {
   return HasNavigationData(f, system, SatellitesInObservations(f));
 }
 
-Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, platform::OutputFile& out) {
-  return WriteNavigationFile(f, system, SatellitesInObservations(f), out);
+Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, ByteSink& out) {
+  return WriteNavigationFile(f, system, SatellitesInObservations(f), out, nullptr);
 }
 
 bool HasNavigationData(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen) {
@@ -301,9 +301,8 @@ bool HasNavigationData(const TQZRFile& f, NavigationSystem system, const Satelli
 }
 
 Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen,
-                           platform::OutputFile& out) {
+                           ByteSink& out, std::ostream* console) {
   const SystemView view = ViewOf(system);
-  std::ostream* console = f.options.verbose ? f.console : nullptr;
   std::string text;
   switch (system) {
     case NavigationSystem::Gps: WriteGps(text, f, InTimeOrder(f.ephemerides.gps, seen, view, console)); break;
@@ -314,7 +313,7 @@ Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, const Sat
   }
   if (console != nullptr) *console << '\n';
   out.Write(text);
-  return Status::Ok;
+  return out.Flush() ? Status::Ok : Status::OutputOpenFailed;
 }
 
 }  // namespace qzr2rin

@@ -2,9 +2,10 @@
 
 #include <array>
 #include <cstddef>
+#include <ostream>
 
 #include "driver/status.h"
-#include "platform/files.h"
+#include "output/byte_sink.h"
 
 namespace qzr2rin {
 
@@ -24,9 +25,10 @@ SatellitesSeen SatellitesInObservations(const TQZRFile& f);
 bool HasNavigationData(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen);
 bool HasNavigationData(const TQZRFile& f, NavigationSystem system);
 
-// Writes the system's navigation file.
+// Writes the system's navigation file; the satellites it holds are listed on
+// `console` unless that is null.
 Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen,
-                           platform::OutputFile& out);
-Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, platform::OutputFile& out);
+                           ByteSink& out, std::ostream* console);
+Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, ByteSink& out);
 
 }  // namespace qzr2rin

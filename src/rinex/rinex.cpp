@@ -116,7 +116,7 @@ void TRinex::SelectTypes() {
   }
 }
 
-Status TRinex::WriteObservationFile(platform::OutputFile& out, std::ostream* console) {
+Status TRinex::WriteObservationFile(ByteSink& out, std::ostream* console) {
   out_ = &out;
   console_ = progressEnabled_ ? console : nullptr;
   smoothing_ = Flags().smoothing;
@@ -181,9 +181,8 @@ Status TRinex::WriteObservationFile(platform::OutputFile& out, std::ostream* con
     *console_ << '\n';
     console_->flush();
   }
-  out.Flush();
   out_ = nullptr;
-  return out.Failed() ? Status::OutputOpenFailed : Status::Ok;
+  return out.Flush() ? Status::Ok : Status::OutputOpenFailed;
 }
 
 void TRinex::WriteRemainingEvents(const DataOccup* occupation) {

@@ -10,7 +10,7 @@
 #include "driver/status.h"
 #include "epoch/epoch_data.h"
 #include "events/stored_records.h"
-#include "platform/files.h"
+#include "output/byte_sink.h"
 #include "profile/profile.h"
 #include "qzr2rin/gps_time.h"
 #include "rinex/satellite_index.h"
@@ -32,9 +32,9 @@ class TRinex {
   TRinex(TQZRFile& converter, std::string profilePath, bool verbose, bool statistics);
 
   // Header and every record in time order; ":" progress marks on `console`
-  // when verbose. Ok, or OutputOpenFailed when the file did not take every
+  // when verbose. Ok, or OutputOpenFailed when the sink did not take every
   // byte.
-  Status WriteObservationFile(platform::OutputFile& out, std::ostream* console);
+  Status WriteObservationFile(ByteSink& out, std::ostream* console);
 
   // Header records that a new occupation repeats. Null means the first
   // occupation of the converter. They write to the file being written.
@@ -121,7 +121,7 @@ class TRinex {
   TProfile profile_;
   bool progressEnabled_;
   bool statisticsEnabled_;
-  platform::OutputFile* out_ = nullptr;
+  ByteSink* out_ = nullptr;
   std::ostream* console_ = nullptr;
   std::string lineBuffer_;
   bool smoothing_ = false;  // -~

@@ -64,16 +64,13 @@ struct Collected {
     }
   }
   TQZRFile& file() { return bench.file(); }
-  std::string Write(NavigationSystem system) {
-    const std::string path = dir.File("out.nav");
-    platform::OutputFile out;
-    EXPECT_TRUE(out.Open(path, platform::OpenMode::Truncate));
-    EXPECT_EQ(WriteNavigationFile(file(), system, out), Status::Ok);
-    EXPECT_TRUE(out.Close());
-    return qzrtest::ReadFile(path);
+  std::string Write(NavigationSystem system, std::ostream* console = nullptr) {
+    StringSink out;
+    EXPECT_EQ(WriteNavigationFile(file(), system, SatellitesInObservations(file()), out, console),
+              Status::Ok);
+    return out.Text();
   }
   ConverterBench bench;
-  qzrtest::TempDir dir;
 };
 
 GpsEphemeris Gps(std::uint8_t prn, std::uint32_t middleSeconds, std::int32_t toc) {
@@ -278,10 +275,9 @@ TEST(NavigationData, OnlyObservedSatellitesOfTheSystemCount) {
 TEST(NavigationData, ConsoleTagsEverySeenSatelliteOfTheSystem) {
   Collected c({7, 5, kGlonass | 4, kGeo | 22});
   std::ostringstream console;
-  c.file().console = &console;
   c.file().ephemerides.gps[4] = {Gps(5, kWeek1325 + 28799, 28800)};
-  c.Write(NavigationSystem::Gps);
-  c.Write(NavigationSystem::Geo);
+  c.Write(NavigationSystem::Gps, &console);
+  c.Write(NavigationSystem::Geo, &console);
   EXPECT_EQ(console.str(), "G5 G7 \nS22 \n");
 }
 

@@ -127,17 +127,13 @@ class Collected {
   std::string Write(bool statistics = false, std::ostream* console = nullptr,
                     const std::string& profile = "") {
     TRinex rinex(f(), profile, console != nullptr, statistics);
-    platform::OutputFile out;
-    const std::string path = dir_.File("pill0360.04o");
-    EXPECT_TRUE(out.Open(path, platform::OpenMode::Truncate, TRinex::kOutputBufferSize));
+    StringSink out;
     EXPECT_EQ(rinex.WriteObservationFile(out, console), Status::Ok);
-    EXPECT_TRUE(out.Close());
-    return qzrtest::ReadFile(path);
+    return out.Text();
   }
 
  private:
   qzrtest::ConverterBench bench_;
-  qzrtest::TempDir dir_;
 };
 
 std::string DataPath(const std::string& name) { return std::string(QZR2RIN_TEST_DATA) + "/rinex/" + name; }
@@ -483,7 +479,7 @@ TEST(ObservationFile, ProgressMarksStepEveryFivePercent) {
   q.Epoch(At(10, 0, 0));
   q.Satellite(9, {{kFlagCaSet | kFlagPseudorange, 22000000.5}});
   TRinex rinex(q.f(), "", false, false);
-  platform::OutputFile none;
+  StringSink none;
   rinex.WriteObservationFile(none, &quiet);
   EXPECT_EQ(quiet.str(), "");
 }
@@ -789,7 +785,8 @@ TEST(ObservationFile, AFailedWriteIsReported) {
   TRinex rinex(c.f(), "", false, false);
   platform::OutputFile full;
   ASSERT_TRUE(full.Open("/dev/full", platform::OpenMode::Truncate));
-  EXPECT_EQ(rinex.WriteObservationFile(full, nullptr), Status::OutputOpenFailed);
+  FileSink sink(full);
+  EXPECT_EQ(rinex.WriteObservationFile(sink, nullptr), Status::OutputOpenFailed);
 }
 
 }  // namespace
