@@ -25,14 +25,14 @@ constexpr std::size_t kOutputBuffer = TRinex::kOutputBufferSize;
 
 struct NavigationFile {
   NavigationSystem system;
-  char type;
+  FileKind kind;
   const char* label;
 };
 
 constexpr std::array<NavigationFile, 3> kNavigationFiles = {{
-    {NavigationSystem::Gps, 'N', "Navigation  GPS  file - "},
-    {NavigationSystem::Glonass, 'G', "Navigation GLONASS file - "},
-    {NavigationSystem::Geo, 'H', "Navigation WAAS file - "},
+    {NavigationSystem::Gps, FileKind::GpsNavigation, "Navigation  GPS  file - "},
+    {NavigationSystem::Glonass, FileKind::GlonassNavigation, "Navigation GLONASS file - "},
+    {NavigationSystem::Geo, FileKind::GeoNavigation, "Navigation WAAS file - "},
 }};
 
 class Console {
@@ -57,10 +57,10 @@ class Console {
 
 // A base name is free only when none of the four files of one conversion
 // exists under it, so that they always share it.
-bool AllNamesFree(const std::string& path) {
-  if (platform::FileExists(path)) return false;
+bool AllNamesFree(const OutputNames& names) {
+  if (platform::FileExists(names.Path(FileKind::Observation))) return false;
   for (const NavigationFile& n : kNavigationFiles) {
-    if (platform::FileExists(NavigationName(path, n.type))) return false;
+    if (platform::FileExists(names.Path(n.kind))) return false;
   }
   return true;
 }
@@ -88,19 +88,22 @@ Status Stage(platform::StagedFile& file, const std::string& path, Writer write, 
 // Names the files of the set together, never over an existing file. When
 // another run took one of the names meanwhile, the names already given are
 // taken back and the set moves on to the next free base name.
-Status NameSet(StagedSet& set, std::string& path, const std::function<Status(std::string&)>& choose,
+Status NameSet(StagedSet& set, OutputNames& names, const std::function<Status(OutputNames&)>& choose,
                Console& console) {
   for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
-    std::vector<std::pair<platform::StagedFile*, std::string>> files = {{&set.observation, path}};
+    std::vector<std::pair<platform::StagedFile*, std::string>> files = {
+        {&set.observation, names.Path(FileKind::Observation)}};
     for (std::size_t i = 0; i < kNavigationFiles.size(); ++i) {
       if (!set.navigation[i].TemporaryPath().empty()) {
-        files.emplace_back(&set.navigation[i], NavigationName(path, kNavigationFiles[i].type));
+        files.emplace_back(&set.navigation[i], names.Path(kNavigationFiles[i].kind));
       }
     }
     std::size_t named = 0;
     while (named < files.size() && files[named].first->NameNew(files[named].second)) ++named;
     if (named == files.size()) {
-      if (attempt > 0) console.Line("The name was taken meanwhile; the files are named after " + path);
+      if (attempt > 0) {
+        console.Line("The name was taken meanwhile; the files are named after " + files.front().second);
+      }
       return Status::Ok;
     }
     const int error = files[named].first->LastError();
@@ -109,7 +112,7 @@ Status NameSet(StagedSet& set, std::string& path, const std::function<Status(std
       console.Line("Error naming " + files[named].second + ": " + std::strerror(error));
       return Status::OutputOpenFailed;
     }
-    if (const Status chosen = choose(path); chosen != Status::Ok) return chosen;
+    if (const Status chosen = choose(names); chosen != Status::Ok) return chosen;
   }
   return Status::OutputOpenFailed;
 }
@@ -146,23 +149,20 @@ int Convert(const CommandLine& command, Console& console) {
     return Conclude(converter, Status::BadTimeTag, console);
   }
 
-  const auto choose = [&](std::string& path) {
-    return ChooseObservationName(options.outputDirectory, converter.records.MarkerNameOf(nullptr),
-                                 converter.firstOutputTime.seconds, converter.lastOutputTime.seconds,
-                                 AllNamesFree, path);
+  const auto choose = [&](OutputNames& names, const std::function<bool(const OutputNames&)>& take) {
+    return ChooseOutputNames(options.outputDirectory, converter.records.MarkerNameOf(nullptr),
+                             converter.firstOutputTime.seconds, converter.lastOutputTime.seconds, take,
+                             names);
   };
-  // The first name is taken only where the observation file's temporary
+  // The first names are taken only where the observation file's temporary
   // can be created, as a directory that cannot hold it gives no name.
   StagedSet set;
-  std::string path;
-  const Status chosen = ChooseObservationName(
-      options.outputDirectory, converter.records.MarkerNameOf(nullptr), converter.firstOutputTime.seconds,
-      converter.lastOutputTime.seconds,
-      [&](const std::string& name) {
-        return AllNamesFree(name) && set.observation.Open(name, kOutputBuffer);
-      },
-      path);
+  OutputNames names;
+  const Status chosen = choose(names, [&](const OutputNames& tried) {
+    return AllNamesFree(tried) && set.observation.Open(tried.Path(FileKind::Observation), kOutputBuffer);
+  });
   if (chosen != Status::Ok) return Conclude(converter, chosen, console);
+  const std::string path = names.Path(FileKind::Observation);
 
   TRinex rinex(converter, options.profilePath, options.verbose, options.statistics);
   console.Line("Observation file - " + path);
@@ -180,7 +180,7 @@ int Convert(const CommandLine& command, Console& console) {
   for (std::size_t i = 0; i < kNavigationFiles.size(); ++i) {
     const NavigationFile& n = kNavigationFiles[i];
     if (!HasNavigationData(converter, n.system, seen)) continue;
-    const std::string navigationPath = NavigationName(path, n.type);
+    const std::string navigationPath = names.Path(n.kind);
     if (!set.navigation[i].Open(navigationPath, kOutputBuffer)) {
       return Conclude(converter, Status::OutputOpenFailed, console);
     }
@@ -201,7 +201,10 @@ int Convert(const CommandLine& command, Console& console) {
   if (dump == Status::Ok) {
     platform::HeldSignals held;
     dump = converter.NameDumpLog();
-    if (dump == Status::Ok) dump = NameSet(set, path, choose, console);
+    if (dump == Status::Ok) {
+      dump = NameSet(
+          set, names, [&](OutputNames& next) { return choose(next, AllNamesFree); }, console);
+    }
   }
   console.Result(dump);
   console.Detail(converter.errorDetail);

@@ -51,30 +51,28 @@ std::string SequenceText(char sequence, int attempt) {
   return text;
 }
 
-std::string ObservationName(std::string_view directory, std::string_view station, int dayOfYear,
-                            std::string_view sequence, int year) {
+OutputNames::OutputNames(std::string_view directory, std::string_view station, int dayOfYear,
+                         std::string_view sequence, int year) {
   char numbers[32];
-  std::string name(directory);
-  name += '/';
-  name += station;
+  base_ = directory;
+  base_ += '/';
+  base_ += station;
   std::snprintf(numbers, sizeof numbers, "%03d", dayOfYear);
-  name += numbers;
-  name += sequence;
-  std::snprintf(numbers, sizeof numbers, ".%02dO", year % 100);
-  name += numbers;
-  return name;
+  base_ += numbers;
+  base_ += sequence;
+  std::snprintf(numbers, sizeof numbers, ".%02d", year % 100);
+  base_ += numbers;
 }
 
-std::string NavigationName(std::string_view observationPath, char type) {
-  std::string name(observationPath);
-  if (!name.empty()) name.back() = type;
-  return name;
+std::string OutputNames::Path(FileKind kind) const {
+  constexpr char kTypes[] = {'O', 'N', 'G', 'H'};
+  return base_ + kTypes[static_cast<std::size_t>(kind)];
 }
 
-Status ChooseObservationName(const std::string& directory, std::string_view markerName,
-                             std::uint32_t firstSeconds, std::uint32_t lastSeconds,
-                             const std::function<bool(const std::string& path)>& take, std::string& path) {
-  path.clear();
+Status ChooseOutputNames(const std::string& directory, std::string_view markerName,
+                         std::uint32_t firstSeconds, std::uint32_t lastSeconds,
+                         const std::function<bool(const OutputNames& names)>& take, OutputNames& names) {
+  names = OutputNames();
   if (directory.size() > kMaxOutputDirectoryLength) return Status::NameTooLong;
 
   const char sequence = SequenceCharacter(firstSeconds, lastSeconds);
@@ -82,9 +80,9 @@ Status ChooseObservationName(const std::string& directory, std::string_view mark
   const int year = CalendarYear(firstSeconds);
   const std::string station = StationCode(markerName);
   for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
-    std::string name = ObservationName(directory, station, dayOfYear, SequenceText(sequence, attempt), year);
-    if (take(name)) {
-      path = std::move(name);
+    OutputNames tried(directory, station, dayOfYear, SequenceText(sequence, attempt), year);
+    if (take(tried)) {
+      names = std::move(tried);
       return Status::Ok;
     }
   }

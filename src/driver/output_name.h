@@ -34,19 +34,31 @@ std::string StationCode(std::string_view markerName);
 // character and k - 1 in at least two digits (a, a00, a01, ..., a99, a100).
 std::string SequenceText(char sequence, int attempt);
 
-// "<directory>/<station><day of year, 3 digits><sequence>.<year mod 100, 2 digits>O".
-std::string ObservationName(std::string_view directory, std::string_view station, int dayOfYear,
-                            std::string_view sequence, int year);
+// The kinds of file one conversion writes.
+enum class FileKind : std::uint8_t { Observation, GpsNavigation, GlonassNavigation, GeoNavigation };
 
-// The navigation file beside an observation file: its last character
-// replaced by type ('N', 'G' or 'H').
-std::string NavigationName(std::string_view observationPath, char type);
+// The names of one conversion's files: one base that all of them share, and
+// an ending for each kind. Short RINEX 2 names:
+// "<directory>/<station><day of year, 3 digits><sequence>.<year mod 100, 2 digits><type>",
+// the type being O, N, G or H.
+class OutputNames {
+ public:
+  OutputNames() = default;
+  OutputNames(std::string_view directory, std::string_view station, int dayOfYear, std::string_view sequence,
+              int year);
 
-// Tries names until take(name) reports that it created that file for this
-// run (exclusively, never over an existing one). On success path is the name
-// taken; on failure path is empty and nothing was overwritten.
-Status ChooseObservationName(const std::string& directory, std::string_view markerName,
-                             std::uint32_t firstSeconds, std::uint32_t lastSeconds,
-                             const std::function<bool(const std::string& path)>& take, std::string& path);
+  bool Empty() const { return base_.empty(); }
+  std::string Path(FileKind kind) const;
+
+ private:
+  std::string base_;  // everything before the type letter
+};
+
+// Tries names until take(names) accepts them (for example because none of
+// the files exists yet). On success `names` are the names taken; on failure
+// they are empty.
+Status ChooseOutputNames(const std::string& directory, std::string_view markerName,
+                         std::uint32_t firstSeconds, std::uint32_t lastSeconds,
+                         const std::function<bool(const OutputNames& names)>& take, OutputNames& names);
 
 }  // namespace qzr2rin

@@ -93,11 +93,13 @@ TEST(OutputName, StationCodeNeverLeavesTheDirectory) {
 }
 
 TEST(OutputName, NameLayoutAndSequenceTexts) {
-  EXPECT_EQ(ObservationName("out", "SITE", 37, "a", 2004), "out/SITE037a.04O");
-  EXPECT_EQ(ObservationName(".", "AB", 5, "0", 1999), "./AB0050.99O");
-  EXPECT_EQ(ObservationName("/d", "WXYZ", 366, "x100", 2100), "/d/WXYZ366x100.00O");
-  EXPECT_EQ(NavigationName("out/SITE037a.04O", 'N'), "out/SITE037a.04N");
-  EXPECT_EQ(NavigationName("out/SITE037a.04O", 'H'), "out/SITE037a.04H");
+  EXPECT_EQ(OutputNames("out", "SITE", 37, "a", 2004).Path(FileKind::Observation), "out/SITE037a.04O");
+  EXPECT_EQ(OutputNames(".", "AB", 5, "0", 1999).Path(FileKind::Observation), "./AB0050.99O");
+  EXPECT_EQ(OutputNames("/d", "WXYZ", 366, "x100", 2100).Path(FileKind::Observation), "/d/WXYZ366x100.00O");
+  const OutputNames site("out", "SITE", 37, "a", 2004);
+  EXPECT_EQ(site.Path(FileKind::GpsNavigation), "out/SITE037a.04N");
+  EXPECT_EQ(site.Path(FileKind::GlonassNavigation), "out/SITE037a.04G");
+  EXPECT_EQ(site.Path(FileKind::GeoNavigation), "out/SITE037a.04H");
 
   struct Case {
     int attempt;
@@ -115,8 +117,8 @@ TEST(OutputName, NameLayoutAndSequenceTexts) {
 struct FakeTake {
   int busy;
   std::vector<std::string> tried;
-  bool operator()(const std::string& path) {
-    tried.push_back(path);
+  bool operator()(const OutputNames& names) {
+    tried.push_back(names.Path(FileKind::Observation));
     return static_cast<int>(tried.size()) > busy;
   }
 };
@@ -135,34 +137,34 @@ TEST(OutputName, ChoosesTheFirstFreeName) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.busy);
     FakeTake take{c.busy, {}};
-    std::string path = "stale";
-    EXPECT_EQ(ChooseObservationName(
+    OutputNames names("stale", "", 0, "", 0);
+    EXPECT_EQ(ChooseOutputNames(
                   "out", "SITE01", At(k20040206, 10), At(k20040206, 12),
-                  [&](const std::string& p) { return take(p); }, path),
+                  [&](const OutputNames& n) { return take(n); }, names),
               Status::Ok);
-    EXPECT_EQ(path, c.path);
+    EXPECT_EQ(names.Path(FileKind::Observation), c.path);
     ASSERT_EQ(take.tried.size(), static_cast<std::size_t>(c.busy + 1));
     EXPECT_EQ(take.tried.front(), "out/SITE037k.04O");
   }
 }
 
 TEST(OutputName, WholeDayFileAndMarkerWithSeparators) {
-  std::string path;
-  EXPECT_EQ(ChooseObservationName(
+  OutputNames names;
+  EXPECT_EQ(ChooseOutputNames(
                 "d", "../x", At(k20000301, 0), At(k20000301, 23, 59, 30),
-                [](const std::string&) { return true; }, path),
+                [](const OutputNames&) { return true; }, names),
             Status::Ok);
-  EXPECT_EQ(path, "d/.._x0610.00O");
+  EXPECT_EQ(names.Path(FileKind::Observation), "d/.._x0610.00O");
 }
 
 TEST(OutputName, AllNamesTakenOverwritesNothing) {
   FakeTake take{kMaxNameTries, {}};
-  std::string path = "stale";
-  EXPECT_EQ(ChooseObservationName(
+  OutputNames names("stale", "", 0, "", 0);
+  EXPECT_EQ(ChooseOutputNames(
                 "out", "SITE", At(k20040206, 10), At(k20040206, 12),
-                [&](const std::string& p) { return take(p); }, path),
+                [&](const OutputNames& n) { return take(n); }, names),
             Status::OutputOpenFailed);
-  EXPECT_EQ(path, "");
+  EXPECT_TRUE(names.Empty());
   ASSERT_EQ(take.tried.size(), 1000u);
   EXPECT_EQ(take.tried.back(), "out/SITE037k998.04O");
 }
@@ -177,13 +179,13 @@ TEST(OutputName, DirectoryLengthLimit) {
     SCOPED_TRACE(c.length);
     const std::string directory(c.length, 'd');
     int calls = 0;
-    std::string path;
-    EXPECT_EQ(ChooseObservationName(
+    OutputNames names;
+    EXPECT_EQ(ChooseOutputNames(
                   directory, "SITE", At(k20040206, 10), At(k20040206, 12),
-                  [&](const std::string&) { return ++calls > 0; }, path),
+                  [&](const OutputNames&) { return ++calls > 0; }, names),
               c.status);
     EXPECT_EQ(calls, c.status == Status::Ok ? 1 : 0);
-    EXPECT_EQ(path.empty(), c.status != Status::Ok);
+    EXPECT_EQ(names.Empty(), c.status != Status::Ok);
   }
 }
 
