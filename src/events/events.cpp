@@ -352,6 +352,12 @@ Status OnExternalEvent(TQZRFile& f, Body body, int variant) {
   return Status::Ok;
 }
 
+void ConvertEventTimes(TQZRFile& f) {
+  for (const std::uint8_t port : {kPortA, kPortB}) {
+    for (DataEvent& event : f.records.Events(port)) ConvertEventTime(f, event);
+  }
+}
+
 bool ConvertEventTime(const TQZRFile& f, DataEvent& e) {
   e.outSeconds = e.seconds;
   e.outNanoseconds = e.nanoseconds;

@@ -19,5 +19,8 @@ Status OnExternalEvent(TQZRFile& f, Body body, int variant);
 // GPS time with the GPS UTC parameters. False, with the recorded time kept,
 // for the other time bases and when the parameters were not received.
 bool ConvertEventTime(const TQZRFile& f, DataEvent& e);
+// Gives every stored event its output time, once the run knows the UTC
+// relation; the writers only read the result.
+void ConvertEventTimes(TQZRFile& f);
 
 }  // namespace qzr2rin

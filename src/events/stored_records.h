@@ -120,7 +120,7 @@ inline constexpr std::uint16_t kTimeBaseUnknown = 15;
 struct DataEvent {
   std::uint32_t seconds = 0;  // recorded time, in the event's own time base
   std::uint32_t nanoseconds = 0;
-  std::uint32_t outSeconds = 0;  // output time, set when the writer is built
+  std::uint32_t outSeconds = 0;  // output time, set at the end of the run
   std::uint32_t outNanoseconds = 0;
   std::uint8_t port = kPortA;
   std::uint16_t timeBase = kTimeBaseGps;

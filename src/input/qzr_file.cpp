@@ -10,6 +10,7 @@
 #include "driver/program_log.h"
 #include "epoch/raw_measurements.h"
 #include "epoch/receiver_time.h"
+#include "events/events.h"
 #include "events/occupations.h"
 #include "input/dispatch.h"
 #include "input/identification.h"
@@ -358,6 +359,7 @@ Status TQZRFile::RunBoth() {
   status = WalkMessages();
   const Status closed = CloseOccupation(*this);
   if (status == Status::Ok) status = closed;
+  ConvertEventTimes(*this);
   // After a failed run nothing will be written.
   if (status != Status::Ok) records.Clear();
 

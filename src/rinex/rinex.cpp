@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "driver/process_flags.h"
-#include "events/events.h"
 #include "input/qzr_file.h"
 #include "rinex/fields.h"
 
@@ -26,11 +25,6 @@ TRinex::TRinex(TQZRFile& converter, std::string profilePath, bool verbose, bool 
       progressEnabled_(verbose),
       statisticsEnabled_(statistics) {
   lineBuffer_.reserve(kLineCapacity);
-  for (const std::uint8_t port : {kPortA, kPortB}) {
-    for (DataEvent& event : converter_.records.Events(port)) {
-      event.converted = ConvertEventTime(converter_, event);
-    }
-  }
 }
 
 void TRinex::Scan() {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "driver/process_flags.h"
+#include "events/events.h"
 #include "events/occupations.h"
 #include "input/qzr_file.h"
 #include "support/converter_bench.h"
@@ -126,6 +127,7 @@ class Collected {
 
   std::string Write(bool statistics = false, std::ostream* console = nullptr,
                     const std::string& profile = "") {
+    ConvertEventTimes(f());
     TRinex rinex(f(), profile, console != nullptr, statistics);
     StringSink out;
     EXPECT_EQ(rinex.WriteObservationFile(out, console), Status::Ok);
