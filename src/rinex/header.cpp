@@ -133,11 +133,10 @@ void TRinex::WriteHeader() {
     EmitLabelled(layout::kLabelPrnObs);
   }
 
-  // The signature takes the first epoch and its occupation.
-  converter_.records.FirstEpoch();
   if (Flags().clockOffset) EmitText(layout::kClockOffsetApplied);
   if (smoothing_) EmitText(layout::kSmoothedComment);
-  WriteSignature();
+  const std::vector<DataEpoch>& epochs = converter_.records.Epochs();
+  WriteSignature(epochs.empty() ? nullptr : &epochs.front());
   EmitText(layout::kEndOfHeader);
 }
 
@@ -184,10 +183,10 @@ void TRinex::WriteAntennaDelta(const AntennaDeltas& deltas) {
   if (deltas.slant) WriteLabelled(layout::kSlantComment, layout::kLabelComment);
 }
 
-void TRinex::WriteSignature() {
+void TRinex::WriteSignature(const DataEpoch* epoch) {
+  const DataOccup* occupation = epoch != nullptr ? epoch->occupation : converter_.records.CurrentOccupation();
   std::uint32_t signature = 0;
-  if (IsOccupationAuthenticated(converter_)) {
-    const DataEpoch* epoch = converter_.records.CurrentEpoch();
+  if (occupation != nullptr && (occupation->occupationFlags & kOccupationAuthenticated) != 0) {
     signature =
         DataSignature(ReceiverIdHash(converter_.headerReceiverNumber), epoch != nullptr ? epoch->seconds : 0,
                       epoch != nullptr ? epoch->nanoseconds : 0);

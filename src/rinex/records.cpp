@@ -266,7 +266,7 @@ void TRinex::WriteOccupationChange(const DataOccup* occupation, const DataEpoch&
   WriteMarkerName(occupation);
   WriteMarkerNumber(occupation);
   WriteAntennaDelta(deltas);
-  WriteSignature();
+  WriteSignature(&first);
   EmitText(kinematic ? layout::kKinematicComment : layout::kNewSiteComment);
 }
 

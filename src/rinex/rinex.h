@@ -42,8 +42,6 @@ class TRinex {
   void WriteMarkerNumber(const DataOccup* occupation);
   // With the slant comment when the height is slant and not 0.
   void WriteAntennaDelta(const DataOccup* occupation);
-  // The data signature of the current occupation and the epoch at the cursor.
-  void WriteSignature();
 
   // Lines the navigation writers share.
   void WriteProgramLine();
@@ -100,6 +98,9 @@ class TRinex {
   void SelectTypes();
   void WriteHeader();
   AntennaDeltas DeltasOf(const DataOccup* occupation) const;
+  // The data signature of an epoch, when its occupation is authenticated.
+  // Without an epoch: the occupation the run ended in, at time 0.
+  void WriteSignature(const DataEpoch* epoch);
   void WriteAntennaDelta(const AntennaDeltas& deltas);
 
   // Records.
