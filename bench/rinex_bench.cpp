@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
   for (int run = 0; run < 3; ++run) {
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
-    TRinex rinex(f, "", false, false);
+    const ObservationSet set = CollectObservations(f);
+    TRinex rinex(set, "", false, false);
     platform::OutputFile out;
     if (!out.Open(output, platform::OpenMode::Truncate, TRinex::kOutputBufferSize)) return 1;
     FileSink sink(out);

@@ -164,7 +164,8 @@ int Convert(const CommandLine& command, Console& console) {
   if (chosen != Status::Ok) return Conclude(converter, chosen, console);
   const std::string path = names.Path(FileKind::Observation);
 
-  TRinex rinex(converter, options.profilePath, options.verbose, options.statistics);
+  const ObservationSet observations = CollectObservations(converter);
+  TRinex rinex(observations, options.profilePath, options.verbose, options.statistics);
   console.Line("Observation file - " + path);
   const Status written = Stage(
       set.observation, path,

@@ -5,9 +5,7 @@
 
 #include "driver/messages.h"
 #include "driver/process_flags.h"
-#include "epoch/authentication.h"
 #include "input/identification.h"
-#include "input/qzr_file.h"
 #include "platform/clock.h"
 #include "rinex/calendar_parts.h"
 #include "rinex/fields.h"
@@ -50,9 +48,9 @@ double Override(const TProfile& profile, std::string_view key, double own, std::
 }  // namespace
 
 void TRinex::WriteHeader() {
-  const TQZRFile& f = converter_;
-  EmitText(f.seenGps && f.seenGlonass ? layout::kVersionMixed
-                                      : (f.seenGps ? layout::kVersionGps : layout::kVersionGlonass));
+  const HeaderFacts& f = set_.Header();
+  EmitText(f.gps && f.glonass ? layout::kVersionMixed
+                              : (f.gps ? layout::kVersionGps : layout::kVersionGlonass));
   WriteProgramLine();
   WriteBuildComment();
 
@@ -61,7 +59,7 @@ void TRinex::WriteHeader() {
   for (std::size_t at = 0; at < comment.size(); at += layout::kCommentPiece) {
     WriteLabelled(std::string_view(comment).substr(at, layout::kCommentPiece), layout::kLabelComment);
   }
-  AppendFormat(lineBuffer_, layout::kInputNameValue, f.options.inputFile.c_str());
+  AppendFormat(lineBuffer_, layout::kInputNameValue, f.inputName.c_str());
   EmitLabelled(layout::kLabelComment);
 
   WriteMarkerName(nullptr);
@@ -70,8 +68,8 @@ void TRinex::WriteHeader() {
                profile_.GetString(MessageText(kMsgObserver), MessageText(kMsgObserver)).c_str(),
                profile_.GetString(MessageText(kMsgAgency), MessageText(kMsgAgency)).c_str());
   EmitLabelled(layout::kLabelObserver);
-  AppendFormat(lineBuffer_, layout::kReceiverValue, f.headerReceiverNumber.c_str(),
-               f.headerReceiverType.c_str(), f.headerReceiverVersion.c_str());
+  AppendFormat(lineBuffer_, layout::kReceiverValue, f.receiverNumber.c_str(), f.receiverType.c_str(),
+               f.receiverVersion.c_str());
   EmitLabelled(layout::kLabelReceiver);
   std::string antennaNumber = profile_.GetString(MessageText(kMsgAntennaNumber), "");
   if (antennaNumber.empty()) antennaNumber = f.antennaNumber;
@@ -86,31 +84,27 @@ void TRinex::WriteHeader() {
   AppendFormat(lineBuffer_, layout::kWavelengthValue, 1, (setP2_ != 0 || setL2_ != 0 || setD2_ != 0) ? 1 : 0);
   EmitLabelled(layout::kLabelWavelength);
 
-  TGPSTimeNS first;
-  TGPSTimeNS last;
-  GetObservationSpan(f, first, last);
-  const std::string timeSystem(GetTimeSystemName(f));
-  for (const auto& [t, label] :
-       {std::pair{first, layout::kLabelFirstObs}, std::pair{last, layout::kLabelLastObs}}) {
+  const std::string timeSystem(f.timeSystem);
+  for (const auto& [t, label] : {std::pair{f.firstObservation, layout::kLabelFirstObs},
+                                 std::pair{f.lastObservation, layout::kLabelLastObs}}) {
     const CalendarParts p = SplitTime(t.seconds, t.nanoseconds);
     AppendFormat(lineBuffer_, layout::kObsTimeValue, p.year, p.month, p.day, p.hour, p.minute, p.seconds,
                  timeSystem.c_str());
     EmitLabelled(label);
   }
   // Held in single precision, as the interval always was.
-  const float interval = static_cast<float>(f.outputIntervalMs * 0.001);
+  const float interval = static_cast<float>(f.intervalMs * 0.001);
   AppendFormat(lineBuffer_, layout::kIntervalValue, static_cast<double>(interval));
   EmitLabelled(layout::kLabelInterval);
-  if (statisticsEnabled_ && f.outputIntervalMs != 0) {
-    const std::int64_t spanMs =
-        (static_cast<std::int64_t>(f.lastOutputTime.seconds) - f.firstOutputTime.seconds) * 1000 +
-        f.lastOutputTime.nanoseconds / 1000000 - f.firstOutputTime.nanoseconds / 1000000;
-    const long long expected = spanMs / f.outputIntervalMs + 1;
+  if (statisticsEnabled_ && f.intervalMs != 0) {
+    const std::int64_t spanMs = (static_cast<std::int64_t>(f.lastTime.seconds) - f.firstTime.seconds) * 1000 +
+                                f.lastTime.nanoseconds / 1000000 - f.firstTime.nanoseconds / 1000000;
+    const long long expected = spanMs / f.intervalMs + 1;
     AppendFormat(lineBuffer_, layout::kStatisticsValue, expected, static_cast<long long>(epochCount_),
                  expected - epochCount_);
     EmitLabelled(layout::kLabelComment);
   }
-  const int leapSeconds = GetHeaderLeapSeconds(f);
+  const int leapSeconds = f.leapSeconds;
   if (leapSeconds != 0) {
     AppendFormat(lineBuffer_, layout::kCountValue, leapSeconds);
     EmitLabelled(layout::kLabelLeapSeconds);
@@ -135,7 +129,7 @@ void TRinex::WriteHeader() {
 
   if (Flags().clockOffset) EmitText(layout::kClockOffsetApplied);
   if (smoothing_) EmitText(layout::kSmoothedComment);
-  const std::vector<DataEpoch>& epochs = converter_.records.Epochs();
+  const std::span<const DataEpoch> epochs = set_.Epochs();
   WriteSignature(epochs.empty() ? nullptr : &epochs.front());
   EmitText(layout::kEndOfHeader);
 }
@@ -155,15 +149,15 @@ void TRinex::WriteBuildComment() {
 }
 
 void TRinex::WriteMarkerName(const DataOccup* occupation) {
-  WriteLabelled(converter_.records.MarkerNameOf(occupation), layout::kLabelMarkerName);
+  WriteLabelled(set_.MarkerNameOf(occupation), layout::kLabelMarkerName);
 }
 
 void TRinex::WriteMarkerNumber(const DataOccup* occupation) {
-  WriteLabelled(converter_.records.MarkerNumberOf(occupation), layout::kLabelMarkerNumber);
+  WriteLabelled(set_.MarkerNumberOf(occupation), layout::kLabelMarkerNumber);
 }
 
 TRinex::AntennaDeltas TRinex::DeltasOf(const DataOccup* occupation) const {
-  const AntennaBlock block = converter_.records.AntennaBlockOf(occupation);
+  const AntennaBlock block = set_.AntennaBlockOf(occupation);
   AntennaDeltas d;
   // Said once, with the file's own header; a new site's repeat of the record
   // ignores the value silently.
@@ -184,11 +178,11 @@ void TRinex::WriteAntennaDelta(const AntennaDeltas& deltas) {
 }
 
 void TRinex::WriteSignature(const DataEpoch* epoch) {
-  const DataOccup* occupation = epoch != nullptr ? epoch->occupation : converter_.records.CurrentOccupation();
+  const DataOccup* occupation = epoch != nullptr ? epoch->occupation : set_.EndOccupation();
   std::uint32_t signature = 0;
   if (occupation != nullptr && (occupation->occupationFlags & kOccupationAuthenticated) != 0) {
     signature =
-        DataSignature(ReceiverIdHash(converter_.headerReceiverNumber), epoch != nullptr ? epoch->seconds : 0,
+        DataSignature(ReceiverIdHash(set_.Header().receiverNumber), epoch != nullptr ? epoch->seconds : 0,
                       epoch != nullptr ? epoch->nanoseconds : 0);
   }
   AppendFormat(lineBuffer_, layout::kSignatureValue, signature);

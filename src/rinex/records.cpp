@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "input/qzr_file.h"
 #include "rinex/calendar_parts.h"
 #include "rinex/fields.h"
 #include "rinex/layouts.h"
@@ -54,13 +53,11 @@ void AppendTimeFields(std::string& line, const char* layout, std::uint32_t secon
 
 }  // namespace
 
-std::size_t TRinex::FillEpochTable() {
+std::size_t TRinex::FillEpochTable(const DataEpoch& epoch) {
   epochIds_.fill(0);
   std::size_t satellites = 0;
-  StoredRecords& r = converter_.records;
-  r.FirstSatellite();
-  for (const EpochSatellite* sat = r.CurrentSatellite(); sat != nullptr;
-       r.NextSatellite(), sat = r.CurrentSatellite()) {
+  for (std::uint32_t k = 0; k < epoch.satelliteCount; ++k) {
+    const EpochSatellite* sat = &set_.SatelliteOf(epoch, k);
     const int index = SatelliteIndex(sat->satelliteId);
     if (index < 0) continue;  // id 0, or no room in the table
     const auto i = static_cast<std::size_t>(index);
@@ -80,7 +77,7 @@ std::size_t TRinex::FillEpochTable() {
 }
 
 void TRinex::WriteEpoch(const DataEpoch& epoch, std::size_t satellites) {
-  if (statisticsEnabled_ && converter_.outputIntervalMs != 0) WriteLostEpochs(epoch);
+  if (statisticsEnabled_ && set_.Header().intervalMs != 0) WriteLostEpochs(epoch);
   previousEpochTime_ = TGPSTimeNS(epoch.seconds, epoch.nanoseconds);
 
   const int flag =
@@ -125,7 +122,7 @@ void TRinex::WriteLostEpochs(const DataEpoch& epoch) {
                              epoch.nanoseconds / 1000000 - previousEpochTime_.nanoseconds / 1000000;
   if (gapMs <= 0) return;
   const std::uint64_t intervals =
-      static_cast<std::uint64_t>(gapMs) / static_cast<std::uint32_t>(converter_.outputIntervalMs);
+      static_cast<std::uint64_t>(gapMs) / static_cast<std::uint32_t>(set_.Header().intervalMs);
   if (intervals <= 1) return;
   AppendFormat(lineBuffer_, layout::kSpecialRecordLine, layout::kFlagHeaderInfo, 1);
   Emit();

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "driver/process_flags.h"
-#include "input/qzr_file.h"
 #include "rinex/fields.h"
 
 namespace qzr2rin {
@@ -19,8 +18,8 @@ bool Earlier(std::uint32_t s1, std::uint32_t ns1, std::uint32_t s2, std::uint32_
 
 }  // namespace
 
-TRinex::TRinex(TQZRFile& converter, std::string profilePath, bool verbose, bool statistics)
-    : converter_(converter),
+TRinex::TRinex(const ObservationSet& set, std::string profilePath, bool verbose, bool statistics)
+    : set_(set),
       profile_(std::string(kProfileSection), std::move(profilePath)),
       progressEnabled_(verbose),
       statisticsEnabled_(statistics) {
@@ -38,16 +37,13 @@ void TRinex::Scan() {
   const bool signalToNoise = Flags().signalToNoise;
   std::array<double, 3> sum{};
   std::int32_t positions = 0;
-  StoredRecords& r = converter_.records;
-  r.FirstEpoch();
-  for (const DataEpoch* epoch = r.CurrentEpoch(); epoch != nullptr; r.NextEpoch(), epoch = r.CurrentEpoch()) {
-    if (epoch->position[0] != 0) {
-      for (std::size_t axis = 0; axis < sum.size(); ++axis) sum[axis] += epoch->position[axis];
+  for (const DataEpoch& epoch : set_.Epochs()) {
+    if (epoch.position[0] != 0) {
+      for (std::size_t axis = 0; axis < sum.size(); ++axis) sum[axis] += epoch.position[axis];
       ++positions;
     }
-    r.FirstSatellite();
-    for (const EpochSatellite* sat = r.CurrentSatellite(); sat != nullptr;
-         r.NextSatellite(), sat = r.CurrentSatellite()) {
+    for (std::uint32_t k = 0; k < epoch.satelliteCount; ++k) {
+      const EpochSatellite* sat = &set_.SatelliteOf(epoch, k);
       const int index = SatelliteIndex(sat->satelliteId);
       if (index < 0) continue;
       seen_[index] = true;
@@ -121,24 +117,24 @@ Status TRinex::WriteObservationFile(ByteSink& out, std::ostream* console) {
   previousEpochTime_ = TGPSTimeNS();
   previousEpochSet_ = false;
   progressStep_ = 0;
-  StoredRecords& r = converter_.records;
-  r.FirstEpoch();
-  const DataEpoch* epoch = r.CurrentEpoch();
-  if (epoch != nullptr) {
-    const DataOccup* occupation = epoch->occupation;
-    if ((epoch->epochFlags & kEpochDynamic) != 0) WriteOccupationChange(occupation, *epoch);
-    r.FirstEventOf(kPortA, occupation);
-    r.FirstEventOf(kPortB, occupation);
-    std::size_t written = 0;
+  const std::span<const DataEpoch> epochs = set_.Epochs();
+  if (!epochs.empty()) {
+    EventCursor a{set_.Events(kPortA)};
+    EventCursor b{set_.Events(kPortB)};
+    std::size_t at = 0;
+    const DataOccup* occupation = epochs[0].occupation;
+    if ((epochs[0].epochFlags & kEpochDynamic) != 0) WriteOccupationChange(occupation, epochs[0]);
+    a.First(occupation);
+    b.First(occupation);
     while (true) {
-      const DataEvent* a = r.CurrentEventOf(kPortA, occupation);
-      const DataEvent* b = r.CurrentEventOf(kPortB, occupation);
-      epoch = r.CurrentEpoch();
+      const DataEvent* eventA = a.Current(occupation);
+      const DataEvent* eventB = b.Current(occupation);
+      const DataEpoch* epoch = at < epochs.size() ? &epochs[at] : nullptr;
       // The earliest wins; on equal times XA, then XB, then the epoch.
-      const DataEvent* event = a;
-      if (b != nullptr && (event == nullptr || Earlier(b->outSeconds, b->outNanoseconds, event->outSeconds,
-                                                       event->outNanoseconds))) {
-        event = b;
+      const DataEvent* event = eventA;
+      if (eventB != nullptr && (event == nullptr || Earlier(eventB->outSeconds, eventB->outNanoseconds,
+                                                            event->outSeconds, event->outNanoseconds))) {
+        event = eventB;
       }
       if (epoch != nullptr && (event == nullptr || Earlier(epoch->seconds, epoch->nanoseconds,
                                                            event->outSeconds, event->outNanoseconds))) {
@@ -148,10 +144,10 @@ Status TRinex::WriteObservationFile(ByteSink& out, std::ostream* console) {
       }
       if (event != nullptr) {
         WriteEvent(*event);
-        r.NextEvent(event == a ? kPortA : kPortB);
+        (event == eventA ? a : b).Next();
         continue;
       }
-      const std::size_t satellites = FillEpochTable();
+      const std::size_t satellites = FillEpochTable(*epoch);
       if (satellites > 0) {
         if (!previousEpochSet_) {
           previousEpochTime_ = TGPSTimeNS(epoch->seconds, epoch->nanoseconds);
@@ -159,14 +155,13 @@ Status TRinex::WriteObservationFile(ByteSink& out, std::ostream* console) {
         }
         WriteEpoch(*epoch, satellites);
       }
-      ShowProgress(++written);
-      r.NextEpoch();
-      const DataEpoch* next = r.CurrentEpoch();
+      ShowProgress(++at);
+      const DataEpoch* next = at < epochs.size() ? &epochs[at] : nullptr;
       if (next != nullptr && next->occupation != occupation) {
-        WriteRemainingEvents(occupation);
+        WriteRemainingEvents(occupation, a, b);
         occupation = next->occupation;
-        r.FirstEventOf(kPortB, occupation);
-        r.FirstEventOf(kPortA, occupation);
+        b.First(occupation);
+        a.First(occupation);
         WriteOccupationChange(occupation, *next);
       }
     }
@@ -179,21 +174,29 @@ Status TRinex::WriteObservationFile(ByteSink& out, std::ostream* console) {
   return out.Flush() ? Status::Ok : Status::OutputOpenFailed;
 }
 
-void TRinex::WriteRemainingEvents(const DataOccup* occupation) {
-  StoredRecords& r = converter_.records;
+void TRinex::WriteRemainingEvents(const DataOccup* occupation, EventCursor& a, EventCursor& b) {
   while (true) {
-    const DataEvent* a = r.CurrentEventOf(kPortA, occupation);
-    const DataEvent* b = r.CurrentEventOf(kPortB, occupation);
-    if (a == nullptr && b == nullptr) return;
-    if (a != nullptr &&
-        (b == nullptr || !Earlier(b->outSeconds, b->outNanoseconds, a->outSeconds, a->outNanoseconds))) {
-      WriteEvent(*a);
-      r.NextEvent(kPortA);
+    const DataEvent* eventA = a.Current(occupation);
+    const DataEvent* eventB = b.Current(occupation);
+    if (eventA == nullptr && eventB == nullptr) return;
+    if (eventA != nullptr && (eventB == nullptr || !Earlier(eventB->outSeconds, eventB->outNanoseconds,
+                                                            eventA->outSeconds, eventA->outNanoseconds))) {
+      WriteEvent(*eventA);
+      a.Next();
     } else {
-      WriteEvent(*b);
-      r.NextEvent(kPortB);
+      WriteEvent(*eventB);
+      b.Next();
     }
   }
+}
+
+void TRinex::EventCursor::First(const DataOccup* occupation) {
+  at = 0;
+  while (at < events.size() && events[at].occupation != occupation) ++at;
+}
+
+const DataEvent* TRinex::EventCursor::Current(const DataOccup* occupation) const {
+  return at < events.size() && events[at].occupation == occupation ? &events[at] : nullptr;
 }
 
 void TRinex::ShowProgress(std::size_t written) {

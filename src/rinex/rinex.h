@@ -10,6 +10,7 @@
 #include "driver/status.h"
 #include "epoch/epoch_data.h"
 #include "events/stored_records.h"
+#include "model/observation_set.h"
 #include "output/byte_sink.h"
 #include "profile/profile.h"
 #include "qzr2rin/gps_time.h"
@@ -17,19 +18,17 @@
 
 namespace qzr2rin {
 
-class TQZRFile;
-
-// The RINEX 2.10 writer over what one conversion collected. It reads the
-// stored epochs, events and occupations through the converter's cursors,
-// never copies them, and owns only its line buffer and per-satellite tables.
+// The RINEX 2.10 writer over what one conversion collected. It only reads
+// the observation set, never copies it, and owns only its line buffer and
+// per-satellite tables.
 class TRinex {
  public:
   // A buffer the output file should be opened with: a day of 1 Hz data
   // runs to hundreds of megabytes.
   static constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
 
-  // Converts the output times of every stored event (XA list, then XB).
-  TRinex(TQZRFile& converter, std::string profilePath, bool verbose, bool statistics);
+  // The set must outlive the writer.
+  TRinex(const ObservationSet& set, std::string profilePath, bool verbose, bool statistics);
 
   // Header and every record in time order; ":" progress marks on `console`
   // when verbose. Ok, or OutputOpenFailed when the sink did not take every
@@ -103,14 +102,26 @@ class TRinex {
   void WriteSignature(const DataEpoch* epoch);
   void WriteAntennaDelta(const AntennaDeltas& deltas);
 
+  // Walks one event list an occupation at a time: the events of one
+  // occupation lie together in their list.
+  struct EventCursor {
+    std::span<const DataEvent> events;
+    std::size_t at = 0;  // events.size(): none
+    void First(const DataOccup* occupation);
+    const DataEvent* Current(const DataOccup* occupation) const;
+    void Next() {
+      if (at < events.size()) ++at;
+    }
+  };
+
   // Records.
-  std::size_t FillEpochTable();
+  std::size_t FillEpochTable(const DataEpoch& epoch);
   void WriteEpoch(const DataEpoch& epoch, std::size_t satellites);
   void WriteLostEpochs(const DataEpoch& epoch);
   void WriteObservations(int index);
   void WriteEvent(const DataEvent& event);
   // Every event of `occupation` still pending in either list, in time order.
-  void WriteRemainingEvents(const DataOccup* occupation);
+  void WriteRemainingEvents(const DataOccup* occupation, EventCursor& a, EventCursor& b);
   void WriteOccupationChange(const DataOccup* occupation, const DataEpoch& first);
   void ShowProgress(std::size_t written);
 
@@ -118,7 +129,7 @@ class TRinex {
   void EmitLabelled(std::string_view label);
   void EmitText(std::string_view text);
 
-  TQZRFile& converter_;
+  const ObservationSet& set_;
   TProfile profile_;
   bool progressEnabled_;
   bool statisticsEnabled_;

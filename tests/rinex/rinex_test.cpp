@@ -128,7 +128,8 @@ class Collected {
   std::string Write(bool statistics = false, std::ostream* console = nullptr,
                     const std::string& profile = "") {
     ConvertEventTimes(f());
-    TRinex rinex(f(), profile, console != nullptr, statistics);
+    const ObservationSet set = CollectObservations(f());
+    TRinex rinex(set, profile, console != nullptr, statistics);
     StringSink out;
     EXPECT_EQ(rinex.WriteObservationFile(out, console), Status::Ok);
     return out.Text();
@@ -480,7 +481,8 @@ TEST(ObservationFile, ProgressMarksStepEveryFivePercent) {
   q.Occupation(1, "PILLAR1", "");
   q.Epoch(At(10, 0, 0));
   q.Satellite(9, {{kFlagCaSet | kFlagPseudorange, 22000000.5}});
-  TRinex rinex(q.f(), "", false, false);
+  const ObservationSet set = CollectObservations(q.f());
+  TRinex rinex(set, "", false, false);
   StringSink none;
   rinex.WriteObservationFile(none, &quiet);
   EXPECT_EQ(quiet.str(), "");
@@ -784,7 +786,8 @@ TEST(ObservationFile, AFailedWriteIsReported) {
   c.Occupation(1, "PILLAR1", "");
   c.Epoch(At(1, 0, 0));
   c.Satellite(1, {{kFlagCaSet | kFlagPseudorange, 2e7}});
-  TRinex rinex(c.f(), "", false, false);
+  const ObservationSet set = CollectObservations(c.f());
+  TRinex rinex(set, "", false, false);
   platform::OutputFile full;
   ASSERT_TRUE(full.Open("/dev/full", platform::OpenMode::Truncate));
   FileSink sink(full);

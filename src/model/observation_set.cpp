@@ -1,0 +1,28 @@
+#include "model/observation_set.h"
+
+#include "epoch/authentication.h"
+#include "input/qzr_file.h"
+
+namespace qzr2rin {
+
+ObservationSet CollectObservations(const TQZRFile& f) {
+  HeaderFacts h;
+  h.inputName = f.options.inputFile;
+  h.receiverNumber = f.headerReceiverNumber;
+  h.receiverType = f.headerReceiverType;
+  h.receiverVersion = f.headerReceiverVersion;
+  h.antennaNumber = f.antennaNumber;
+  h.antennaType = f.antennaType;
+  h.gps = f.seenGps;
+  h.glonass = f.seenGlonass;
+  h.geo = f.seenWaas;
+  h.intervalMs = f.outputIntervalMs;
+  h.firstTime = f.firstOutputTime;
+  h.lastTime = f.lastOutputTime;
+  GetObservationSpan(f, h.firstObservation, h.lastObservation);
+  h.leapSeconds = GetHeaderLeapSeconds(f);
+  h.timeSystem = GetTimeSystemName(f);
+  return ObservationSet(f.records, std::move(h), f.records.CurrentOccupation());
+}
+
+}  // namespace qzr2rin

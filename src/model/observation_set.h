@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "events/stored_records.h"
+#include "qzr2rin/gps_time.h"
+
+namespace qzr2rin {
+
+class TQZRFile;
+
+// The facts of one conversion that a file header shows.
+struct HeaderFacts {
+  std::string inputName;  // as given on the command line
+  std::string receiverNumber;
+  std::string receiverType;
+  std::string receiverVersion;
+  std::string antennaNumber;  // the log's own; a profile may override both
+  std::string antennaType;
+  bool gps = false;  // systems that occurred in the log
+  bool glonass = false;
+  bool geo = false;
+  std::int32_t intervalMs = 0;  // the output's interval; 0 when unknown
+  TGPSTimeNS firstTime;         // of the first and last written epoch
+  TGPSTimeNS lastTime;
+  TGPSTimeNS firstObservation;  // for the header's span: both 0 without epochs
+  TGPSTimeNS lastObservation;
+  int leapSeconds = 0;          // for the header; 0: no line
+  std::string_view timeSystem;  // "GPS" or "GLO"
+};
+
+// What one conversion collected, as the writers see it: made once the run
+// is over and read-only from then on. The records are views into the
+// converter's stores, which must outlive the set; nothing is copied.
+class ObservationSet {
+ public:
+  ObservationSet(const StoredRecords& records, HeaderFacts header, const DataOccup* endOccupation)
+      : records_(records), header_(std::move(header)), endOccupation_(endOccupation) {}
+
+  const HeaderFacts& Header() const { return header_; }
+
+  std::span<const DataEpoch> Epochs() const { return records_.Epochs(); }
+  // The satellites of an epoch, in stored order.
+  const EpochSatellite& SatelliteOf(const DataEpoch& epoch, std::uint32_t k) const {
+    return records_.Satellites()[epoch.firstSatellite + k];
+  }
+  // One list per event input, in recording order.
+  std::span<const DataEvent> Events(std::uint8_t port) const { return records_.Events(port); }
+  const std::deque<DataOccup>& Occupations() const { return records_.Occupations(); }
+  // The occupation the run ended in (the one a file without epochs shows).
+  const DataOccup* EndOccupation() const { return endOccupation_; }
+
+  // Marker and antenna of an occupation; null means the first one.
+  const std::string& MarkerNameOf(const DataOccup* occupation) const {
+    return records_.MarkerNameOf(occupation);
+  }
+  const std::string& MarkerNumberOf(const DataOccup* occupation) const {
+    return records_.MarkerNumberOf(occupation);
+  }
+  AntennaBlock AntennaBlockOf(const DataOccup* occupation) const {
+    return records_.AntennaBlockOf(occupation);
+  }
+
+ private:
+  const StoredRecords& records_;
+  HeaderFacts header_;
+  const DataOccup* endOccupation_;
+};
+
+// The set of a finished conversion.
+ObservationSet CollectObservations(const TQZRFile& f);
+
+}  // namespace qzr2rin
