@@ -1,5 +1,6 @@
 #include "epoch/epoch_completion.h"
 
+#include "base/constants.h"
 #include "driver/process_flags.h"
 #include "events/occupations.h"
 #include "input/qzr_file.h"
@@ -7,22 +8,11 @@
 namespace qzr2rin {
 namespace {
 
-constexpr double kSpeedOfLight = 299792458.0;
 // Firmware that needs the time-tag correction stamps its measurements this
 // many seconds late.
 constexpr double kTagDelaySeconds = 0.0008192;
 
 bool HasData(const SignalSlot& s) { return s.signalFlags != 0; }
-
-// Signal index 2 is L2; 0 and 1 are L1.
-double Frequency(const SatelliteEntry& entry, int signal) {
-  const bool l2 = signal == kSignalPL2;
-  if ((entry.satelliteId & kSystemMask) == kSystemGlonass) {
-    const std::int64_t k = entry.frequencyChannel;
-    return static_cast<double>(l2 ? 1246000000 + k * 437500 : 1602000000 + k * 562500);
-  }
-  return l2 ? 1227600000.0 : 1575420000.0;
-}
 
 bool Later(std::uint32_t s1, std::uint32_t ns1, std::uint32_t s2, std::uint32_t ns2) {
   return s1 > s2 || (s1 == s2 && ns1 > ns2);
@@ -171,7 +161,8 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
       set.pseudorange *= rangeScale;
       if (f.tagCorrection) {
         set.carrierPhase -= set.doppler * kTagDelaySeconds;
-        set.pseudorange -= set.doppler * kTagDelaySeconds * kSpeedOfLight / Frequency(entry, k);
+        set.pseudorange -=
+            set.doppler * kTagDelaySeconds * kSpeedOfLight / static_cast<double>(CarrierFrequency(entry, k));
       }
       if ((id & kSystemMask) == kSystemGps && (set.signalFlags & kFlagCaSet) == 0)
         set.signalFlags |= kFlagAntiSpoofing;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 
+#include "base/constants.h"
 #include "epoch/epoch_completion.h"
 #include "epoch/observables.h"
 #include "epoch/receiver_time.h"
@@ -14,14 +15,15 @@ namespace {
 
 constexpr std::size_t kChecksumLength = 1;
 
-// Satellite index byte ranges.
+// Satellite index byte ranges: GPS and GEO bytes are PRNs; GLONASS bytes
+// name a frequency channel, not a slot, which the list leaves open.
 constexpr std::uint8_t kFirstGpsIndex = 1;
-constexpr std::uint8_t kLastGpsIndex = 37;
-constexpr std::uint8_t kFirstGlonassIndex = 38;
-constexpr std::uint8_t kLastGlonassIndex = 70;
+constexpr std::uint8_t kLastGpsIndex = kGpsSatellites;
+constexpr std::uint8_t kFirstGlonassChannelIndex = 38;
+constexpr std::uint8_t kLastGlonassChannelIndex = 70;
 constexpr int kGlonassChannelOffset = 45;  // channel = index - 45, -7..25
-constexpr std::uint8_t kFirstGeoIndex = 120;
-constexpr std::uint8_t kLastGeoIndex = 138;
+constexpr std::uint8_t kFirstGeoIndex = kFirstGeoPrn;
+constexpr std::uint8_t kLastGeoIndex = kLastGeoPrn;
 
 // GLONASS slot numbers; the receivers number replacement satellites beyond
 // the 24 of the full constellation.
@@ -40,7 +42,7 @@ SatelliteEntry MapSatelliteIndex(std::uint8_t index, std::int8_t unknownChannel)
   if (index >= kFirstGpsIndex && index <= kLastGpsIndex) {
     entry.satelliteId = index;
     entry.frequencyChannel = kNoChannel;
-  } else if (index >= kFirstGlonassIndex && index <= kLastGlonassIndex) {
+  } else if (index >= kFirstGlonassChannelIndex && index <= kLastGlonassChannelIndex) {
     entry.satelliteId = kSystemGlonass;
     entry.frequencyChannel = static_cast<std::int8_t>(index - kGlonassChannelOffset);
   } else if (index >= kFirstGeoIndex && index <= kLastGeoIndex) {
@@ -56,7 +58,7 @@ void DumpSatelliteIndex(DumpLog& dump, std::uint8_t index) {
   if (!dump.Enabled()) return;
   if (index >= kFirstGpsIndex && index <= kLastGpsIndex) {
     dump.Printf("%u ", static_cast<unsigned>(index));
-  } else if (index >= kFirstGlonassIndex && index <= kLastGlonassIndex) {
+  } else if (index >= kFirstGlonassChannelIndex && index <= kLastGlonassChannelIndex) {
     // The channel shows as an unsigned byte: -7 is 249.
     dump.Printf("R%u ", static_cast<unsigned>(static_cast<std::uint8_t>(index - kGlonassChannelOffset)));
   } else if (index >= kFirstGeoIndex && index <= kLastGeoIndex) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/constants.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
 
@@ -29,10 +30,6 @@ constexpr std::size_t kGf0Offset = 56;
 constexpr std::size_t kGf1Offset = 60;
 constexpr std::size_t kTowOffset = 64;
 constexpr std::size_t kWnOffset = 68;
-
-constexpr unsigned kFirstPrn = 120;
-constexpr unsigned kLastPrn = 138;
-constexpr unsigned kPrnToNumber = 100;
 
 constexpr unsigned kOldestWeek = 512;
 constexpr unsigned kWeekRollover = 1024;
@@ -180,14 +177,14 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
 
   const Message m = Read(BodyReader(body));
   if (f.Dumping()) DumpFields(f, m);
-  if (m.prn < kFirstPrn || m.prn > kLastPrn) return f.RefuseMessage(kPrnText);
+  if (m.prn < kFirstGeoPrn || m.prn > kLastGeoPrn) return f.RefuseMessage(kPrnText);
 
   const unsigned week = m.wn < kOldestWeek ? m.wn + kWeekRollover : m.wn;
   const std::uint64_t t = week * kSecondsPerWeek + m.tow;
   if (OutsideWindow(f, t)) return f.RefuseMessage(kWindowText);
 
   GeoEphemeris e;
-  e.number = static_cast<std::uint8_t>(m.prn - kPrnToNumber);
+  e.number = static_cast<std::uint8_t>(m.prn - kGeoNumberOffset);
   e.messageDay = static_cast<std::uint32_t>(t / kSecondsPerDay);
   e.messageMsOfDay = static_cast<std::uint32_t>(t % kSecondsPerDay * 1000);
   e.gpsNumber = m.gpsNumber;
@@ -215,7 +212,7 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
 
   if (f.Dumping()) DumpDating(f, e, t);
 
-  auto& list = f.ephemerides.geo[m.prn - kFirstPrn];
+  auto& list = f.ephemerides.geo[m.prn - kFirstGeoPrn];
   // Only the last record of the satellite is compared.
   if (!list.empty() && Repeats(list.back(), e)) return f.RefuseMessage(kAlreadyText);
   list.push_back(e);

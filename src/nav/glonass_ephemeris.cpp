@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/constants.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
 
@@ -35,7 +36,7 @@ constexpr std::uint8_t kNoSv = 255;
 constexpr std::int16_t kNoDay = 0x7FFF;
 constexpr std::uint8_t kHealthBits = 0x07;
 constexpr unsigned kFirstSlot = 1;
-constexpr unsigned kLastSlot = 33;
+constexpr unsigned kLastSlot = kGlonassSatellites;
 
 // A four-year cycle starts with a leap year; its days count from 1.
 constexpr std::int16_t kDaysInFourYears = 1461;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/constants.h"
 #include "epoch/receiver_time.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
@@ -59,7 +60,6 @@ constexpr std::int64_t kHalfWeek = 302400;
 constexpr std::uint32_t kSecondsPerDay = 86400;
 constexpr std::int64_t kDateAlignLimit = 72000;  // s: further apart than this is the neighbouring day
 constexpr std::uint32_t kWindowBlock = 7200;
-constexpr unsigned kMaxPrn = 37;
 
 // Fit-interval blocks of the day and the offset of the reference time in
 // them; the 2-hour case lands one second before the block's middle.
@@ -245,7 +245,7 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
   }
 
   if (OutsideWindow(f, middleSeconds)) return Reject(f, kOutsideWindowText);
-  if (sv < 1 || sv > kMaxPrn) return Reject(f, kBadPrnText);
+  if (sv < 1 || sv > kGpsSatellites) return Reject(f, kBadPrnText);
   if (e.toe != e.toc) return Reject(f, kTocToeText);
   if ((e.iodc & 0xFF) != e.iode) return Reject(f, kIssueText);
 
