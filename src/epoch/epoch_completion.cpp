@@ -1,6 +1,8 @@
 #include "epoch/epoch_completion.h"
 
 #include "base/constants.h"
+#include "base/day_time.h"
+#include "base/time_units.h"
 #include "driver/process_flags.h"
 #include "events/occupations.h"
 #include "input/qzr_file.h"
@@ -25,9 +27,9 @@ void ClearInProgress(TQZRFile& f) {
 
 void DumpWrittenEpoch(TQZRFile& f, EpochSource source) {
   if (!f.dumpLog.Enabled()) return;
-  const std::uint32_t t = f.epochMsOfDay;
+  const DayTime t = SplitMsOfDay(f.epochMsOfDay);
   f.dumpLog.Write(source == EpochSource::Raw ? "Write epoch from [RM]; " : "Write epoch from [~~];");
-  f.dumpLog.Printf("Time (ms) = %uh%um%u.%us", t / 3600000, t % 3600000 / 60000, t % 60000 / 1000, t % 1000);
+  f.dumpLog.Printf("Time (ms) = %uh%um%u.%us", t.hours, t.minutes, t.seconds, t.milliseconds);
   f.dumpLog.EndLine();
 }
 
@@ -70,8 +72,8 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
     return Status::Ok;
   }
 
-  const std::uint32_t seconds = f.epochMsOfDay / 1000 + f.epochDay * 86400;
-  const std::uint32_t nanoseconds = f.epochMsOfDay % 1000 * 1000000;
+  const std::uint32_t seconds = f.epochMsOfDay / kMsPerSecond + f.epochDay * kSecondsPerDay;
+  const std::uint32_t nanoseconds = f.epochMsOfDay % kMsPerSecond * kNsPerMs;
   const TGPSTimeNS time(seconds, nanoseconds);
   if (f.nextEpochIsFirst) {
     f.nextEpochIsFirst = false;
@@ -93,7 +95,10 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
 
   if (o.occupationDue && o.handOffArmed) NameOccupation(f, o.dynamicMode != 0);
 
-  if (f.selectByInterval && (seconds % 86400 * 1000ull + nanoseconds / 1000000) % f.selectIntervalMs != 0) {
+  if (f.selectByInterval &&
+      (seconds % kSecondsPerDay * std::uint64_t{kMsPerSecond} + nanoseconds / kNsPerMs) %
+              f.selectIntervalMs !=
+          0) {
     ClearInProgress(f);
     return Status::Ok;
   }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/day_time.h"
+#include "base/time_units.h"
 #include "epoch/epoch_completion.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
@@ -47,12 +49,6 @@ constexpr unsigned kDaysInLeapYear = 366;
 // cycle: the third year has just turned into the new leap year.
 constexpr unsigned kEarlyDaysOfCycle = 364;
 
-constexpr std::uint32_t kMsPerSecond = 1000;
-constexpr std::uint32_t kMsPerMinute = 60 * kMsPerSecond;
-constexpr std::uint32_t kMsPerHour = 60 * kMsPerMinute;
-constexpr std::uint32_t kMsPerDay = 24 * kMsPerHour;
-constexpr std::uint32_t kNsPerMs = 1'000'000;
-
 // A receiver time earlier than the previous one is a midnight crossing only
 // when less than two hours lie between them across midnight.
 constexpr std::int64_t kLongestMidnightGapMs = 7'199'999;
@@ -71,7 +67,7 @@ constexpr std::string_view kNoDateText = "No date. Skipping.";
 constexpr char kNewTimeLayout[] = "  ( Year=%u Month=%u Day=%u %uh%um%u.%us )";
 
 TGPSTime DayStart(std::uint32_t day) {
-  return TGPSTime(static_cast<std::uint32_t>(std::uint64_t{day} * TGPSTime::kSecondsPerDay));
+  return TGPSTime(static_cast<std::uint32_t>(std::uint64_t{day} * kSecondsPerDay));
 }
 
 // Day number of a calendar date; 0 when there is no such date.
@@ -108,8 +104,7 @@ bool CompleteWindowEnd(TQZRFile& f, const WindowEnd& end, const TGPSTime& first,
     MoveToNextMonthIfBefore(end.day, first.Day(), year, month);
   }
   const std::uint32_t dayNumber = DayNumber(year, month, end.day);
-  const std::uint64_t seconds =
-      std::uint64_t{dayNumber} * TGPSTime::kSecondsPerDay + end.msOfDay / kMsPerSecond;
+  const std::uint64_t seconds = std::uint64_t{dayNumber} * kSecondsPerDay + end.msOfDay / kMsPerSecond;
   if (dayNumber == 0 || seconds > UINT32_MAX) {
     f.errorDetail += std::string(name) + " time: there is no day " + std::to_string(end.day) + " in month " +
                      std::to_string(month) + " of " + std::to_string(year) + "\n";
@@ -208,8 +203,8 @@ Status OnReceiverTime(TQZRFile& f, Body body) {
 
   DumpLog& dump = f.dumpLog;
   if (dump.Enabled()) {
-    dump.Printf(kTimeLayout, t, t / kMsPerHour, t % kMsPerHour / kMsPerMinute,
-                t % kMsPerMinute / kMsPerSecond, t % kMsPerSecond);
+    const DayTime parts = SplitMsOfDay(t);
+    dump.Printf(kTimeLayout, t, parts.hours, parts.minutes, parts.seconds, parts.milliseconds);
     dump.EndLine();
   }
   // The observables before this message belong to the previous time, so
@@ -329,10 +324,9 @@ Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenc
   if (f.firstRun) return f.status;
   if (f.dumpLog.Enabled()) {
     const TGPSTime date = DayStart(f.epochDay);
-    const std::uint32_t t = f.epochMsOfDay;
-    f.dumpLog.Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(),
-                     t / kMsPerHour, t % kMsPerHour / kMsPerMinute, t % kMsPerMinute / kMsPerSecond,
-                     t % kMsPerSecond);
+    const DayTime t = SplitMsOfDay(f.epochMsOfDay);
+    f.dumpLog.Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(), t.hours,
+                     t.minutes, t.seconds, t.milliseconds);
     f.dumpLog.EndLine();
   }
   return Status::Ok;

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "base/constants.h"
+#include "base/time_units.h"
 #include "epoch/epoch_completion.h"
 #include "epoch/observables.h"
 #include "epoch/receiver_time.h"
@@ -72,7 +73,6 @@ namespace {
 
 // The time of the epoch the lists belong to, for the presence marks.
 std::int64_t ListTimeMs(const TQZRFile& f) {
-  constexpr std::int64_t kMsPerDay = 86'400'000;
   return std::int64_t{f.epochDay} * kMsPerDay + std::int64_t{f.epochMsOfDay};
 }
 

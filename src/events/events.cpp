@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/day_time.h"
+#include "base/time_units.h"
 #include "epoch/epoch_completion.h"
 #include "events/occupations.h"
 #include "input/qzr_file.h"
@@ -57,14 +59,6 @@ constexpr std::size_t kExternalBaseOffset = 8;
 constexpr std::size_t kExternalEventLength = 9;
 constexpr std::size_t kExternalWithBaseLength = 10;
 
-constexpr std::uint32_t kMsPerSecond = 1000;
-constexpr std::uint32_t kMsPerMinute = 60 * kMsPerSecond;
-constexpr std::uint32_t kMsPerHour = 60 * kMsPerMinute;
-constexpr std::int64_t kMsPerDay = 24 * std::int64_t{kMsPerHour};
-constexpr std::int64_t kNsPerSecond = 1'000'000'000;
-constexpr std::int64_t kNsPerMs = 1'000'000;
-constexpr std::int64_t kSecondsPerDay = 86'400;
-constexpr std::int64_t kSecondsPerWeek = 604'800;
 constexpr std::int64_t kWeekRollover = 1024;
 constexpr std::int64_t kHalfRollover = 512;
 constexpr std::uint16_t kTimeBaseMask = 0x0F;
@@ -267,7 +261,8 @@ double GpsMinusUtc(const GpsUtcParameters& p, std::int64_t week, std::int64_t ms
     if (p.dtls >= p.dtlsf) instant -= 1;
     if (instant >= kSecondsPerWeek) instant -= kSecondsPerWeek;
     const std::int64_t m = msOfWeek - instant * kMsPerSecond;
-    leap = ((m >= 0 && m < kMsPerDay) || m < -kMsPerDay) ? p.dtlsf : p.dtls;
+    const std::int64_t dayMs = kMsPerDay;  // signed: it is negated below
+    leap = ((m >= 0 && m < dayMs) || m < -dayMs) ? p.dtlsf : p.dtls;
   }
   const double sinceReference = static_cast<double>(msOfWeek) * 0.001 - p.tot +
                                 static_cast<double>(kSecondsPerWeek * WeeksApart(week, p.wnt));
@@ -285,8 +280,8 @@ Status OnUserEvent(TQZRFile& f, Body body) {
   const BodyReader r(body);
   const std::uint32_t t = r.U32(kEventTimeOffset);
   if (f.dumpLog.Enabled()) {
-    f.dumpLog.Printf(kTimeLayout, t, t / kMsPerHour, t % kMsPerHour / kMsPerMinute,
-                     t % kMsPerMinute / kMsPerSecond, t % kMsPerSecond);
+    const DayTime parts = SplitMsOfDay(t);
+    f.dumpLog.Printf(kTimeLayout, t, parts.hours, parts.minutes, parts.seconds, parts.milliseconds);
     f.dumpLog.EndLine();
   }
   if (r.U8(kEventTypeOffset) != kUserTextType) return Status::Ok;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "base/day_time.h"
+#include "base/time_units.h"
 #include "epoch/epoch_completion.h"
 #include "input/qzr_file.h"
 
@@ -20,10 +22,10 @@ bool Before(std::uint32_t s1, std::uint32_t ns1, std::uint32_t s2, std::uint32_t
 void DumpDeleted(TQZRFile& f, const char* what, std::uint32_t seconds, std::uint32_t nanoseconds) {
   if (!f.dumpLog.Enabled()) return;
   const TGPSTime t(seconds);
-  const std::uint32_t ofDay = seconds % 86400;
+  const DayTime ofDay = SplitSecondOfDay(t.SecondOfDay());
   f.dumpLog.Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, t.Year(0) % 100,
-                   static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay / 3600, ofDay % 3600 / 60,
-                   ofDay % 60 + nanoseconds * 1e-9);
+                   static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay.hours, ofDay.minutes,
+                   ofDay.seconds + nanoseconds * 1e-9);
   f.dumpLog.EndLine();
 }
 
@@ -108,11 +110,11 @@ Status StoreAntennaBlock(TQZRFile& f, const AntennaBlock& block) {
 Status StoreEvent(TQZRFile& f, std::uint8_t port, std::uint32_t msOfDay, std::uint32_t nanoseconds,
                   std::uint16_t timeBase) {
   // The added nanoseconds may exceed a second: carry them.
-  const std::uint64_t ns = std::uint64_t{msOfDay % 1000} * 1000000 + nanoseconds;
+  const std::uint64_t ns = std::uint64_t{msOfDay % kMsPerSecond} * kNsPerMs + nanoseconds;
   DataEvent event;
-  event.seconds =
-      static_cast<std::uint32_t>(msOfDay / 1000 + std::uint64_t{f.epochDay} * 86400 + ns / 1000000000);
-  event.nanoseconds = static_cast<std::uint32_t>(ns % 1000000000);
+  event.seconds = static_cast<std::uint32_t>(msOfDay / kMsPerSecond +
+                                             std::uint64_t{f.epochDay} * kSecondsPerDay + ns / kNsPerSecond);
+  event.nanoseconds = static_cast<std::uint32_t>(ns % kNsPerSecond);
   if (f.windowGiven) {
     if (f.windowStart.seconds != 0 &&
         Before(event.seconds, event.nanoseconds, f.windowStart.seconds, f.windowStart.nanoseconds)) {

@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "base/constants.h"
+#include "base/day_time.h"
+#include "base/time_units.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
 
@@ -33,9 +35,7 @@ constexpr std::size_t kWnOffset = 68;
 
 constexpr unsigned kOldestWeek = 512;
 constexpr unsigned kWeekRollover = 1024;
-constexpr std::uint64_t kSecondsPerWeek = 604800;
-constexpr std::uint64_t kSecondsPerDay = TGPSTime::kSecondsPerDay;
-constexpr std::int64_t kHalfDay = 43200;
+constexpr std::int64_t kHalfDay = kSecondsPerDay / 2;
 // The window is widened to whole two-hour blocks: one before the start,
 // two after the finish.
 constexpr std::int64_t kWindowBlock = 7200;
@@ -123,19 +123,20 @@ TGPSTime DumpTime(std::uint64_t seconds) { return TGPSTime(static_cast<std::uint
 
 void DumpDating(TQZRFile& f, const GeoEphemeris& e, std::uint64_t t) {
   DumpLog& d = f.dumpLog;
-  const TGPSTime weekStart = DumpTime(e.wn * kSecondsPerWeek);
+  const TGPSTime weekStart = DumpTime(e.wn * std::uint64_t{kSecondsPerWeek});
   d.Printf(kWeekLayout, static_cast<unsigned>(e.number), static_cast<unsigned>(e.wn), weekStart.Year(),
            static_cast<unsigned>(weekStart.Month()), weekStart.Day());
   d.EndLine();
   const TGPSTime at = DumpTime(t);
-  const auto second = static_cast<unsigned>(t % kSecondsPerDay);
-  d.Printf(kTowLayout, e.tow, e.tow / 86400u, at.Year(), static_cast<unsigned>(at.Month()), at.Day(),
-           second / 3600, second % 3600 / 60, second % 60);
+  const DayTime ofDay = SplitSecondOfDay(static_cast<std::uint32_t>(t % kSecondsPerDay));
+  d.Printf(kTowLayout, e.tow, e.tow / kSecondsPerDay, at.Year(), static_cast<unsigned>(at.Month()), at.Day(),
+           ofDay.hours, ofDay.minutes, ofDay.seconds);
   d.EndLine();
-  d.Printf(kToaLayout, e.toa, e.toa / 3600, e.toa % 3600 / 60, e.toa % 60);
+  const DayTime toa = SplitSecondOfDay(e.toa);
+  d.Printf(kToaLayout, e.toa, toa.hours, toa.minutes, toa.seconds);
   d.EndLine();
   d.Printf(kMiddleLayout, static_cast<unsigned>(t % kSecondsPerWeek), at.Year(),
-           static_cast<unsigned>(at.Month()), at.Day(), second / 3600, second % 3600 / 60, second % 60);
+           static_cast<unsigned>(at.Month()), at.Day(), ofDay.hours, ofDay.minutes, ofDay.seconds);
   d.EndLine();
   d.Printf(kIssueLayout, static_cast<unsigned>(e.iod), static_cast<unsigned>(e.iod),
            static_cast<unsigned>(e.accuracy), static_cast<unsigned>(e.accuracy));
@@ -180,13 +181,13 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
   if (m.prn < kFirstGeoPrn || m.prn > kLastGeoPrn) return f.RefuseMessage(kPrnText);
 
   const unsigned week = m.wn < kOldestWeek ? m.wn + kWeekRollover : m.wn;
-  const std::uint64_t t = week * kSecondsPerWeek + m.tow;
+  const std::uint64_t t = week * std::uint64_t{kSecondsPerWeek} + m.tow;
   if (OutsideWindow(f, t)) return f.RefuseMessage(kWindowText);
 
   GeoEphemeris e;
   e.number = static_cast<std::uint8_t>(m.prn - kGeoNumberOffset);
   e.messageDay = static_cast<std::uint32_t>(t / kSecondsPerDay);
-  e.messageMsOfDay = static_cast<std::uint32_t>(t % kSecondsPerDay * 1000);
+  e.messageMsOfDay = static_cast<std::uint32_t>(t % kSecondsPerDay * kMsPerSecond);
   e.gpsNumber = m.gpsNumber;
   e.iod = m.iod;
   e.accuracy = m.accuracy;

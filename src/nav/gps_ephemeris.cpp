@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "base/constants.h"
+#include "base/day_time.h"
+#include "base/time_units.h"
 #include "epoch/receiver_time.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
@@ -55,9 +57,7 @@ constexpr std::uint8_t kNavL2PData = 8;
 
 constexpr std::int32_t kOldestWeek = 512;
 constexpr std::int32_t kWeekRollover = 1024;
-constexpr std::int64_t kSecondsPerWeek = 604800;
 constexpr std::int64_t kHalfWeek = 302400;
-constexpr std::uint32_t kSecondsPerDay = 86400;
 constexpr std::int64_t kDateAlignLimit = 72000;  // s: further apart than this is the neighbouring day
 constexpr std::uint32_t kWindowBlock = 7200;
 
@@ -92,9 +92,9 @@ std::uint32_t GpsSeconds(std::int64_t seconds) { return static_cast<std::uint32_
 
 void DumpDateTime(TQZRFile& f, const char* layout, std::uint32_t first, std::uint32_t seconds) {
   const TGPSTime t(seconds);
-  const unsigned s = t.SecondOfDay();
-  f.dumpLog.Printf(layout, first, t.Year(0), static_cast<unsigned>(t.Month(0)), t.Day(0), s / 3600,
-                   s / 60 % 60, s % 60);
+  const DayTime s = SplitSecondOfDay(t.SecondOfDay());
+  f.dumpLog.Printf(layout, first, t.Year(0), static_cast<unsigned>(t.Month(0)), t.Day(0), s.hours, s.minutes,
+                   s.seconds);
 }
 
 bool Close(double a, double b, double tolerance) {
@@ -120,9 +120,9 @@ Status Reject(TQZRFile& f, std::string_view text) {
 
 // Offers the message's date to a receiver that has none yet.
 Status SupplyDate(TQZRFile& f, std::int32_t week, std::uint32_t tow) {
-  std::uint32_t d = GpsSeconds(week * kSecondsPerWeek + tow);
+  std::uint32_t d = GpsSeconds(week * std::int64_t{kSecondsPerWeek} + tow);
   if (!f.firstTimeAfterId) {
-    const std::int64_t r = f.epochMsOfDay / 1000;
+    const std::int64_t r = f.epochMsOfDay / kMsPerSecond;
     const std::int64_t s = d % kSecondsPerDay;
     if (s - r > kDateAlignLimit) {
       d += kSecondsPerDay;
@@ -163,10 +163,10 @@ GpsEphemeris::Time GpsMiddleTime(std::int32_t week, std::uint32_t tow, std::uint
   const bool longFit = (flags & kFitFlag) != 0;
   const std::uint32_t block = longFit ? kLongBlock : kShortBlock;
   const std::uint32_t offset = longFit ? kLongOffset : kShortOffset;
-  const std::uint32_t t = GpsSeconds(week * kSecondsPerWeek + tow);
+  const std::uint32_t t = GpsSeconds(week * std::int64_t{kSecondsPerWeek} + tow);
   const std::uint32_t s = t % kSecondsPerDay;
   const std::uint32_t reference = t - s % block + offset;
-  return {.msOfDay = reference % kSecondsPerDay * 1000, .day = reference / kSecondsPerDay};
+  return {.msOfDay = reference % kSecondsPerDay * kMsPerSecond, .day = reference / kSecondsPerDay};
 }
 
 Status OnGpsEphemeris(TQZRFile& f, Body body) {
@@ -232,9 +232,9 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
     }
     if (clockWeek < kOldestWeek) clockWeek += kWeekRollover;
     const TGPSTime clock(GpsSeconds(e.toc + clockWeek * kSecondsPerWeek));
-    const unsigned s = clock.SecondOfDay();
+    const DayTime s = SplitSecondOfDay(clock.SecondOfDay());
     f.dumpLog.Printf(kClockLayout, sv, rawWeek, tow, e.toc, clock.Year(0),
-                     static_cast<unsigned>(clock.Month(0)), clock.Day(0), s / 3600, s / 60 % 60, s % 60,
+                     static_cast<unsigned>(clock.Month(0)), clock.Day(0), s.hours, s.minutes, s.seconds,
                      e.toe);
     f.dumpLog.EndLine();
     f.dumpLog.Printf(kIssueLayout, e.iodc, static_cast<unsigned>(static_cast<std::uint16_t>(rawIode)));
