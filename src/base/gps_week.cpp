@@ -5,7 +5,7 @@
 namespace qzr2rin {
 
 unsigned ResolveReferenceWeek(unsigned value, std::uint32_t knownDay) {
-  const auto eraWeek = static_cast<unsigned>(WidenWeek(value));
+  const auto eraWeek = static_cast<unsigned>(WidenReceiverWeek(value));
   if (knownDay == 0) return eraWeek;
   const std::int64_t known = knownDay / 7;
   if (std::llabs(static_cast<std::int64_t>(eraWeek) - known) <= kHalfRollover) return eraWeek;

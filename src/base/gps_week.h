@@ -15,8 +15,14 @@ inline constexpr std::int64_t kHalfWeekSeconds = kSecondsPerWeek / 2;
 // week: [GE], [WE] and [IO] weeks and the UTC reference weeks. A count below
 // 512 has rolled over once (weeks 1024..1535, 1999 to 2009); anything else is
 // taken as the full week. A week taken from a full time passes unchanged.
-constexpr std::int64_t WidenWeek(std::int64_t week) {
+constexpr std::int64_t WidenReceiverWeek(std::int64_t week) {
   return week < kHalfRollover ? week + kWeekRollover : week;
+}
+
+// Whole GPS seconds of a time of week in a week. 64-bit: a week past 2116
+// leaves the 32-bit range of a GPS time, which each caller treats its own way.
+constexpr std::int64_t GpsWeekSeconds(std::int64_t week, std::int64_t secondOfWeek) {
+  return week * kSecondsPerWeek + secondOfWeek;
 }
 
 // The week of a reference epoch ([rE], [rM], scale 0): without a known date

@@ -1,11 +1,11 @@
 #include "epoch/receiver_time.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "base/day_time.h"
+#include "base/gps_week.h"
 #include "base/time_units.h"
 #include "epoch/epoch_completion.h"
 #include "input/qzr_file.h"
@@ -37,10 +37,6 @@ constexpr std::size_t kReferenceTimeOffset = 4;
 // Scales of the packed week-or-day field.
 constexpr unsigned kScaleGpsWeek = 0;
 constexpr unsigned kScaleFourYearDay = 1;
-
-// Weeks below this have rolled over once.
-constexpr unsigned kOldestWeek = 512;
-constexpr unsigned kWeekRollover = 1024;
 
 // A four-year cycle starts with a leap year; its days count from 1.
 constexpr unsigned kDaysInFourYears = 1461;
@@ -276,30 +272,11 @@ Status OnReferenceEpoch(TQZRFile& f, Body body) {
   return Status::Ok;
 }
 
-// The receiver's week number repeats every 1024 weeks. Without a date it
-// means the weeks of 1999 to 2009; once a date is known, a week more than
-// half a cycle away from it would date the data years off, and the week of
-// the same count nearest to the known date is meant.
-namespace {
-
-unsigned ResolveWeek(unsigned value, std::uint32_t knownDay) {
-  const unsigned eraWeek = value < kOldestWeek ? value + kWeekRollover : value;
-  if (knownDay == 0) return eraWeek;
-  const std::int64_t known = knownDay / 7;
-  const std::int64_t half = kWeekRollover / 2;
-  if (std::llabs(static_cast<std::int64_t>(eraWeek) - known) <= half) return eraWeek;
-  const std::int64_t base = value % kWeekRollover;
-  const std::int64_t cycles = known > base ? (known - base + half) / kWeekRollover : 0;
-  return static_cast<unsigned>(base + cycles * kWeekRollover);
-}
-
-}  // namespace
-
 Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenceMs) {
   const unsigned value = WeekOrDayValue(packed);
   const unsigned scale = TimeScale(packed);
   if (scale == kScaleGpsWeek) {
-    const unsigned week = ResolveWeek(value, f.epochDay);
+    const unsigned week = ResolveReferenceWeek(value, f.epochDay);
     f.epochDay = week * 7 + referenceMs / kMsPerDay;
     f.epochMsOfDay = referenceMs % kMsPerDay;
   } else if (scale == kScaleFourYearDay) {

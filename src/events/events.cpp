@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/day_time.h"
+#include "base/gps_week.h"
 #include "base/time_units.h"
 #include "epoch/epoch_completion.h"
 #include "events/occupations.h"
@@ -59,8 +60,6 @@ constexpr std::size_t kExternalBaseOffset = 8;
 constexpr std::size_t kExternalEventLength = 9;
 constexpr std::size_t kExternalWithBaseLength = 10;
 
-constexpr std::int64_t kWeekRollover = 1024;
-constexpr std::int64_t kHalfRollover = 512;
 constexpr std::uint16_t kTimeBaseMask = 0x0F;
 // GPS-UTC is tens of seconds; a larger result comes from damaged parameters.
 constexpr double kLargestTimeDifference = kSecondsPerDay;
@@ -238,14 +237,6 @@ Status OnCancel(TQZRFile& f, std::string_view value) {
   return Status::Ok;
 }
 
-// Weeks apart, with a 10-bit week on one side: into -512..512.
-std::int64_t WeeksApart(std::int64_t a, std::int64_t b) {
-  std::int64_t d = (a - b) % kWeekRollover;
-  if (d > kHalfRollover) d -= kWeekRollover;
-  if (d < -kHalfRollover) d += kWeekRollover;
-  return d;
-}
-
 // GPS - UTC at a time of week `msOfWeek` (ms) of the 10-bit week `week`.
 double GpsMinusUtc(const GpsUtcParameters& p, std::int64_t week, std::int64_t msOfWeek) {
   double leap = p.dtls;
@@ -358,7 +349,7 @@ bool ConvertEventTime(const TQZRFile& f, DataEvent& e) {
   }
   if (base != kTimeBaseUtcUsno || !f.gpsUtc.present) return false;
 
-  const std::int64_t week = (e.seconds / kSecondsPerWeek) % kWeekRollover;
+  const std::int64_t week = BroadcastWeekOf(e.seconds);
   const std::int64_t msOfWeek =
       e.seconds % kSecondsPerWeek * std::int64_t{kMsPerSecond} + e.nanoseconds / kNsPerMs;
   const double dt = GpsMinusUtc(f.gpsUtc, week, msOfWeek);

@@ -6,6 +6,7 @@
 
 #include "base/constants.h"
 #include "base/day_time.h"
+#include "base/gps_week.h"
 #include "base/time_units.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
@@ -33,8 +34,6 @@ constexpr std::size_t kGf1Offset = 60;
 constexpr std::size_t kTowOffset = 64;
 constexpr std::size_t kWnOffset = 68;
 
-constexpr unsigned kOldestWeek = 512;
-constexpr unsigned kWeekRollover = 1024;
 constexpr std::int64_t kHalfDay = kSecondsPerDay / 2;
 // The window is widened to whole two-hour blocks: one before the start,
 // two after the finish.
@@ -123,7 +122,7 @@ TGPSTime DumpTime(std::uint64_t seconds) { return TGPSTime(static_cast<std::uint
 
 void DumpDating(TQZRFile& f, const GeoEphemeris& e, std::uint64_t t) {
   DumpLog& d = f.dumpLog;
-  const TGPSTime weekStart = DumpTime(e.wn * std::uint64_t{kSecondsPerWeek});
+  const TGPSTime weekStart = DumpTime(static_cast<std::uint64_t>(GpsWeekSeconds(e.wn, 0)));
   d.Printf(kWeekLayout, static_cast<unsigned>(e.number), static_cast<unsigned>(e.wn), weekStart.Year(),
            static_cast<unsigned>(weekStart.Month()), weekStart.Day());
   d.EndLine();
@@ -180,8 +179,8 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
   if (f.Dumping()) DumpFields(f, m);
   if (m.prn < kFirstGeoPrn || m.prn > kLastGeoPrn) return f.RefuseMessage(kPrnText);
 
-  const unsigned week = m.wn < kOldestWeek ? m.wn + kWeekRollover : m.wn;
-  const std::uint64_t t = week * std::uint64_t{kSecondsPerWeek} + m.tow;
+  const auto week = static_cast<unsigned>(WidenReceiverWeek(m.wn));
+  const auto t = static_cast<std::uint64_t>(GpsWeekSeconds(week, m.tow));
   if (OutsideWindow(f, t)) return f.RefuseMessage(kWindowText);
 
   GeoEphemeris e;

@@ -8,6 +8,7 @@
 
 #include "base/constants.h"
 #include "base/day_time.h"
+#include "base/gps_week.h"
 #include "base/time_units.h"
 #include "epoch/receiver_time.h"
 #include "input/qzr_file.h"
@@ -55,9 +56,6 @@ constexpr std::uint8_t kNoDateFlag = 0x40;
 constexpr std::uint8_t kNavFitInterval = 4;
 constexpr std::uint8_t kNavL2PData = 8;
 
-constexpr std::int32_t kOldestWeek = 512;
-constexpr std::int32_t kWeekRollover = 1024;
-constexpr std::int64_t kHalfWeek = 302400;
 constexpr std::int64_t kDateAlignLimit = 72000;  // s: further apart than this is the neighbouring day
 constexpr std::uint32_t kWindowBlock = 7200;
 
@@ -84,8 +82,6 @@ constexpr std::string_view kIssueText = "LsB(IODC) != IODE, data ignored";
 constexpr std::string_view kAlreadyText = "   Already";
 
 bool Dumping(const TQZRFile& f) { return !f.firstRun && f.dumpLog.Enabled(); }
-
-std::int32_t WidenWeek(std::int32_t week) { return week < kOldestWeek ? week + kWeekRollover : week; }
 
 // GPS seconds kept to 32 bits, as every second count of the converter.
 std::uint32_t GpsSeconds(std::int64_t seconds) { return static_cast<std::uint32_t>(seconds); }
@@ -120,7 +116,7 @@ Status Reject(TQZRFile& f, std::string_view text) {
 
 // Offers the message's date to a receiver that has none yet.
 Status SupplyDate(TQZRFile& f, std::int32_t week, std::uint32_t tow) {
-  std::uint32_t d = GpsSeconds(week * std::int64_t{kSecondsPerWeek} + tow);
+  std::uint32_t d = GpsSeconds(GpsWeekSeconds(week, tow));
   if (!f.firstTimeAfterId) {
     const std::int64_t r = f.epochMsOfDay / kMsPerSecond;
     const std::int64_t s = d % kSecondsPerDay;
@@ -163,7 +159,7 @@ GpsEphemeris::Time GpsMiddleTime(std::int32_t week, std::uint32_t tow, std::uint
   const bool longFit = (flags & kFitFlag) != 0;
   const std::uint32_t block = longFit ? kLongBlock : kShortBlock;
   const std::uint32_t offset = longFit ? kLongOffset : kShortOffset;
-  const std::uint32_t t = GpsSeconds(week * std::int64_t{kSecondsPerWeek} + tow);
+  const std::uint32_t t = GpsSeconds(GpsWeekSeconds(week, tow));
   const std::uint32_t s = t % kSecondsPerDay;
   const std::uint32_t reference = t - s % block + offset;
   return {.msOfDay = reference % kSecondsPerDay * kMsPerSecond, .day = reference / kSecondsPerDay};
@@ -180,7 +176,7 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
   const std::uint32_t tow = r.U32(kTowOffset);
   const std::uint8_t flags = r.U8(kFlagsOffset);
   const std::int16_t rawWeek = r.I16(kWeekOffset);
-  const std::int32_t week = WidenWeek(rawWeek);
+  const auto week = static_cast<std::int32_t>(WidenReceiverWeek(rawWeek));
   const std::int16_t rawIode = r.I16(kIodeOffset);
 
   GpsEphemeris e;
@@ -222,16 +218,11 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
   }
 
   if (Dumping(f)) {
-    // The clock reference time in the week nearest the message's.
-    std::int64_t clockWeek = rawWeek;
-    const std::int32_t sinceClock = static_cast<std::int32_t>(tow - static_cast<std::uint32_t>(e.toc));
-    if (sinceClock > kHalfWeek) {
-      ++clockWeek;
-    } else if (sinceClock < -kHalfWeek) {
-      --clockWeek;
-    }
-    if (clockWeek < kOldestWeek) clockWeek += kWeekRollover;
-    const TGPSTime clock(GpsSeconds(e.toc + clockWeek * kSecondsPerWeek));
+    // The clock reference time in the week nearest the message's, the raw
+    // week moved before it is widened.
+    const auto sinceClock = static_cast<std::int32_t>(tow - static_cast<std::uint32_t>(e.toc));
+    const std::int64_t clockWeek = WidenReceiverWeek(WeekOfNearbyReference(rawWeek, sinceClock));
+    const TGPSTime clock(GpsSeconds(GpsWeekSeconds(clockWeek, e.toc)));
     const DayTime s = SplitSecondOfDay(clock.SecondOfDay());
     f.dumpLog.Printf(kClockLayout, sv, rawWeek, tow, e.toc, clock.Year(0),
                      static_cast<unsigned>(clock.Month(0)), clock.Day(0), s.hours, s.minutes, s.seconds,

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/day_time.h"
+#include "base/gps_week.h"
 #include "base/time_units.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
@@ -42,9 +43,6 @@ constexpr std::int8_t kNoIdentifier = 127;
 
 // [TO] and [DO]
 constexpr std::size_t kClockValueOffset = 0;
-
-constexpr unsigned kOldestWeek = 512;
-constexpr unsigned kWeekRollover = 1024;
 
 constexpr char kIonoTimeLayout[] = " wn=%u tot=%u Year=%u Month=%u Day=%u %uh%um%u.0s";
 constexpr char kCoefficientsLayout[] = "%g %g %g %g";
@@ -166,8 +164,7 @@ Status OnIonosphere(TQZRFile& f, Body body) {
   p.present = true;
 
   if (f.Dumping()) {
-    const unsigned week = p.wn < kOldestWeek ? p.wn + kWeekRollover : p.wn;
-    const std::uint64_t seconds = week * std::uint64_t{kSecondsPerWeek} + p.tot;
+    const auto seconds = static_cast<std::uint64_t>(GpsWeekSeconds(WidenReceiverWeek(p.wn), p.tot));
     // Only a week past 2116 leaves the time's range; the dump then shows a
     // wrapped date, nothing is stored from it.
     const TGPSTime t(static_cast<std::uint32_t>(seconds));

@@ -18,7 +18,7 @@ TEST(GpsWeek, ReceiverWeeksBelowHalfACycleHaveRolledOverOnce) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.week);
-    EXPECT_EQ(WidenWeek(c.week), c.widened);
+    EXPECT_EQ(WidenReceiverWeek(c.week), c.widened);
   }
 }
 
