@@ -3,6 +3,7 @@
 #include "base/constants.h"
 #include "base/day_time.h"
 #include "base/time_units.h"
+#include "base/time_window.h"
 #include "driver/process_flags.h"
 #include "events/occupations.h"
 #include "input/qzr_file.h"
@@ -15,10 +16,6 @@ namespace {
 constexpr double kTagDelaySeconds = 0.0008192;
 
 bool HasData(const SignalSlot& s) { return s.signalFlags != 0; }
-
-bool Later(std::uint32_t s1, std::uint32_t ns1, std::uint32_t s2, std::uint32_t ns2) {
-  return s1 > s2 || (s1 == s2 && ns1 > ns2);
-}
 
 void ClearInProgress(TQZRFile& f) {
   f.epoch.ClearSlots();
@@ -84,10 +81,7 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
   f.lastInputTime = time;
 
   OccupationState& o = f.occupation;
-  if (f.windowGiven && ((f.windowStart.seconds != 0 &&
-                         Later(f.windowStart.seconds, f.windowStart.nanoseconds, seconds, nanoseconds)) ||
-                        (f.windowFinish.seconds != 0 &&
-                         Later(seconds, nanoseconds, f.windowFinish.seconds, f.windowFinish.nanoseconds)))) {
+  if (f.windowGiven && !InsideWindow(f.windowStart, f.windowFinish, time)) {
     ClearInProgress(f);
     if (o.occupationDue) o.handOffArmed = true;
     return Status::Ok;

@@ -8,6 +8,7 @@
 
 #include "base/day_time.h"
 #include "base/time_units.h"
+#include "base/time_window.h"
 #include "driver/messages.h"
 #include "driver/program_log.h"
 #include "epoch/raw_measurements.h"
@@ -415,8 +416,8 @@ std::string StatisticsLine(const TGPSTimeNS& first, const char* what, std::uint3
 }  // namespace
 
 void TQZRFile::PrintStatistics() const {
-  const TGPSTimeNS start = windowStart.seconds != 0 ? windowStart : firstInputTime;
-  const TGPSTimeNS finish = windowFinish.seconds != 0 ? windowFinish : lastInputTime;
+  const TGPSTimeNS start = WindowEndDated(windowStart) ? windowStart : firstInputTime;
+  const TGPSTimeNS finish = WindowEndDated(windowFinish) ? windowFinish : lastInputTime;
   *console << '\n'
            << StatisticsLine(firstInputTime, "QZR  ", inputEpochCount, fileIntervalMs * 0.001, lastInputTime)
            << StatisticsLine(start, "RINEX", outputEpochCount, outputIntervalMs * 0.001, finish);

@@ -8,6 +8,7 @@
 #include "base/day_time.h"
 #include "base/gps_week.h"
 #include "base/time_units.h"
+#include "base/time_window.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
 
@@ -35,9 +36,6 @@ constexpr std::size_t kTowOffset = 64;
 constexpr std::size_t kWnOffset = 68;
 
 constexpr std::int64_t kHalfDay = kSecondsPerDay / 2;
-// The window is widened to whole two-hour blocks: one before the start,
-// two after the finish.
-constexpr std::int64_t kWindowBlock = 7200;
 
 // Repeats are told apart by their clock terms within these tolerances.
 constexpr double kGf0Tolerance = 5e-17;
@@ -142,20 +140,6 @@ void DumpDating(TQZRFile& f, const GeoEphemeris& e, std::uint64_t t) {
   d.EndLine();
 }
 
-bool OutsideWindow(const TQZRFile& f, std::uint64_t t) {
-  if (!f.windowGiven) return false;
-  const auto time = static_cast<std::int64_t>(t);
-  if (WindowEndSet(f.windowStart)) {
-    const std::int64_t lowest = (f.windowStart.seconds / kWindowBlock - 1) * kWindowBlock;
-    if (time < lowest) return true;
-  }
-  if (WindowEndSet(f.windowFinish)) {
-    const std::int64_t highest = (f.windowFinish.seconds / kWindowBlock + 2) * kWindowBlock;
-    if (time > highest) return true;
-  }
-  return false;
-}
-
 bool Near(float a, float b, double tolerance) {
   return a == b || std::fabs(static_cast<double>(a) - static_cast<double>(b)) <= tolerance;
 }
@@ -181,7 +165,9 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
 
   const auto week = static_cast<unsigned>(WidenReceiverWeek(m.wn));
   const auto t = static_cast<std::uint64_t>(GpsWeekSeconds(week, m.tow));
-  if (OutsideWindow(f, t)) return f.RefuseMessage(kWindowText);
+  if (f.windowGiven && !InsideEphemerisBlocks(f.windowStart, f.windowFinish, static_cast<std::int64_t>(t))) {
+    return f.RefuseMessage(kWindowText);
+  }
 
   GeoEphemeris e;
   e.number = static_cast<std::uint8_t>(m.prn - kGeoNumberOffset);

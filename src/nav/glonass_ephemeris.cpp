@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/constants.h"
+#include "base/time_window.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
 
@@ -75,15 +76,6 @@ std::uint32_t CycleStart(std::uint32_t today, std::int16_t dne) {
   return first.GPSDay();
 }
 
-bool OutsideWindow(const TQZRFile& f, std::int64_t t) {
-  if (!f.windowGiven) return false;
-  if (WindowEndSet(f.windowStart) && t < static_cast<std::int64_t>(f.windowStart.seconds) - kWindowMargin) {
-    return true;
-  }
-  return WindowEndSet(f.windowFinish) &&
-         t > static_cast<std::int64_t>(f.windowFinish.seconds) + kWindowMargin;
-}
-
 }  // namespace
 
 Status OnGlonassEphemeris(TQZRFile& f, Body body) {
@@ -122,7 +114,9 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
     f.dumpLog.Printf(kDumpLayout, static_cast<unsigned>(sv), static_cast<int>(dne), static_cast<int>(tb));
     f.dumpLog.EndLine();
   }
-  if (OutsideWindow(f, t)) return f.RefuseMessage(kWindowText);
+  if (f.windowGiven && !InsideWindowWithMargin(f.windowStart, f.windowFinish, t, kWindowMargin)) {
+    return f.RefuseMessage(kWindowText);
+  }
   if (sv < kFirstSlot || sv > kLastSlot) return f.RefuseMessage(kSatelliteText);
 
   GlonassEphemeris e;

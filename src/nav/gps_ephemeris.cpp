@@ -10,6 +10,7 @@
 #include "base/day_time.h"
 #include "base/gps_week.h"
 #include "base/time_units.h"
+#include "base/time_window.h"
 #include "epoch/receiver_time.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
@@ -57,7 +58,6 @@ constexpr std::uint8_t kNavFitInterval = 4;
 constexpr std::uint8_t kNavL2PData = 8;
 
 constexpr std::int64_t kDateAlignLimit = 72000;  // s: further apart than this is the neighbouring day
-constexpr std::uint32_t kWindowBlock = 7200;
 
 // Fit-interval blocks of the day and the offset of the reference time in
 // them; the 2-hour case lands one second before the block's middle.
@@ -135,22 +135,6 @@ Status SupplyDate(TQZRFile& f, std::int32_t week, std::uint32_t tow) {
                                                               0,
                                                               0};
   return OnDerivedDate(f, Body(date));
-}
-
-bool OutsideWindow(const TQZRFile& f, std::uint32_t middleSeconds) {
-  if (!f.windowGiven) return false;
-  const std::int64_t m = middleSeconds;
-  const auto& start = f.windowStart;
-  const auto& finish = f.windowFinish;
-  if (start.seconds != 0 || start.nanoseconds != 0) {
-    const std::int64_t ls = (static_cast<std::int64_t>(start.seconds / kWindowBlock) - 1) * kWindowBlock;
-    if (m < ls) return true;
-  }
-  if (finish.seconds != 0 || finish.nanoseconds != 0) {
-    const std::int64_t lf = (static_cast<std::int64_t>(finish.seconds / kWindowBlock) + 2) * kWindowBlock;
-    if (m > lf) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -235,7 +219,9 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
     f.dumpLog.EndLine();
   }
 
-  if (OutsideWindow(f, middleSeconds)) return Reject(f, kOutsideWindowText);
+  if (f.windowGiven && !InsideEphemerisBlocks(f.windowStart, f.windowFinish, middleSeconds)) {
+    return Reject(f, kOutsideWindowText);
+  }
   if (sv < 1 || sv > kGpsSatellites) return Reject(f, kBadPrnText);
   if (e.toe != e.toc) return Reject(f, kTocToeText);
   if ((e.iodc & 0xFF) != e.iode) return Reject(f, kIssueText);
