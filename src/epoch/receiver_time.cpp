@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/day_time.h"
+#include "base/four_year_cycle.h"
 #include "base/gps_week.h"
 #include "base/time_units.h"
 #include "epoch/epoch_completion.h"
@@ -37,13 +38,6 @@ constexpr std::size_t kReferenceTimeOffset = 4;
 // Scales of the packed week-or-day field.
 constexpr unsigned kScaleGpsWeek = 0;
 constexpr unsigned kScaleFourYearDay = 1;
-
-// A four-year cycle starts with a leap year; its days count from 1.
-constexpr unsigned kDaysInFourYears = 1461;
-constexpr unsigned kDaysInLeapYear = 366;
-// Outside the leap year, a day this early in a cycle belongs to the next
-// cycle: the third year has just turned into the new leap year.
-constexpr unsigned kEarlyDaysOfCycle = 364;
 
 // A receiver time earlier than the previous one is a midnight crossing only
 // when less than two hours lie between them across midnight.
@@ -114,16 +108,7 @@ bool CompleteWindowEnd(TQZRFile& f, const WindowEnd& end, const TGPSTime& first,
 // next to it. False when no such day can be formed.
 bool FourYearCycleDay(std::uint32_t today, unsigned value, std::uint32_t& day) {
   if (value < 1 || value > kDaysInFourYears) return false;
-  const unsigned year = DayStart(today).Year();
-  unsigned base = year - year % 4;
-  if (year % 4 == 0) {
-    // In the leap year itself only its own 366 days are this cycle's; a
-    // later day is the end of the previous cycle, just before New Year.
-    if (value > kDaysInLeapYear) base -= 4;
-  } else if (value < kEarlyDaysOfCycle) {
-    base += 4;
-  }
-  const std::uint32_t first = DayNumber(base, TGPSTime::January, 1);
+  const std::uint32_t first = FourYearCycleStart(today, value);
   if (first == 0) return false;
   day = first + value - 1;
   return true;

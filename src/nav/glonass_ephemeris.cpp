@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/constants.h"
+#include "base/four_year_cycle.h"
 #include "base/time_window.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
@@ -39,13 +40,6 @@ constexpr std::uint8_t kHealthBits = 0x07;
 constexpr unsigned kFirstSlot = 1;
 constexpr unsigned kLastSlot = kGlonassSatellites;
 
-// A four-year cycle starts with a leap year; its days count from 1.
-constexpr std::int16_t kDaysInFourYears = 1461;
-constexpr std::int16_t kDaysInLeapYear = 366;
-// Outside the leap year, a day this early in a cycle belongs to the next
-// cycle: the third year has just turned into the new leap year.
-constexpr std::int16_t kEarlyDaysOfCycle = 364;
-
 constexpr std::int64_t kSecondsPerDay = TGPSTime::kSecondsPerDay;
 // Moscow time runs three hours ahead of UTC.
 constexpr std::int32_t kMoscowOffset = 10800;
@@ -58,23 +52,6 @@ constexpr std::string_view kWindowText = "Time is not in output window";
 constexpr std::string_view kSatelliteText = "Errors N Satellite ";
 constexpr std::string_view kAlreadyText = "   Already";
 constexpr char kDumpLayout[] = "%u dne=%d  tb=%d";
-
-// GPS day of 1 January of the cycle that holds day `dne` nearest to the
-// receiver's date; 0 when that year cannot be represented.
-std::uint32_t CycleStart(std::uint32_t today, std::int16_t dne) {
-  const unsigned year = TGPSTime(today * TGPSTime::kSecondsPerDay).Year();
-  unsigned base = year - year % 4;
-  if (year % 4 == 0) {
-    // In the leap year itself only its own 366 days are this cycle's; a
-    // later day is the end of the previous cycle, just before New Year.
-    if (dne > kDaysInLeapYear) base -= 4;
-  } else if (dne < kEarlyDaysOfCycle) {
-    base += 4;
-  }
-  TGPSTime first;
-  first.Set(base, TGPSTime::January, 1, 0, 0, 0);
-  return first.GPSDay();
-}
 
 }  // namespace
 
@@ -96,7 +73,7 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
   }
   if (f.epochDay == 0) return f.RefuseMessage(kNoDateText);
 
-  const std::uint32_t first = CycleStart(f.epochDay, dne);
+  const std::uint32_t first = FourYearCycleStart(f.epochDay, static_cast<unsigned>(dne));
   if (first == 0) return f.RefuseMessage(kBadText);
   std::uint32_t day = first + static_cast<std::uint32_t>(dne) - 1;
   // Before 03:00 Moscow time it is still the previous day in UTC.
