@@ -1,11 +1,9 @@
 #include "driver/window_text.h"
 
+#include "base/time_units.h"
+
 namespace qzr2rin {
 namespace {
-
-constexpr std::uint32_t kMsPerHour = 3600000;
-constexpr std::uint32_t kMsPerMinute = 60000;
-constexpr std::uint32_t kMsPerSecond = 1000;
 
 // A number of one or two decimal digits. Anything else, including an empty
 // text, is malformed.

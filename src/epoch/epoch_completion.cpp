@@ -1,5 +1,9 @@
 #include "epoch/epoch_completion.h"
 
+#include "base/constants.h"
+#include "base/day_time.h"
+#include "base/time_units.h"
+#include "base/time_window.h"
 #include "driver/process_flags.h"
 #include "events/occupations.h"
 #include "input/qzr_file.h"
@@ -7,26 +11,11 @@
 namespace qzr2rin {
 namespace {
 
-constexpr double kSpeedOfLight = 299792458.0;
 // Firmware that needs the time-tag correction stamps its measurements this
 // many seconds late.
 constexpr double kTagDelaySeconds = 0.0008192;
 
 bool HasData(const SignalSlot& s) { return s.signalFlags != 0; }
-
-// Signal index 2 is L2; 0 and 1 are L1.
-double Frequency(const SatelliteEntry& entry, int signal) {
-  const bool l2 = signal == kSignalPL2;
-  if ((entry.satelliteId & kSystemMask) == kSystemGlonass) {
-    const std::int64_t k = entry.frequencyChannel;
-    return static_cast<double>(l2 ? 1246000000 + k * 437500 : 1602000000 + k * 562500);
-  }
-  return l2 ? 1227600000.0 : 1575420000.0;
-}
-
-bool Later(std::uint32_t s1, std::uint32_t ns1, std::uint32_t s2, std::uint32_t ns2) {
-  return s1 > s2 || (s1 == s2 && ns1 > ns2);
-}
 
 void ClearInProgress(TQZRFile& f) {
   f.epoch.ClearSlots();
@@ -35,9 +24,9 @@ void ClearInProgress(TQZRFile& f) {
 
 void DumpWrittenEpoch(TQZRFile& f, EpochSource source) {
   if (!f.dumpLog.Enabled()) return;
-  const std::uint32_t t = f.epochMsOfDay;
+  const DayTime t = SplitMsOfDay(f.epochMsOfDay);
   f.dumpLog.Write(source == EpochSource::Raw ? "Write epoch from [RM]; " : "Write epoch from [~~];");
-  f.dumpLog.Printf("Time (ms) = %uh%um%u.%us", t / 3600000, t % 3600000 / 60000, t % 60000 / 1000, t % 1000);
+  f.dumpLog.Printf("Time (ms) = %uh%um%u.%us", t.hours, t.minutes, t.seconds, t.milliseconds);
   f.dumpLog.EndLine();
 }
 
@@ -80,8 +69,8 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
     return Status::Ok;
   }
 
-  const std::uint32_t seconds = f.epochMsOfDay / 1000 + f.epochDay * 86400;
-  const std::uint32_t nanoseconds = f.epochMsOfDay % 1000 * 1000000;
+  const std::uint32_t seconds = f.epochMsOfDay / kMsPerSecond + f.epochDay * kSecondsPerDay;
+  const std::uint32_t nanoseconds = f.epochMsOfDay % kMsPerSecond * kNsPerMs;
   const TGPSTimeNS time(seconds, nanoseconds);
   if (f.nextEpochIsFirst) {
     f.nextEpochIsFirst = false;
@@ -92,10 +81,7 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
   f.lastInputTime = time;
 
   OccupationState& o = f.occupation;
-  if (f.windowGiven && ((f.windowStart.seconds != 0 &&
-                         Later(f.windowStart.seconds, f.windowStart.nanoseconds, seconds, nanoseconds)) ||
-                        (f.windowFinish.seconds != 0 &&
-                         Later(seconds, nanoseconds, f.windowFinish.seconds, f.windowFinish.nanoseconds)))) {
+  if (f.windowGiven && !InsideWindow(f.windowStart, f.windowFinish, time)) {
     ClearInProgress(f);
     if (o.occupationDue) o.handOffArmed = true;
     return Status::Ok;
@@ -103,7 +89,10 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
 
   if (o.occupationDue && o.handOffArmed) NameOccupation(f, o.dynamicMode != 0);
 
-  if (f.selectByInterval && (seconds % 86400 * 1000ull + nanoseconds / 1000000) % f.selectIntervalMs != 0) {
+  if (f.selectByInterval &&
+      (seconds % kSecondsPerDay * std::uint64_t{kMsPerSecond} + nanoseconds / kNsPerMs) %
+              f.selectIntervalMs !=
+          0) {
     ClearInProgress(f);
     return Status::Ok;
   }
@@ -171,7 +160,8 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
       set.pseudorange *= rangeScale;
       if (f.tagCorrection) {
         set.carrierPhase -= set.doppler * kTagDelaySeconds;
-        set.pseudorange -= set.doppler * kTagDelaySeconds * kSpeedOfLight / Frequency(entry, k);
+        set.pseudorange -=
+            set.doppler * kTagDelaySeconds * kSpeedOfLight / static_cast<double>(CarrierFrequency(entry, k));
       }
       if ((id & kSystemMask) == kSystemGps && (set.signalFlags & kFlagCaSet) == 0)
         set.signalFlags |= kFlagAntiSpoofing;

@@ -8,6 +8,8 @@
 #include <limits>
 #include <vector>
 
+#include "base/constants.h"
+
 namespace qzr2rin {
 
 // Satellite id byte: bits 7-6 the system, bits 5-0 the number (GPS PRN,
@@ -73,9 +75,9 @@ constexpr std::int64_t CarrierFrequency(const SatelliteEntry& entry, int signal)
   const bool l2 = signal == kSignalPL2;
   if (SystemOf(entry.satelliteId) == kSystemGlonass) {
     const std::int64_t k = entry.frequencyChannel;
-    return l2 ? 1246000000 + k * 437500 : 1602000000 + k * 562500;
+    return l2 ? kGlonassL2BaseHz + k * kGlonassL2StepHz : kGlonassL1BaseHz + k * kGlonassL1StepHz;
   }
-  return l2 ? 1227600000 : 1575420000;
+  return l2 ? kGpsL2Hz : kGpsL1Hz;
 }
 
 // Receivers track more satellites than old firmware listed, and a list
@@ -141,12 +143,6 @@ struct EpochExtras {
   std::array<float, 3> velocity{};
   float clockDrift = 0;
 };
-
-inline constexpr std::size_t kGpsSatellites = 37;      // PRN 1..37
-inline constexpr std::size_t kGlonassSatellites = 33;  // slots 1..33
-inline constexpr std::size_t kGeoSatellites = 19;      // PRN 120..138
-inline constexpr int kFirstGeoPrn = 120;
-inline constexpr int kGeoNumberOffset = 100;  // GEO PRN = id number + 100
 
 // Short carrier-phase unwrapping, per system, signal and satellite; it
 // outlives epochs and is reset when a satellite newly appears in the list

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "base/constants.h"
 #include "epoch/epoch_completion.h"
 #include "epoch/epoch_data.h"
 #include "input/qzr_file.h"
@@ -26,7 +27,6 @@ constexpr double kPhaseMax = 1e15;
 constexpr std::int32_t kDopplerLimit = 200000000;
 constexpr std::int32_t kGeoDopplerLimit = 100000000;
 
-constexpr double kSpeedOfLight = 299792458.0;  // m/s
 // The short pseudorange counts 1e-11 s from 0.075 s.
 constexpr double kShortRangeUnit = 1e-11;
 constexpr double kShortRangeOrigin = 0.075;

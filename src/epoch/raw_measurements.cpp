@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/constants.h"
 #include "epoch/epoch_completion.h"
 #include "epoch/epoch_data.h"
 #include "epoch/receiver_time.h"
@@ -74,7 +75,6 @@ constexpr double kRangeUnitMetres = 0.02;
 constexpr double kPhaseRangeUnitMetres = 0.0005;
 constexpr double kDopplerUnitHz = 0.001;
 constexpr double kLockTimeUnitSeconds = 0.1;
-constexpr double kSpeedOfLight = 299792458.0;
 
 constexpr std::uint16_t kRawSignalFlags = kFlagPseudorange | kFlagCarrierPhase | kFlagCn0InStatus2;
 

@@ -1,10 +1,13 @@
 #include "epoch/receiver_time.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "base/day_time.h"
+#include "base/four_year_cycle.h"
+#include "base/gps_week.h"
+#include "base/time_units.h"
 #include "epoch/epoch_completion.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
@@ -36,23 +39,6 @@ constexpr std::size_t kReferenceTimeOffset = 4;
 constexpr unsigned kScaleGpsWeek = 0;
 constexpr unsigned kScaleFourYearDay = 1;
 
-// Weeks below this have rolled over once.
-constexpr unsigned kOldestWeek = 512;
-constexpr unsigned kWeekRollover = 1024;
-
-// A four-year cycle starts with a leap year; its days count from 1.
-constexpr unsigned kDaysInFourYears = 1461;
-constexpr unsigned kDaysInLeapYear = 366;
-// Outside the leap year, a day this early in a cycle belongs to the next
-// cycle: the third year has just turned into the new leap year.
-constexpr unsigned kEarlyDaysOfCycle = 364;
-
-constexpr std::uint32_t kMsPerSecond = 1000;
-constexpr std::uint32_t kMsPerMinute = 60 * kMsPerSecond;
-constexpr std::uint32_t kMsPerHour = 60 * kMsPerMinute;
-constexpr std::uint32_t kMsPerDay = 24 * kMsPerHour;
-constexpr std::uint32_t kNsPerMs = 1'000'000;
-
 // A receiver time earlier than the previous one is a midnight crossing only
 // when less than two hours lie between them across midnight.
 constexpr std::int64_t kLongestMidnightGapMs = 7'199'999;
@@ -71,7 +57,7 @@ constexpr std::string_view kNoDateText = "No date. Skipping.";
 constexpr char kNewTimeLayout[] = "  ( Year=%u Month=%u Day=%u %uh%um%u.%us )";
 
 TGPSTime DayStart(std::uint32_t day) {
-  return TGPSTime(static_cast<std::uint32_t>(std::uint64_t{day} * TGPSTime::kSecondsPerDay));
+  return TGPSTime(static_cast<std::uint32_t>(std::uint64_t{day} * kSecondsPerDay));
 }
 
 // Day number of a calendar date; 0 when there is no such date.
@@ -108,8 +94,7 @@ bool CompleteWindowEnd(TQZRFile& f, const WindowEnd& end, const TGPSTime& first,
     MoveToNextMonthIfBefore(end.day, first.Day(), year, month);
   }
   const std::uint32_t dayNumber = DayNumber(year, month, end.day);
-  const std::uint64_t seconds =
-      std::uint64_t{dayNumber} * TGPSTime::kSecondsPerDay + end.msOfDay / kMsPerSecond;
+  const std::uint64_t seconds = std::uint64_t{dayNumber} * kSecondsPerDay + end.msOfDay / kMsPerSecond;
   if (dayNumber == 0 || seconds > UINT32_MAX) {
     f.errorDetail += std::string(name) + " time: there is no day " + std::to_string(end.day) + " in month " +
                      std::to_string(month) + " of " + std::to_string(year) + "\n";
@@ -123,16 +108,7 @@ bool CompleteWindowEnd(TQZRFile& f, const WindowEnd& end, const TGPSTime& first,
 // next to it. False when no such day can be formed.
 bool FourYearCycleDay(std::uint32_t today, unsigned value, std::uint32_t& day) {
   if (value < 1 || value > kDaysInFourYears) return false;
-  const unsigned year = DayStart(today).Year();
-  unsigned base = year - year % 4;
-  if (year % 4 == 0) {
-    // In the leap year itself only its own 366 days are this cycle's; a
-    // later day is the end of the previous cycle, just before New Year.
-    if (value > kDaysInLeapYear) base -= 4;
-  } else if (value < kEarlyDaysOfCycle) {
-    base += 4;
-  }
-  const std::uint32_t first = DayNumber(base, TGPSTime::January, 1);
+  const std::uint32_t first = FourYearCycleStart(today, value);
   if (first == 0) return false;
   day = first + value - 1;
   return true;
@@ -208,8 +184,8 @@ Status OnReceiverTime(TQZRFile& f, Body body) {
 
   DumpLog& dump = f.dumpLog;
   if (dump.Enabled()) {
-    dump.Printf(kTimeLayout, t, t / kMsPerHour, t % kMsPerHour / kMsPerMinute,
-                t % kMsPerMinute / kMsPerSecond, t % kMsPerSecond);
+    const DayTime parts = SplitMsOfDay(t);
+    dump.Printf(kTimeLayout, t, parts.hours, parts.minutes, parts.seconds, parts.milliseconds);
     dump.EndLine();
   }
   // The observables before this message belong to the previous time, so
@@ -281,30 +257,11 @@ Status OnReferenceEpoch(TQZRFile& f, Body body) {
   return Status::Ok;
 }
 
-// The receiver's week number repeats every 1024 weeks. Without a date it
-// means the weeks of 1999 to 2009; once a date is known, a week more than
-// half a cycle away from it would date the data years off, and the week of
-// the same count nearest to the known date is meant.
-namespace {
-
-unsigned ResolveWeek(unsigned value, std::uint32_t knownDay) {
-  const unsigned eraWeek = value < kOldestWeek ? value + kWeekRollover : value;
-  if (knownDay == 0) return eraWeek;
-  const std::int64_t known = knownDay / 7;
-  const std::int64_t half = kWeekRollover / 2;
-  if (std::llabs(static_cast<std::int64_t>(eraWeek) - known) <= half) return eraWeek;
-  const std::int64_t base = value % kWeekRollover;
-  const std::int64_t cycles = known > base ? (known - base + half) / kWeekRollover : 0;
-  return static_cast<unsigned>(base + cycles * kWeekRollover);
-}
-
-}  // namespace
-
 Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenceMs) {
   const unsigned value = WeekOrDayValue(packed);
   const unsigned scale = TimeScale(packed);
   if (scale == kScaleGpsWeek) {
-    const unsigned week = ResolveWeek(value, f.epochDay);
+    const unsigned week = ResolveReferenceWeek(value, f.epochDay);
     f.epochDay = week * 7 + referenceMs / kMsPerDay;
     f.epochMsOfDay = referenceMs % kMsPerDay;
   } else if (scale == kScaleFourYearDay) {
@@ -329,10 +286,9 @@ Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenc
   if (f.firstRun) return f.status;
   if (f.dumpLog.Enabled()) {
     const TGPSTime date = DayStart(f.epochDay);
-    const std::uint32_t t = f.epochMsOfDay;
-    f.dumpLog.Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(),
-                     t / kMsPerHour, t % kMsPerHour / kMsPerMinute, t % kMsPerMinute / kMsPerSecond,
-                     t % kMsPerSecond);
+    const DayTime t = SplitMsOfDay(f.epochMsOfDay);
+    f.dumpLog.Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(), t.hours,
+                     t.minutes, t.seconds, t.milliseconds);
     f.dumpLog.EndLine();
   }
   return Status::Ok;

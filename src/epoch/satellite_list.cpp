@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 
+#include "base/constants.h"
+#include "base/time_units.h"
 #include "epoch/epoch_completion.h"
 #include "epoch/observables.h"
 #include "epoch/receiver_time.h"
@@ -14,14 +16,15 @@ namespace {
 
 constexpr std::size_t kChecksumLength = 1;
 
-// Satellite index byte ranges.
+// Satellite index byte ranges: GPS and GEO bytes are PRNs; GLONASS bytes
+// name a frequency channel, not a slot, which the list leaves open.
 constexpr std::uint8_t kFirstGpsIndex = 1;
-constexpr std::uint8_t kLastGpsIndex = 37;
-constexpr std::uint8_t kFirstGlonassIndex = 38;
-constexpr std::uint8_t kLastGlonassIndex = 70;
+constexpr std::uint8_t kLastGpsIndex = kGpsSatellites;
+constexpr std::uint8_t kFirstGlonassChannelIndex = 38;
+constexpr std::uint8_t kLastGlonassChannelIndex = 70;
 constexpr int kGlonassChannelOffset = 45;  // channel = index - 45, -7..25
-constexpr std::uint8_t kFirstGeoIndex = 120;
-constexpr std::uint8_t kLastGeoIndex = 138;
+constexpr std::uint8_t kFirstGeoIndex = kFirstGeoPrn;
+constexpr std::uint8_t kLastGeoIndex = kLastGeoPrn;
 
 // GLONASS slot numbers; the receivers number replacement satellites beyond
 // the 24 of the full constellation.
@@ -40,7 +43,7 @@ SatelliteEntry MapSatelliteIndex(std::uint8_t index, std::int8_t unknownChannel)
   if (index >= kFirstGpsIndex && index <= kLastGpsIndex) {
     entry.satelliteId = index;
     entry.frequencyChannel = kNoChannel;
-  } else if (index >= kFirstGlonassIndex && index <= kLastGlonassIndex) {
+  } else if (index >= kFirstGlonassChannelIndex && index <= kLastGlonassChannelIndex) {
     entry.satelliteId = kSystemGlonass;
     entry.frequencyChannel = static_cast<std::int8_t>(index - kGlonassChannelOffset);
   } else if (index >= kFirstGeoIndex && index <= kLastGeoIndex) {
@@ -56,7 +59,7 @@ void DumpSatelliteIndex(DumpLog& dump, std::uint8_t index) {
   if (!dump.Enabled()) return;
   if (index >= kFirstGpsIndex && index <= kLastGpsIndex) {
     dump.Printf("%u ", static_cast<unsigned>(index));
-  } else if (index >= kFirstGlonassIndex && index <= kLastGlonassIndex) {
+  } else if (index >= kFirstGlonassChannelIndex && index <= kLastGlonassChannelIndex) {
     // The channel shows as an unsigned byte: -7 is 249.
     dump.Printf("R%u ", static_cast<unsigned>(static_cast<std::uint8_t>(index - kGlonassChannelOffset)));
   } else if (index >= kFirstGeoIndex && index <= kLastGeoIndex) {
@@ -70,7 +73,6 @@ namespace {
 
 // The time of the epoch the lists belong to, for the presence marks.
 std::int64_t ListTimeMs(const TQZRFile& f) {
-  constexpr std::int64_t kMsPerDay = 86'400'000;
   return std::int64_t{f.epochDay} * kMsPerDay + std::int64_t{f.epochMsOfDay};
 }
 

@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/day_time.h"
+#include "base/gps_week.h"
+#include "base/time_units.h"
 #include "epoch/epoch_completion.h"
 #include "events/occupations.h"
 #include "input/qzr_file.h"
@@ -57,16 +60,6 @@ constexpr std::size_t kExternalBaseOffset = 8;
 constexpr std::size_t kExternalEventLength = 9;
 constexpr std::size_t kExternalWithBaseLength = 10;
 
-constexpr std::uint32_t kMsPerSecond = 1000;
-constexpr std::uint32_t kMsPerMinute = 60 * kMsPerSecond;
-constexpr std::uint32_t kMsPerHour = 60 * kMsPerMinute;
-constexpr std::int64_t kMsPerDay = 24 * std::int64_t{kMsPerHour};
-constexpr std::int64_t kNsPerSecond = 1'000'000'000;
-constexpr std::int64_t kNsPerMs = 1'000'000;
-constexpr std::int64_t kSecondsPerDay = 86'400;
-constexpr std::int64_t kSecondsPerWeek = 604'800;
-constexpr std::int64_t kWeekRollover = 1024;
-constexpr std::int64_t kHalfRollover = 512;
 constexpr std::uint16_t kTimeBaseMask = 0x0F;
 // GPS-UTC is tens of seconds; a larger result comes from damaged parameters.
 constexpr double kLargestTimeDifference = kSecondsPerDay;
@@ -244,14 +237,6 @@ Status OnCancel(TQZRFile& f, std::string_view value) {
   return Status::Ok;
 }
 
-// Weeks apart, with a 10-bit week on one side: into -512..512.
-std::int64_t WeeksApart(std::int64_t a, std::int64_t b) {
-  std::int64_t d = (a - b) % kWeekRollover;
-  if (d > kHalfRollover) d -= kWeekRollover;
-  if (d < -kHalfRollover) d += kWeekRollover;
-  return d;
-}
-
 // GPS - UTC at a time of week `msOfWeek` (ms) of the 10-bit week `week`.
 double GpsMinusUtc(const GpsUtcParameters& p, std::int64_t week, std::int64_t msOfWeek) {
   double leap = p.dtls;
@@ -267,7 +252,8 @@ double GpsMinusUtc(const GpsUtcParameters& p, std::int64_t week, std::int64_t ms
     if (p.dtls >= p.dtlsf) instant -= 1;
     if (instant >= kSecondsPerWeek) instant -= kSecondsPerWeek;
     const std::int64_t m = msOfWeek - instant * kMsPerSecond;
-    leap = ((m >= 0 && m < kMsPerDay) || m < -kMsPerDay) ? p.dtlsf : p.dtls;
+    const std::int64_t dayMs = kMsPerDay;  // signed: it is negated below
+    leap = ((m >= 0 && m < dayMs) || m < -dayMs) ? p.dtlsf : p.dtls;
   }
   const double sinceReference = static_cast<double>(msOfWeek) * 0.001 - p.tot +
                                 static_cast<double>(kSecondsPerWeek * WeeksApart(week, p.wnt));
@@ -285,8 +271,8 @@ Status OnUserEvent(TQZRFile& f, Body body) {
   const BodyReader r(body);
   const std::uint32_t t = r.U32(kEventTimeOffset);
   if (f.dumpLog.Enabled()) {
-    f.dumpLog.Printf(kTimeLayout, t, t / kMsPerHour, t % kMsPerHour / kMsPerMinute,
-                     t % kMsPerMinute / kMsPerSecond, t % kMsPerSecond);
+    const DayTime parts = SplitMsOfDay(t);
+    f.dumpLog.Printf(kTimeLayout, t, parts.hours, parts.minutes, parts.seconds, parts.milliseconds);
     f.dumpLog.EndLine();
   }
   if (r.U8(kEventTypeOffset) != kUserTextType) return Status::Ok;
@@ -369,7 +355,7 @@ bool ConvertEventTime(const TQZRFile& f, DataEvent& e) {
   }
   if (base != kTimeBaseUtcUsno || !f.gpsUtc.present) return false;
 
-  const std::int64_t week = (e.seconds / kSecondsPerWeek) % kWeekRollover;
+  const std::int64_t week = BroadcastWeekOf(e.seconds);
   const std::int64_t msOfWeek =
       e.seconds % kSecondsPerWeek * std::int64_t{kMsPerSecond} + e.nanoseconds / kNsPerMs;
   const double dt = GpsMinusUtc(f.gpsUtc, week, msOfWeek);

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "base/day_time.h"
+#include "base/time_units.h"
+#include "base/time_window.h"
 #include "epoch/epoch_completion.h"
 #include "input/qzr_file.h"
 
@@ -12,18 +15,14 @@ namespace {
 constexpr std::size_t kMarkerNameLength = 60;
 constexpr std::size_t kBaseNameLength = 80;
 
-bool Before(std::uint32_t s1, std::uint32_t ns1, std::uint32_t s2, std::uint32_t ns2) {
-  return s1 < s2 || (s1 == s2 && ns1 < ns2);
-}
-
 // " Delete epoch 04Y02M01D  10:30:15.5000000" and the like.
 void DumpDeleted(TQZRFile& f, const char* what, std::uint32_t seconds, std::uint32_t nanoseconds) {
   if (!f.dumpLog.Enabled()) return;
   const TGPSTime t(seconds);
-  const std::uint32_t ofDay = seconds % 86400;
+  const DayTime ofDay = SplitSecondOfDay(t.SecondOfDay());
   f.dumpLog.Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, t.Year(0) % 100,
-                   static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay / 3600, ofDay % 3600 / 60,
-                   ofDay % 60 + nanoseconds * 1e-9);
+                   static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay.hours, ofDay.minutes,
+                   ofDay.seconds + nanoseconds * 1e-9);
   f.dumpLog.EndLine();
 }
 
@@ -108,20 +107,14 @@ Status StoreAntennaBlock(TQZRFile& f, const AntennaBlock& block) {
 Status StoreEvent(TQZRFile& f, std::uint8_t port, std::uint32_t msOfDay, std::uint32_t nanoseconds,
                   std::uint16_t timeBase) {
   // The added nanoseconds may exceed a second: carry them.
-  const std::uint64_t ns = std::uint64_t{msOfDay % 1000} * 1000000 + nanoseconds;
+  const std::uint64_t ns = std::uint64_t{msOfDay % kMsPerSecond} * kNsPerMs + nanoseconds;
   DataEvent event;
-  event.seconds =
-      static_cast<std::uint32_t>(msOfDay / 1000 + std::uint64_t{f.epochDay} * 86400 + ns / 1000000000);
-  event.nanoseconds = static_cast<std::uint32_t>(ns % 1000000000);
-  if (f.windowGiven) {
-    if (f.windowStart.seconds != 0 &&
-        Before(event.seconds, event.nanoseconds, f.windowStart.seconds, f.windowStart.nanoseconds)) {
-      return Status::Ok;
-    }
-    if (f.windowFinish.seconds != 0 &&
-        Before(f.windowFinish.seconds, f.windowFinish.nanoseconds, event.seconds, event.nanoseconds)) {
-      return Status::Ok;
-    }
+  event.seconds = static_cast<std::uint32_t>(msOfDay / kMsPerSecond +
+                                             std::uint64_t{f.epochDay} * kSecondsPerDay + ns / kNsPerSecond);
+  event.nanoseconds = static_cast<std::uint32_t>(ns % kNsPerSecond);
+  if (f.windowGiven &&
+      !InsideWindow(f.windowStart, f.windowFinish, TGPSTimeNS(event.seconds, event.nanoseconds))) {
+    return Status::Ok;
   }
   event.port = port == kPortA ? kPortA : kPortB;
   event.timeBase = timeBase;
@@ -155,9 +148,7 @@ Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
       return false;
     }
     const bool hasSuccessor = i + 1 < epochs.size();
-    const auto sameTime = [&](const TGPSTimeNS& t) {
-      return t.seconds == e.seconds && t.nanoseconds == e.nanoseconds;
-    };
+    const auto sameTime = [&](const TGPSTimeNS& t) { return t == TGPSTimeNS(e.seconds, e.nanoseconds); };
     if (sameTime(f.firstInputTime) && hasSuccessor) {
       f.firstInputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
     }

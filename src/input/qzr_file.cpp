@@ -6,6 +6,9 @@
 #include <cstring>
 #include <new>
 
+#include "base/day_time.h"
+#include "base/time_units.h"
+#include "base/time_window.h"
 #include "driver/messages.h"
 #include "driver/program_log.h"
 #include "epoch/raw_measurements.h"
@@ -259,7 +262,7 @@ void TQZRFile::FirstRun() {
 }
 
 Status TQZRFile::CheckSelection() {
-  constexpr std::uint64_t kMaxIntervalMs = 86400000;
+  constexpr std::uint64_t kMaxIntervalMs = kMsPerDay;
   if (options.intervalGiven && options.decimationGiven) return Status::ConflictingOptions;
   if (options.intervalGiven) {
     selectIntervalMs = requestedIntervalMs;
@@ -393,10 +396,10 @@ namespace {
 // "DD-MON-YY HH:MM:SS.hh"; the hundredths are left-justified in two columns.
 void AppendStatisticsTime(std::string& line, const TGPSTimeNS& t) {
   char text[40];
-  const std::uint32_t secondOfDay = t.seconds % 86400;
+  const DayTime ofDay = SplitSecondOfDay(t.SecondOfDay());
   std::snprintf(text, sizeof text, "%02u-%3.3s-%02u %02u:%02u:%02u.%-2u", t.Day(0),
-                MonthAbbreviation(static_cast<int>(t.Month(0))).data(), t.Year(0) % 100, secondOfDay / 3600,
-                secondOfDay % 3600 / 60, secondOfDay % 60, t.nanoseconds / 10000000);
+                MonthAbbreviation(static_cast<int>(t.Month(0))).data(), t.Year(0) % 100, ofDay.hours,
+                ofDay.minutes, ofDay.seconds, t.nanoseconds / (kNsPerSecond / 100));
   line += text;
 }
 
@@ -415,8 +418,8 @@ std::string StatisticsLine(const TGPSTimeNS& first, const char* what, std::uint3
 }  // namespace
 
 void TQZRFile::PrintStatistics() const {
-  const TGPSTimeNS start = windowStart.seconds != 0 ? windowStart : firstInputTime;
-  const TGPSTimeNS finish = windowFinish.seconds != 0 ? windowFinish : lastInputTime;
+  const TGPSTimeNS start = WindowEndDated(windowStart) ? windowStart : firstInputTime;
+  const TGPSTimeNS finish = WindowEndDated(windowFinish) ? windowFinish : lastInputTime;
   *console << '\n'
            << StatisticsLine(firstInputTime, "QZR  ", inputEpochCount, fileIntervalMs * 0.001, lastInputTime)
            << StatisticsLine(start, "RINEX", outputEpochCount, outputIntervalMs * 0.001, finish);

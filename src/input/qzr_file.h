@@ -179,9 +179,6 @@ class TQZRFile : public TOpenMappedFile {
   void DumpLine(std::string_view text);
 };
 
-// A window end of all zero is open.
-inline bool WindowEndSet(const TGPSTimeNS& end) { return end.seconds != 0 || end.nanoseconds != 0; }
-
 // The input's path with its extension replaced by ".log"; empty when the
 // input itself ends in ".log" (in any letter case), which must never be
 // overwritten.

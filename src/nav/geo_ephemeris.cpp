@@ -4,6 +4,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/constants.h"
+#include "base/day_time.h"
+#include "base/gps_week.h"
+#include "base/time_units.h"
+#include "base/time_window.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
 
@@ -30,18 +35,7 @@ constexpr std::size_t kGf1Offset = 60;
 constexpr std::size_t kTowOffset = 64;
 constexpr std::size_t kWnOffset = 68;
 
-constexpr unsigned kFirstPrn = 120;
-constexpr unsigned kLastPrn = 138;
-constexpr unsigned kPrnToNumber = 100;
-
-constexpr unsigned kOldestWeek = 512;
-constexpr unsigned kWeekRollover = 1024;
-constexpr std::uint64_t kSecondsPerWeek = 604800;
-constexpr std::uint64_t kSecondsPerDay = TGPSTime::kSecondsPerDay;
-constexpr std::int64_t kHalfDay = 43200;
-// The window is widened to whole two-hour blocks: one before the start,
-// two after the finish.
-constexpr std::int64_t kWindowBlock = 7200;
+constexpr std::int64_t kHalfDay = kSecondsPerDay / 2;
 
 // Repeats are told apart by their clock terms within these tolerances.
 constexpr double kGf0Tolerance = 5e-17;
@@ -126,37 +120,24 @@ TGPSTime DumpTime(std::uint64_t seconds) { return TGPSTime(static_cast<std::uint
 
 void DumpDating(TQZRFile& f, const GeoEphemeris& e, std::uint64_t t) {
   DumpLog& d = f.dumpLog;
-  const TGPSTime weekStart = DumpTime(e.wn * kSecondsPerWeek);
+  const TGPSTime weekStart = DumpTime(static_cast<std::uint64_t>(GpsWeekSeconds(e.wn, 0)));
   d.Printf(kWeekLayout, static_cast<unsigned>(e.number), static_cast<unsigned>(e.wn), weekStart.Year(),
            static_cast<unsigned>(weekStart.Month()), weekStart.Day());
   d.EndLine();
   const TGPSTime at = DumpTime(t);
-  const auto second = static_cast<unsigned>(t % kSecondsPerDay);
-  d.Printf(kTowLayout, e.tow, e.tow / 86400u, at.Year(), static_cast<unsigned>(at.Month()), at.Day(),
-           second / 3600, second % 3600 / 60, second % 60);
+  const DayTime ofDay = SplitSecondOfDay(static_cast<std::uint32_t>(t % kSecondsPerDay));
+  d.Printf(kTowLayout, e.tow, e.tow / kSecondsPerDay, at.Year(), static_cast<unsigned>(at.Month()), at.Day(),
+           ofDay.hours, ofDay.minutes, ofDay.seconds);
   d.EndLine();
-  d.Printf(kToaLayout, e.toa, e.toa / 3600, e.toa % 3600 / 60, e.toa % 60);
+  const DayTime toa = SplitSecondOfDay(e.toa);
+  d.Printf(kToaLayout, e.toa, toa.hours, toa.minutes, toa.seconds);
   d.EndLine();
   d.Printf(kMiddleLayout, static_cast<unsigned>(t % kSecondsPerWeek), at.Year(),
-           static_cast<unsigned>(at.Month()), at.Day(), second / 3600, second % 3600 / 60, second % 60);
+           static_cast<unsigned>(at.Month()), at.Day(), ofDay.hours, ofDay.minutes, ofDay.seconds);
   d.EndLine();
   d.Printf(kIssueLayout, static_cast<unsigned>(e.iod), static_cast<unsigned>(e.iod),
            static_cast<unsigned>(e.accuracy), static_cast<unsigned>(e.accuracy));
   d.EndLine();
-}
-
-bool OutsideWindow(const TQZRFile& f, std::uint64_t t) {
-  if (!f.windowGiven) return false;
-  const auto time = static_cast<std::int64_t>(t);
-  if (WindowEndSet(f.windowStart)) {
-    const std::int64_t lowest = (f.windowStart.seconds / kWindowBlock - 1) * kWindowBlock;
-    if (time < lowest) return true;
-  }
-  if (WindowEndSet(f.windowFinish)) {
-    const std::int64_t highest = (f.windowFinish.seconds / kWindowBlock + 2) * kWindowBlock;
-    if (time > highest) return true;
-  }
-  return false;
 }
 
 bool Near(float a, float b, double tolerance) {
@@ -180,16 +161,18 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
 
   const Message m = Read(BodyReader(body));
   if (f.Dumping()) DumpFields(f, m);
-  if (m.prn < kFirstPrn || m.prn > kLastPrn) return f.RefuseMessage(kPrnText);
+  if (m.prn < kFirstGeoPrn || m.prn > kLastGeoPrn) return f.RefuseMessage(kPrnText);
 
-  const unsigned week = m.wn < kOldestWeek ? m.wn + kWeekRollover : m.wn;
-  const std::uint64_t t = week * kSecondsPerWeek + m.tow;
-  if (OutsideWindow(f, t)) return f.RefuseMessage(kWindowText);
+  const auto week = static_cast<unsigned>(WidenReceiverWeek(m.wn));
+  const auto t = static_cast<std::uint64_t>(GpsWeekSeconds(week, m.tow));
+  if (f.windowGiven && !InsideEphemerisBlocks(f.windowStart, f.windowFinish, static_cast<std::int64_t>(t))) {
+    return f.RefuseMessage(kWindowText);
+  }
 
   GeoEphemeris e;
-  e.number = static_cast<std::uint8_t>(m.prn - kPrnToNumber);
+  e.number = static_cast<std::uint8_t>(m.prn - kGeoNumberOffset);
   e.messageDay = static_cast<std::uint32_t>(t / kSecondsPerDay);
-  e.messageMsOfDay = static_cast<std::uint32_t>(t % kSecondsPerDay * 1000);
+  e.messageMsOfDay = static_cast<std::uint32_t>(t % kSecondsPerDay * kMsPerSecond);
   e.gpsNumber = m.gpsNumber;
   e.iod = m.iod;
   e.accuracy = m.accuracy;
@@ -215,7 +198,7 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
 
   if (f.Dumping()) DumpDating(f, e, t);
 
-  auto& list = f.ephemerides.geo[m.prn - kFirstPrn];
+  auto& list = f.ephemerides.geo[m.prn - kFirstGeoPrn];
   // Only the last record of the satellite is compared.
   if (!list.empty() && Repeats(list.back(), e)) return f.RefuseMessage(kAlreadyText);
   list.push_back(e);

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/constants.h"
+#include "base/four_year_cycle.h"
+#include "base/time_window.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
 
@@ -35,14 +38,7 @@ constexpr std::uint8_t kNoSv = 255;
 constexpr std::int16_t kNoDay = 0x7FFF;
 constexpr std::uint8_t kHealthBits = 0x07;
 constexpr unsigned kFirstSlot = 1;
-constexpr unsigned kLastSlot = 33;
-
-// A four-year cycle starts with a leap year; its days count from 1.
-constexpr std::int16_t kDaysInFourYears = 1461;
-constexpr std::int16_t kDaysInLeapYear = 366;
-// Outside the leap year, a day this early in a cycle belongs to the next
-// cycle: the third year has just turned into the new leap year.
-constexpr std::int16_t kEarlyDaysOfCycle = 364;
+constexpr unsigned kLastSlot = kGlonassSatellites;
 
 constexpr std::int64_t kSecondsPerDay = TGPSTime::kSecondsPerDay;
 // Moscow time runs three hours ahead of UTC.
@@ -56,32 +52,6 @@ constexpr std::string_view kWindowText = "Time is not in output window";
 constexpr std::string_view kSatelliteText = "Errors N Satellite ";
 constexpr std::string_view kAlreadyText = "   Already";
 constexpr char kDumpLayout[] = "%u dne=%d  tb=%d";
-
-// GPS day of 1 January of the cycle that holds day `dne` nearest to the
-// receiver's date; 0 when that year cannot be represented.
-std::uint32_t CycleStart(std::uint32_t today, std::int16_t dne) {
-  const unsigned year = TGPSTime(today * TGPSTime::kSecondsPerDay).Year();
-  unsigned base = year - year % 4;
-  if (year % 4 == 0) {
-    // In the leap year itself only its own 366 days are this cycle's; a
-    // later day is the end of the previous cycle, just before New Year.
-    if (dne > kDaysInLeapYear) base -= 4;
-  } else if (dne < kEarlyDaysOfCycle) {
-    base += 4;
-  }
-  TGPSTime first;
-  first.Set(base, TGPSTime::January, 1, 0, 0, 0);
-  return first.GPSDay();
-}
-
-bool OutsideWindow(const TQZRFile& f, std::int64_t t) {
-  if (!f.windowGiven) return false;
-  if (WindowEndSet(f.windowStart) && t < static_cast<std::int64_t>(f.windowStart.seconds) - kWindowMargin) {
-    return true;
-  }
-  return WindowEndSet(f.windowFinish) &&
-         t > static_cast<std::int64_t>(f.windowFinish.seconds) + kWindowMargin;
-}
 
 }  // namespace
 
@@ -103,7 +73,7 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
   }
   if (f.epochDay == 0) return f.RefuseMessage(kNoDateText);
 
-  const std::uint32_t first = CycleStart(f.epochDay, dne);
+  const std::uint32_t first = FourYearCycleStart(f.epochDay, static_cast<unsigned>(dne));
   if (first == 0) return f.RefuseMessage(kBadText);
   std::uint32_t day = first + static_cast<std::uint32_t>(dne) - 1;
   // Before 03:00 Moscow time it is still the previous day in UTC.
@@ -121,7 +91,9 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
     f.dumpLog.Printf(kDumpLayout, static_cast<unsigned>(sv), static_cast<int>(dne), static_cast<int>(tb));
     f.dumpLog.EndLine();
   }
-  if (OutsideWindow(f, t)) return f.RefuseMessage(kWindowText);
+  if (f.windowGiven && !InsideWindowWithMargin(f.windowStart, f.windowFinish, t, kWindowMargin)) {
+    return f.RefuseMessage(kWindowText);
+  }
   if (sv < kFirstSlot || sv > kLastSlot) return f.RefuseMessage(kSatelliteText);
 
   GlonassEphemeris e;

@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/constants.h"
+#include "base/day_time.h"
+#include "base/gps_week.h"
+#include "base/time_units.h"
+#include "base/time_window.h"
 #include "epoch/receiver_time.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
@@ -52,14 +57,7 @@ constexpr std::uint8_t kNoDateFlag = 0x40;
 constexpr std::uint8_t kNavFitInterval = 4;
 constexpr std::uint8_t kNavL2PData = 8;
 
-constexpr std::int32_t kOldestWeek = 512;
-constexpr std::int32_t kWeekRollover = 1024;
-constexpr std::int64_t kSecondsPerWeek = 604800;
-constexpr std::int64_t kHalfWeek = 302400;
-constexpr std::uint32_t kSecondsPerDay = 86400;
 constexpr std::int64_t kDateAlignLimit = 72000;  // s: further apart than this is the neighbouring day
-constexpr std::uint32_t kWindowBlock = 7200;
-constexpr unsigned kMaxPrn = 37;
 
 // Fit-interval blocks of the day and the offset of the reference time in
 // them; the 2-hour case lands one second before the block's middle.
@@ -85,16 +83,14 @@ constexpr std::string_view kAlreadyText = "   Already";
 
 bool Dumping(const TQZRFile& f) { return !f.firstRun && f.dumpLog.Enabled(); }
 
-std::int32_t WidenWeek(std::int32_t week) { return week < kOldestWeek ? week + kWeekRollover : week; }
-
 // GPS seconds kept to 32 bits, as every second count of the converter.
 std::uint32_t GpsSeconds(std::int64_t seconds) { return static_cast<std::uint32_t>(seconds); }
 
 void DumpDateTime(TQZRFile& f, const char* layout, std::uint32_t first, std::uint32_t seconds) {
   const TGPSTime t(seconds);
-  const unsigned s = t.SecondOfDay();
-  f.dumpLog.Printf(layout, first, t.Year(0), static_cast<unsigned>(t.Month(0)), t.Day(0), s / 3600,
-                   s / 60 % 60, s % 60);
+  const DayTime s = SplitSecondOfDay(t.SecondOfDay());
+  f.dumpLog.Printf(layout, first, t.Year(0), static_cast<unsigned>(t.Month(0)), t.Day(0), s.hours, s.minutes,
+                   s.seconds);
 }
 
 bool Close(double a, double b, double tolerance) {
@@ -120,9 +116,9 @@ Status Reject(TQZRFile& f, std::string_view text) {
 
 // Offers the message's date to a receiver that has none yet.
 Status SupplyDate(TQZRFile& f, std::int32_t week, std::uint32_t tow) {
-  std::uint32_t d = GpsSeconds(week * kSecondsPerWeek + tow);
+  std::uint32_t d = GpsSeconds(GpsWeekSeconds(week, tow));
   if (!f.firstTimeAfterId) {
-    const std::int64_t r = f.epochMsOfDay / 1000;
+    const std::int64_t r = f.epochMsOfDay / kMsPerSecond;
     const std::int64_t s = d % kSecondsPerDay;
     if (s - r > kDateAlignLimit) {
       d += kSecondsPerDay;
@@ -141,32 +137,16 @@ Status SupplyDate(TQZRFile& f, std::int32_t week, std::uint32_t tow) {
   return OnDerivedDate(f, Body(date));
 }
 
-bool OutsideWindow(const TQZRFile& f, std::uint32_t middleSeconds) {
-  if (!f.windowGiven) return false;
-  const std::int64_t m = middleSeconds;
-  const auto& start = f.windowStart;
-  const auto& finish = f.windowFinish;
-  if (start.seconds != 0 || start.nanoseconds != 0) {
-    const std::int64_t ls = (static_cast<std::int64_t>(start.seconds / kWindowBlock) - 1) * kWindowBlock;
-    if (m < ls) return true;
-  }
-  if (finish.seconds != 0 || finish.nanoseconds != 0) {
-    const std::int64_t lf = (static_cast<std::int64_t>(finish.seconds / kWindowBlock) + 2) * kWindowBlock;
-    if (m > lf) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 GpsEphemeris::Time GpsMiddleTime(std::int32_t week, std::uint32_t tow, std::uint8_t flags) {
   const bool longFit = (flags & kFitFlag) != 0;
   const std::uint32_t block = longFit ? kLongBlock : kShortBlock;
   const std::uint32_t offset = longFit ? kLongOffset : kShortOffset;
-  const std::uint32_t t = GpsSeconds(week * kSecondsPerWeek + tow);
+  const std::uint32_t t = GpsSeconds(GpsWeekSeconds(week, tow));
   const std::uint32_t s = t % kSecondsPerDay;
   const std::uint32_t reference = t - s % block + offset;
-  return {.msOfDay = reference % kSecondsPerDay * 1000, .day = reference / kSecondsPerDay};
+  return {.msOfDay = reference % kSecondsPerDay * kMsPerSecond, .day = reference / kSecondsPerDay};
 }
 
 Status OnGpsEphemeris(TQZRFile& f, Body body) {
@@ -180,7 +160,7 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
   const std::uint32_t tow = r.U32(kTowOffset);
   const std::uint8_t flags = r.U8(kFlagsOffset);
   const std::int16_t rawWeek = r.I16(kWeekOffset);
-  const std::int32_t week = WidenWeek(rawWeek);
+  const auto week = static_cast<std::int32_t>(WidenReceiverWeek(rawWeek));
   const std::int16_t rawIode = r.I16(kIodeOffset);
 
   GpsEphemeris e;
@@ -222,19 +202,14 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
   }
 
   if (Dumping(f)) {
-    // The clock reference time in the week nearest the message's.
-    std::int64_t clockWeek = rawWeek;
-    const std::int32_t sinceClock = static_cast<std::int32_t>(tow - static_cast<std::uint32_t>(e.toc));
-    if (sinceClock > kHalfWeek) {
-      ++clockWeek;
-    } else if (sinceClock < -kHalfWeek) {
-      --clockWeek;
-    }
-    if (clockWeek < kOldestWeek) clockWeek += kWeekRollover;
-    const TGPSTime clock(GpsSeconds(e.toc + clockWeek * kSecondsPerWeek));
-    const unsigned s = clock.SecondOfDay();
+    // The clock reference time in the week nearest the message's, the raw
+    // week moved before it is widened.
+    const auto sinceClock = static_cast<std::int32_t>(tow - static_cast<std::uint32_t>(e.toc));
+    const std::int64_t clockWeek = WidenReceiverWeek(WeekOfNearbyReference(rawWeek, sinceClock));
+    const TGPSTime clock(GpsSeconds(GpsWeekSeconds(clockWeek, e.toc)));
+    const DayTime s = SplitSecondOfDay(clock.SecondOfDay());
     f.dumpLog.Printf(kClockLayout, sv, rawWeek, tow, e.toc, clock.Year(0),
-                     static_cast<unsigned>(clock.Month(0)), clock.Day(0), s / 3600, s / 60 % 60, s % 60,
+                     static_cast<unsigned>(clock.Month(0)), clock.Day(0), s.hours, s.minutes, s.seconds,
                      e.toe);
     f.dumpLog.EndLine();
     f.dumpLog.Printf(kIssueLayout, e.iodc, static_cast<unsigned>(static_cast<std::uint16_t>(rawIode)));
@@ -244,8 +219,10 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
     f.dumpLog.EndLine();
   }
 
-  if (OutsideWindow(f, middleSeconds)) return Reject(f, kOutsideWindowText);
-  if (sv < 1 || sv > kMaxPrn) return Reject(f, kBadPrnText);
+  if (f.windowGiven && !InsideEphemerisBlocks(f.windowStart, f.windowFinish, middleSeconds)) {
+    return Reject(f, kOutsideWindowText);
+  }
+  if (sv < 1 || sv > kGpsSatellites) return Reject(f, kBadPrnText);
   if (e.toe != e.toc) return Reject(f, kTocToeText);
   if ((e.iodc & 0xFF) != e.iode) return Reject(f, kIssueText);
 

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/day_time.h"
+#include "base/gps_week.h"
+#include "base/time_units.h"
 #include "input/qzr_file.h"
 #include "qzr2rin/gps_time.h"
 
@@ -40,10 +43,6 @@ constexpr std::int8_t kNoIdentifier = 127;
 
 // [TO] and [DO]
 constexpr std::size_t kClockValueOffset = 0;
-
-constexpr unsigned kOldestWeek = 512;
-constexpr unsigned kWeekRollover = 1024;
-constexpr std::uint64_t kSecondsPerWeek = 604800;
 
 constexpr char kIonoTimeLayout[] = " wn=%u tot=%u Year=%u Month=%u Day=%u %uh%um%u.0s";
 constexpr char kCoefficientsLayout[] = "%g %g %g %g";
@@ -165,15 +164,13 @@ Status OnIonosphere(TQZRFile& f, Body body) {
   p.present = true;
 
   if (f.Dumping()) {
-    const unsigned week = p.wn < kOldestWeek ? p.wn + kWeekRollover : p.wn;
-    const std::uint64_t seconds = week * kSecondsPerWeek + p.tot;
+    const auto seconds = static_cast<std::uint64_t>(GpsWeekSeconds(WidenReceiverWeek(p.wn), p.tot));
     // Only a week past 2116 leaves the time's range; the dump then shows a
     // wrapped date, nothing is stored from it.
     const TGPSTime t(static_cast<std::uint32_t>(seconds));
-    const auto secondOfDay = static_cast<unsigned>(seconds % TGPSTime::kSecondsPerDay);
+    const DayTime ofDay = SplitSecondOfDay(static_cast<std::uint32_t>(seconds % kSecondsPerDay));
     f.dumpLog.Printf(kIonoTimeLayout, static_cast<unsigned>(p.wn), p.tot, t.Year(),
-                     static_cast<unsigned>(t.Month()), t.Day(), secondOfDay / 3600, secondOfDay % 3600 / 60,
-                     secondOfDay % 60);
+                     static_cast<unsigned>(t.Month()), t.Day(), ofDay.hours, ofDay.minutes, ofDay.seconds);
     f.dumpLog.EndLine();
     DumpCoefficients(f, p.alpha);
     DumpCoefficients(f, p.beta);

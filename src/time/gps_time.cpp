@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "base/day_time.h"
 #include "platform/clock.h"
 
 namespace qzr2rin {
@@ -114,10 +115,10 @@ bool BreakDown(std::uint32_t count, int offsetMinutes, Fields& f) {
   BreakDays(t, f.year, month, f.day);
   f.month = month;
   f.dayOfWeek = (t / TGPSTime::kSecondsPerDay) % 7;
-  const unsigned rest = t % TGPSTime::kSecondsPerDay;
-  f.hour = rest / 3600;
-  f.minute = rest % 3600 / 60;
-  f.second = rest % 60;
+  const DayTime rest = SplitSecondOfDay(t % TGPSTime::kSecondsPerDay);
+  f.hour = rest.hours;
+  f.minute = rest.minutes;
+  f.second = rest.seconds;
   return true;
 }
 
