@@ -10,12 +10,23 @@
 #include "events/occupations.h"
 #include "input/qzr_file.h"
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
 
+using qzrtest::AtDate;
+using qzrtest::AtTimeOfDay;
 using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
+using qzrtest::Records;
+using qzrtest::UseGlonass;
+using qzrtest::WithGeoUtc;
+using qzrtest::WithGpsUtc;
+using qzrtest::WithOccupationDue;
+using qzrtest::WithOutputSpan;
+using qzrtest::WithReceiverIdHash;
+using qzrtest::WithTimeSystem;
 
 // 2024-03-15: day and month differ, and the year needs both its bytes.
 constexpr std::uint32_t kDay = 16140;
@@ -59,12 +70,12 @@ class Signatures {
  public:
   Signatures(const qzrtest::LogBuilder& log, std::uint32_t key, std::uint32_t ms, bool marked, bool due)
       : bench_(log) {
-    f().receiverIdHash = key;
-    f().epochDay = kDay;
-    f().epochMsOfDay = ms;
+    WithReceiverIdHash(f(), key);
+    AtDate(f(), kDay);
+    AtTimeOfDay(f(), ms);
     EXPECT_EQ(StoreOccupation(f(), 1, "SITE", "0001"), Status::Ok);
-    if (marked) f().records.CurrentOccupation()->occupationFlags |= kOccupationAuthenticated;
-    f().occupation.occupationDue = due;
+    if (marked) Records(f()).CurrentOccupation()->occupationFlags |= kOccupationAuthenticated;
+    WithOccupationDue(f(), due);
   }
   TQZRFile& f() { return bench_.file(); }
   qzrtest::ConverterBench& bench() { return bench_; }
@@ -170,9 +181,9 @@ TEST(Signature, MatchBeforeAnyOccupationMarksTheOneRecordedNext) {
   log.Add(Signature(ExpectedSignature(7, content, 5000), content)).LineBreak();
   qzrtest::ConverterBench bench(log);
   TQZRFile& f = bench.file();
-  f.receiverIdHash = 7;
-  f.epochDay = kDay;
-  f.epochMsOfDay = 5000;
+  WithReceiverIdHash(f, 7);
+  AtDate(f, kDay);
+  AtTimeOfDay(f, 5000);
 
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_TRUE(f.occupation.authenticated);
@@ -198,13 +209,10 @@ TEST(Signature, TwentyFirstDamagedMessageClearsTheMark) {
   SignatureState state;
   std::vector<Status> results;
   std::vector<bool> marks;
-  MessageScanner& scanner = s.f().scanner;
-  scanner.cursor = 0;
-  while (scanner.NextMessage()) {
-    results.push_back(CheckSignature(s.f(), state, scanner.CurrentBody()));
+  s.bench().ForEachBody([&](Body body) {
+    results.push_back(CheckSignature(s.f(), state, body));
     marks.push_back(s.Marked());
-    scanner.Advance();
-  }
+  });
 
   ASSERT_EQ(results.size(), 23u);
   for (std::size_t i = 0; i < 20; ++i) {
@@ -289,7 +297,7 @@ TEST(OccupationMark, OnlyBitZeroOfTheCurrentOccupation) {
   EXPECT_FALSE(IsOccupationAuthenticated(c.f()));
 
   ASSERT_EQ(StoreOccupation(c.f(), 1, "SITE", "0001"), Status::Ok);
-  DataOccup& occupation = *c.f().records.CurrentOccupation();
+  DataOccup& occupation = *Records(c.f()).CurrentOccupation();
   occupation.occupationFlags = 0x06;
   SetOccupationAuthenticated(c.f(), true);
   EXPECT_EQ(occupation.occupationFlags, 0x07);
@@ -312,9 +320,8 @@ TEST(WriterAccess, ObservationSpanOnlyWithStoredEpochs) {
     SCOPED_TRACE(c.stored);
     Crafted k;
     // Times left over without epochs (a cancelled occupation) are not shown.
-    k.f().firstOutputTime = TGPSTimeNS(1394582400, 500);
-    k.f().lastOutputTime = TGPSTimeNS(1394586000, 999999999);
-    if (c.stored) k.f().records.AppendEpoch();
+    WithOutputSpan(k.f(), TGPSTimeNS(1394582400, 500), TGPSTimeNS(1394586000, 999999999));
+    if (c.stored) Records(k.f()).AppendEpoch();
 
     TGPSTimeNS first(1, 1);
     TGPSTimeNS last(1, 1);
@@ -347,9 +354,8 @@ TEST(WriterAccess, HeaderLeapSecondsNeedUtcAndGlonass) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     Crafted k;
-    k.f().gpsUtc.present = c.utcPresent;
-    k.f().gpsUtc.dtls = c.dtls;
-    k.f().options.useGlonass = c.useGlonass;
+    WithGpsUtc(k.f(), {.present = c.utcPresent, .dtls = c.dtls});
+    UseGlonass(k.f(), c.useGlonass);
     EXPECT_EQ(GetHeaderLeapSeconds(k.f()), c.expected);
   }
 }
@@ -368,7 +374,7 @@ TEST(WriterAccess, TimeSystemNameFromTheTag) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.tag.data(), 3));
     Crafted k;
-    k.f().timeSystem = c.tag;
+    WithTimeSystem(k.f(), c.tag);
     EXPECT_EQ(GetTimeSystemName(k.f()), c.name);
   }
 }
@@ -379,18 +385,14 @@ TEST(WriterAccess, UtcParameterSetsOnlyWhenReceived) {
   gps.a0 = 7.5;
   GeoUtcParameters geo;
   geo.wn = 77;
-  k.f().gpsUtc.a0 = -1.25e-9;  // a set never marked present is not handed out
+  WithGpsUtc(k.f(), {.a0 = -1.25e-9});  // a set never marked present is not handed out
   EXPECT_FALSE(GetGpsUtcParameters(k.f(), gps));
   EXPECT_FALSE(GetGeoUtcParameters(k.f(), geo));
   EXPECT_EQ(gps.a0, 7.5);
   EXPECT_EQ(geo.wn, 77);
 
-  k.f().gpsUtc = {true, -1.25e-9, 3.5e-14f, 405504, 2300, 18, 7, 2301, 19};
-  k.f().geoUtc.present = true;
-  k.f().geoUtc.a1 = 1.5e-15f;
-  k.f().geoUtc.utcsi = 2;
-  k.f().geoUtc.tow = 345600;
-  k.f().geoUtc.wn = 2299;
+  WithGpsUtc(k.f(), {true, -1.25e-9, 3.5e-14f, 405504, 2300, 18, 7, 2301, 19});
+  WithGeoUtc(k.f(), {.present = true, .a1 = 1.5e-15f, .utcsi = 2, .tow = 345600, .wn = 2299});
   ASSERT_TRUE(GetGpsUtcParameters(k.f(), gps));
   ASSERT_TRUE(GetGeoUtcParameters(k.f(), geo));
   EXPECT_EQ(gps.a0, -1.25e-9);

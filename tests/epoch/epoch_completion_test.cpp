@@ -8,9 +8,18 @@
 #include "driver/process_flags.h"
 #include "epoch/receiver_time.h"
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
+
+using qzrtest::AtDate;
+using qzrtest::AtTimeOfDay;
+using qzrtest::InFirstRun;
+using qzrtest::InProgress;
+using qzrtest::SelectEvery;
+using qzrtest::WithEpochExtras;
+using qzrtest::WithTagCorrection;
 
 constexpr double kC = 299792458.0;
 constexpr std::uint32_t kDay = 8792;  // 2004-02-01
@@ -27,15 +36,15 @@ class Epochs {
  public:
   explicit Epochs(ConversionOptions options = {})
       : bench_(qzrtest::LogBuilder().Text(std::string(100, '\n')), options) {
-    f().firstRun = false;
-    f().epochDay = kDay;
+    InFirstRun(f(), false);
+    AtDate(f(), kDay);
   }
   TQZRFile& f() { return bench_.file(); }
   std::string Dump() { return bench_.DumpBody(); }
 
   Status Close(std::uint32_t ms, const std::vector<Sat>& sats,
                EpochSource source = EpochSource::Observables) {
-    EpochInProgress& e = source == EpochSource::Raw ? f().raw : f().epoch;
+    EpochInProgress& e = InProgress(f(), source);
     e.count = static_cast<int>(sats.size());
     for (std::size_t j = 0; j < sats.size(); ++j) {
       e.satellites[j] = {sats[j].id, 0, 0, sats[j].channel};
@@ -48,7 +57,7 @@ class Epochs {
       }
     }
     e.Touch(sats.size());
-    f().epochMsOfDay = ms;
+    AtTimeOfDay(f(), ms);
     return CloseEpoch(f(), source);
   }
 
@@ -137,11 +146,11 @@ TEST(EpochCompletion, ExclusionsBySystemAndNumber) {
 
 TEST(EpochCompletion, NoDateOrNoSatellitesStoresNothing) {
   Epochs e;
-  e.f().epochDay = 0;
+  AtDate(e.f(), 0);
   e.Close(1000, {{5, {kCa, 0, 0}}});
   EXPECT_FALSE(e.f().records.HasEpochs());
   EXPECT_EQ(e.f().epoch.dirtySlots, 0u);
-  e.f().epochDay = kDay;
+  AtDate(e.f(), kDay);
   e.Close(2000, {});
   EXPECT_FALSE(e.f().records.HasEpochs());
 }
@@ -149,8 +158,7 @@ TEST(EpochCompletion, NoDateOrNoSatellitesStoresNothing) {
 TEST(EpochCompletion, IntervalSelectionTakesExactMultiplesOnly) {
   ConversionOptions options;
   Epochs e(options);
-  e.f().selectByInterval = true;
-  e.f().selectIntervalMs = 30000;
+  SelectEvery(e.f(), 30000);
   for (const std::uint32_t ms : {29000u, 30000u, 30001u, 31000u, 60000u}) e.Close(ms, {{5, {kCa, 0, 0}}});
   ASSERT_EQ(e.f().records.EpochCount(), 2u);
   EXPECT_EQ(e.f().records.Epochs()[0].seconds, kDay * 86400 + 30);
@@ -192,7 +200,7 @@ TEST(EpochCompletion, StoredValuesAndTimeTagCorrection) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
     Epochs e;
-    e.f().tagCorrection = c.correction;
+    WithTagCorrection(e.f(), c.correction);
     e.Close(1500, {{c.id, {kCa | kFlagDoppler, kP1 | kFlagDoppler, kP2 | kFlagDoppler}, c.channel}});
     const DataEpoch& epoch = e.Last();
     EXPECT_EQ(epoch.nanoseconds, 500000000u);
@@ -246,8 +254,7 @@ TEST(EpochCompletion, ClockOffsetOnlyWithTheSwitch) {
     flags.clockOffset = withSwitch;
     SetFlags(flags);
     Epochs e;
-    e.f().epochExtras.clockOffset = 1.25e-4;
-    e.f().epochExtras.position = {1, 2, 3};
+    WithEpochExtras(e.f(), {.position = {1, 2, 3}, .clockOffset = 1.25e-4});
     e.Close(1000, {{5, {kCa, 0, 0}}});
     EXPECT_EQ((e.Last().epochFlags & kEpochClockOffset) != 0, withSwitch);
     EXPECT_EQ(e.Last().clockOffset, withSwitch ? 1.25e-4 : 0.0);
@@ -265,10 +272,10 @@ TEST(EpochCompletion, WindowFromTheFirstDateIsInclusive) {
   // The log starts on 4 February 2004.
   ASSERT_EQ(ApplyFirstDate(e.f(), kDay + 3), Status::Ok);
   e.Close(86399000, {{5, {kCa, 0, 0}}});
-  e.f().epochDay = kDay + 4;
+  AtDate(e.f(), kDay + 4);
   e.Close(0, {{5, {kCa, 0, 0}}});
   e.Close(86399999, {{5, {kCa, 0, 0}}});
-  e.f().epochDay = kDay + 5;
+  AtDate(e.f(), kDay + 5);
   e.Close(0, {{5, {kCa, 0, 0}}});
   ASSERT_EQ(e.f().records.EpochCount(), 2u);
   EXPECT_EQ(e.f().records.Epochs()[0].seconds, (kDay + 4) * 86400);

@@ -17,6 +17,7 @@
 #include "epoch/satellite_list.h"
 #include "input/dispatch.h"
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
@@ -24,6 +25,8 @@ namespace {
 using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::ConverterBench;
+using qzrtest::InProgress;
+using qzrtest::ListSatellites;
 using qzrtest::LogBuilder;
 using qzrtest::Message;
 
@@ -162,8 +165,7 @@ TEST(ObservableFrame, LostTimeListOrNumbersSkipTheMessage) {
     for (const Lost& lost : kLost) {
       SCOPED_TRACE(std::string(fam.id) + (lost.time ? " time" : lost.list ? " list" : " numbers"));
       ConverterBench bench(Log({Message(fam.id, Repeat(fam.noData, 1))}));
-      bench.file().epoch.count = 1;
-      bench.file().epoch.satellites[0] = MapSatelliteIndex(kGps5, kListUnknownChannel);
+      ListSatellites(bench.file(), {MapSatelliteIndex(kGps5, kListUnknownChannel)});
       const Walked w = Walk(bench, lost);
       ASSERT_EQ(w.results, std::vector<Status>{Status::Ok});
       EXPECT_EQ(w.texts[0], "Lost time, skipping\n");
@@ -548,7 +550,7 @@ TEST(ObservableList, FortyEntriesAreAllDecoded) {
 TEST(ObservableList, OnlyTheListedSlotsAreTouchedAndCleared) {
   ConverterBench bench(Log({List({kGps5, 9, 12}), Values<std::int32_t>("rc", {1, 2, 3})}));
   Walk(bench);
-  EpochInProgress& e = bench.file().epoch;
+  EpochInProgress& e = InProgress(bench.file());
   EXPECT_EQ(e.dirtySlots, 3u);
   e.slots[3].signals[0].signalFlags = 0x1234;  // outside the list: not ours to clear
   e.ClearSlots();

@@ -10,13 +10,18 @@
 #include <vector>
 
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
 
+using qzrtest::AtDate;
+using qzrtest::AtTimeOfDay;
 using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::ConverterBench;
+using qzrtest::InFirstRun;
+using qzrtest::ListRawSatellites;
 using qzrtest::LogBuilder;
 
 // Appends fields of any width, least significant bit first, so that a
@@ -267,7 +272,7 @@ TEST(RawMeasurements, UnusableWeekOrDayIgnoresTheMessage) {
     m.satellites = {OneSignal(5)};
     ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
-    f.epochMsOfDay = 7;
+    AtTimeOfDay(f, 7);
     const auto walked = bench.WalkEach(kAllLost);
     ASSERT_EQ(walked.results, std::vector<Status>{Status::Ok});
     ASSERT_EQ(walked.texts.size(), 1u);
@@ -482,7 +487,7 @@ TEST(RawMeasurements, BadCrcIgnoresTheMessageAndResynchronises) {
     for (int k = 0; k < 300; ++k) log.LineBreak();
     ConverterBench bench(log);
     TQZRFile& f = bench.file();
-    f.raw.count = 3;
+    ListRawSatellites(f, 3);
     const auto walked = bench.WalkEach();
     ASSERT_EQ(walked.results, (std::vector<Status>{Status::BadChecksum, Status::Ok, Status::Ok}));
     // The body is searched through, not skipped by its claimed length.
@@ -520,8 +525,8 @@ TEST(RawMeasurements, FirstRunOnlySetsTheReceiverTime) {
     m.satellites = {OneSignal(5)};
     ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
-    f.firstRun = true;
-    f.epochMsOfDay = 7;
+    InFirstRun(f, true);
+    AtTimeOfDay(f, 7);
     const auto walked = bench.WalkEach(kAllLost);
     ASSERT_EQ(walked.results, std::vector<Status>{c.result});
     EXPECT_EQ(f.epochDay, c.day);
@@ -558,7 +563,7 @@ TEST(RawMeasurements, WeekCountTakesTheCycleOfTheKnownDate) {
     m.satellites = {OneSignal(5)};
     ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
-    f.epochDay = c.knownDay;
+    AtDate(f, c.knownDay);
     bench.WalkEach();
     EXPECT_EQ(f.epochDay, c.week * 7 + 3);
     EXPECT_EQ(f.epochMsOfDay, kMsOfDay);

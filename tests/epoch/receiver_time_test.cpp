@@ -9,14 +9,22 @@
 #include <string>
 
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
 
+using qzrtest::AtDate;
+using qzrtest::AtTimeOfDay;
+using qzrtest::AwaitFirstTime;
 using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::ConverterBench;
+using qzrtest::InFirstRun;
+using qzrtest::ListSatellites;
 using qzrtest::LogBuilder;
+using qzrtest::WithEpochExtras;
+using qzrtest::WithPendingDate;
 
 std::uint32_t Day(unsigned year, unsigned month, unsigned day) {
   TGPSTime t;
@@ -75,7 +83,7 @@ TEST(ReceiverTime, BackwardStepIsMidnightOnlyWithinTwoHours) {
     LogBuilder log;
     log.Add(Time(c.previous)).Add(Time(c.next));
     ConverterBench bench(log);
-    bench.file().epochDay = today;
+    AtDate(bench.file(), today);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     EXPECT_EQ(bench.file().epochDay, today + c.dayAdvance);
     EXPECT_EQ(bench.file().epochMsOfDay, c.storedMs);
@@ -98,7 +106,7 @@ TEST(ReceiverTime, DateMessageBreaksContinuity) {
   LogBuilder log;
   log.Add(Time(50'000'000)).Add(Date(2004, 3, 5)).Add(Time(40'000'000));
   ConverterBench bench(log);
-  bench.file().epoch.count = 1;
+  ListSatellites(bench.file(), 1);
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_EQ(bench.file().epochDay, Day(2004, 3, 5));
   EXPECT_EQ(bench.file().epochMsOfDay, 40'000'000u);
@@ -111,9 +119,9 @@ TEST(ReceiverTime, FirstTimeAfterIdentificationIsNotTested) {
   log.Add(Time(40'000'000)).Add(Time(30'000'000));
   ConverterBench bench(log);
   TQZRFile& f = bench.file();
-  f.epochDay = Day(2004, 3, 5);
-  f.epochMsOfDay = 50'000'000;
-  f.firstTimeAfterId = true;
+  AtDate(f, Day(2004, 3, 5));
+  AtTimeOfDay(f, 50'000'000);
+  AwaitFirstTime(f, true);
   EXPECT_EQ(WalkAsSet(bench), Status::Ok);
   // The first time is taken as it is; the second is tested against it.
   EXPECT_FALSE(f.firstTimeAfterId);
@@ -135,7 +143,7 @@ TEST(ReceiverTime, TimePastTheEndOfTheDayIsRefused) {
   LogBuilder log;
   log.Add(Time(1'000)).Add(Time(86'400'000)).Add(Time(2'000));
   ConverterBench bench(log);
-  bench.file().epochDay = Day(2004, 3, 5);
+  AtDate(bench.file(), Day(2004, 3, 5));
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_TRUE(Contains(bench.DumpBody(), "Bad Receiver Time: > 23h59m59.999s \n")) << bench.DumpBody();
   // The good time after it is an ordinary step from the last good one.
@@ -149,8 +157,8 @@ TEST(ReceiverTime, ClosesTheEpochEvenWhenItsChecksumFails) {
   log.Add(qzrtest::BadChecksumMessage("~~", BodyBuilder().U32(5'000).bytes()));
   ConverterBench bench(log);
   TQZRFile& f = bench.file();
-  f.epochMsOfDay = 1'000;
-  f.epochExtras.extrasFlags = kExtrasClockOffset;
+  AtTimeOfDay(f, 1'000);
+  WithEpochExtras(f, {.extrasFlags = kExtrasClockOffset});
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_EQ(f.epochExtras.extrasFlags, 0);
   EXPECT_EQ(f.epochMsOfDay, 1'000u);
@@ -163,8 +171,8 @@ TEST(ReceiverTime, FirstRunOnlySetsTheTime) {
   log.Add(Time(5'000));
   ConverterBench bench(log);
   TQZRFile& f = bench.file();
-  f.firstRun = true;
-  f.epochExtras.extrasFlags = kExtrasClockOffset;
+  InFirstRun(f, true);
+  WithEpochExtras(f, {.extrasFlags = kExtrasClockOffset});
   EXPECT_EQ(WalkAsSet(bench), Status::Ok);
   EXPECT_EQ(f.epochMsOfDay, 5'000u);
   EXPECT_EQ(f.epochExtras.extrasFlags, kExtrasClockOffset);  // no epoch closed
@@ -192,8 +200,8 @@ TEST(ReceiverDate, LaterOrEqualDateIsTakenEarlierOneStops) {
     log.Add(Date(c.year, c.month, c.day, 2));
     ConverterBench bench(log);
     TQZRFile& f = bench.file();
-    f.epochDay = Day(2004, 3, 5);
-    f.epoch.count = 1;
+    AtDate(f, Day(2004, 3, 5));
+    ListSatellites(f, 1);
     EXPECT_EQ(bench.Walk(), c.status);
     EXPECT_EQ(f.epochDay, c.epochDay);
     EXPECT_EQ(f.errorDetail, c.detail);
@@ -234,9 +242,9 @@ TEST(ReceiverDate, ImpossibleDateIsIgnored) {
     log.Add(Date(c.year, c.month, c.day));
     ConverterBench bench(log);
     TQZRFile& f = bench.file();
-    f.epochDay = Day(2004, 3, 5);
-    f.epoch.count = 1;
-    f.datePending = true;
+    AtDate(f, Day(2004, 3, 5));
+    ListSatellites(f, 1);
+    WithPendingDate(f, 0);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     EXPECT_EQ(f.epochDay, Day(2004, 3, 5));
     EXPECT_FALSE(f.datePending);
@@ -250,7 +258,7 @@ TEST(DerivedDate, TakenWithoutChecksumAndKeepsContinuity) {
   log.LineBreak();
   ConverterBench bench(log);
   TQZRFile& f = bench.file();
-  f.epoch.count = 1;
+  ListSatellites(f, 1);
   const Bytes record = DateFields(2004, 3, 5).U8(0xEE).bytes();  // the last byte is no checksum
   EXPECT_EQ(OnDerivedDate(f, record), Status::Ok);
   EXPECT_EQ(f.epochDay, Day(2004, 3, 5));
@@ -293,8 +301,8 @@ TEST(ReferenceEpoch, WeekAndFourYearCycleScales) {
     log.Add(ReferenceEpoch(c.packed, c.referenceMs));
     ConverterBench bench(log);
     TQZRFile& f = bench.file();
-    f.epochDay = c.today;
-    f.epochMsOfDay = 7;
+    AtDate(f, c.today);
+    AtTimeOfDay(f, 7);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     const bool ignored = c.day == 0;
     EXPECT_EQ(f.epochDay, ignored ? c.today : c.day);
@@ -368,9 +376,9 @@ TEST(ReceiverTimeMessages, ShortBodiesAreIgnored) {
     log.Add(c.message).LineBreak();  // an empty body is taken only with a byte after it
     ConverterBench bench(log);
     TQZRFile& f = bench.file();
-    f.epochExtras.extrasFlags = kExtrasClockOffset;
-    f.epochMsOfDay = 7;
-    f.epoch.count = 1;
+    WithEpochExtras(f, {.extrasFlags = kExtrasClockOffset});
+    AtTimeOfDay(f, 7);
+    ListSatellites(f, 1);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     EXPECT_EQ(f.epochDay, 0u);
     EXPECT_EQ(f.epochMsOfDay, 7u);
@@ -437,7 +445,7 @@ TEST(ApplyFirstDate, DayMissingFromItsMonthStopsTheConversion) {
   log.Add(Date(2004, 9, 30));
   ConverterBench bench(log, options);
   TQZRFile& f = bench.file();
-  f.epoch.count = 1;
+  ListSatellites(f, 1);
   EXPECT_EQ(bench.Walk(), Status::BadTimeTag);
   EXPECT_EQ(f.epochDay, Day(2004, 9, 30));
   EXPECT_EQ(f.errorDetail,
@@ -453,7 +461,7 @@ TEST(ApplyFirstDate, WindowIsCompletedOnlyOnce) {
   log.Add(Date(2004, 3, 10)).Add(Date(2004, 3, 20));
   ConverterBench bench(log, options);
   TQZRFile& f = bench.file();
-  f.epoch.count = 1;
+  ListSatellites(f, 1);
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_EQ(f.epochDay, Day(2004, 3, 20));
   EXPECT_EQ(f.windowStart, At(Day(2004, 3, 15), 0));

@@ -14,6 +14,7 @@
 #include "epoch/epoch_data.h"
 #include "input/dispatch.h"
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
@@ -21,8 +22,13 @@ namespace {
 using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::ConverterBench;
+using qzrtest::ListSatellites;
 using qzrtest::LogBuilder;
 using qzrtest::Message;
+using qzrtest::PhaseOf;
+using qzrtest::PresenceOf;
+using qzrtest::WithPendingDate;
+using qzrtest::WithTimeContinuity;
 
 // ---- bench helpers ----
 
@@ -174,9 +180,8 @@ TEST(SatelliteIndex, TheLongestListIsKeptWhole) {
 TEST(SatelliteIndex, AppliesAPendingDateAtTheFirstNonEmptyList) {
   ConverterBench bench(Log({List({}), Message("~~", BodyBuilder().U32(2000)), List({5})}));
   TQZRFile& f = bench.file();
-  f.datePending = true;
-  f.pendingDay = 9000;
-  f.timeContinuity = true;
+  WithPendingDate(f, 9000);
+  WithTimeContinuity(f, true);
   const Walked w = Walk(bench);
   ASSERT_EQ(w.results, std::vector<Status>(3, Status::Ok));
   EXPECT_EQ(w.texts[0], "\n   Satellites = 0\n");
@@ -196,10 +201,12 @@ Bytes Time(std::uint32_t ms) { return Message("~~", BodyBuilder().U32(ms)); }
 // Unwrapping state of every signal of GPS 5 and 9, GLONASS slot 3 and GEO
 // 125, with all four listed at kListedAtMs.
 void SeedFourSatellites(TQZRFile& f) {
+  PhaseUnwrapping& phase = PhaseOf(f);
   for (int s = 0; s < kSignalCount; ++s) {
-    f.phase.gps[s][4] = f.phase.gps[s][8] = f.phase.glonass[s][3] = f.phase.geo[s][5] = kUsed;
+    phase.gps[s][4] = phase.gps[s][8] = phase.glonass[s][3] = phase.geo[s][5] = kUsed;
   }
-  for (Presence* p : {&f.presence.gps[5], &f.presence.gps[9], &f.presence.glonass[3], &f.presence.geo[5]}) {
+  PresenceMarks& presence = PresenceOf(f);
+  for (Presence* p : {&presence.gps[5], &presence.gps[9], &presence.glonass[3], &presence.geo[5]}) {
     *p = Presence{true, kListedAtMs};
   }
 }
@@ -401,8 +408,7 @@ TEST(GlonassNumbers, SilentWhileTimeOrListIsLost) {
     SCOPED_TRACE(lost.time ? "time" : "list");
     ConverterBench bench(Log({Numbers({3})}));
     TQZRFile& f = bench.file();
-    f.epoch.count = 1;
-    f.epoch.satellites[0] = MapSatelliteIndex(40, kListUnknownChannel);
+    ListSatellites(f, {MapSatelliteIndex(40, kListUnknownChannel)});
     const Walked w = Walk(bench, lost);
     ASSERT_EQ(w.results, std::vector<Status>{Status::Ok});
     EXPECT_EQ(w.texts[0], "");

@@ -11,6 +11,7 @@
 
 #include "events/occupations.h"
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 #include "support/event_fixtures.h"
 
 namespace qzr2rin {
@@ -18,15 +19,18 @@ namespace {
 
 using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
+using qzrtest::Contains;
 using qzrtest::ConverterBench;
+using qzrtest::ConvertToEnd;
+using qzrtest::WithAntenna;
+using qzrtest::WithAntennaNumber;
+using qzrtest::WithGpsUtc;
 
 constexpr std::uint32_t kDay = qzrtest::kTrackingDay;
 constexpr std::uint32_t kTen = qzrtest::kTrackingStartMs;
 constexpr std::uint32_t kWeekStart = kDay * 86400;
 
 using Log = qzrtest::TrackingLog;
-using qzrtest::Contains;
-using qzrtest::ConvertToEnd;
 
 // The marker name of each stored epoch's occupation, in epoch order.
 std::vector<std::string> EpochSites(const TQZRFile& f) {
@@ -136,8 +140,7 @@ TEST(UserEvent, SlantHeightClearsTheHorizontalOffsets) {
   Log log;
   log.Epochs(0, 3).User("_ANH=1.5s").Epochs(3, 3);
   ConverterBench bench(log.builder());
-  bench.file().occupation.antenna.deltaE = 0.25f;
-  bench.file().occupation.antenna.deltaN = -0.5f;
+  WithAntenna(bench.file(), {.deltaE = 0.25f, .deltaN = -0.5f});
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   const auto& occupations = bench.file().records.Occupations();
   ASSERT_EQ(occupations.size(), 2u);
@@ -253,7 +256,7 @@ TEST(UserEvent, AntennaTypeResetsTheAntennaRecordOnlyWhenItChanges) {
       .Epochs(6, 3);
   ConverterBench bench(log.builder());
   TQZRFile& f = bench.file();
-  f.antennaNumber = "A-7";
+  WithAntennaNumber(f, "A-7");
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   EXPECT_EQ(f.antennaType, "CHOKE RING 123456789");
   EXPECT_EQ(f.antennaNumber, "-Unknown-");
@@ -441,7 +444,7 @@ TEST(ExternalEvent, UtcTimesMoveToGpsTime) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
     TQZRFile& f = bench.file();
-    f.gpsUtc = c.p != nullptr ? *c.p : GpsUtcParameters{};
+    WithGpsUtc(f, c.p != nullptr ? *c.p : GpsUtcParameters{});
     DataEvent e;
     e.seconds = static_cast<std::uint32_t>(kWeekStart + c.secondOfWeek);
     e.nanoseconds = c.ns;
@@ -458,7 +461,7 @@ TEST(ExternalEvent, DamagedParametersLeaveTheTimeAsRecorded) {
   qzrtest::LogBuilder empty;
   empty.Text(std::string(100, '\n'));
   ConverterBench bench(empty);
-  bench.file().gpsUtc = Utc(1e300, 0, 0, 232, 13, 7, 232, 13);
+  WithGpsUtc(bench.file(), Utc(1e300, 0, 0, 232, 13, 7, 232, 13));
   DataEvent e;
   e.seconds = kWeekStart + 36000;
   e.timeBase = kTimeBaseUtcUsno;

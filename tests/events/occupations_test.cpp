@@ -10,20 +10,25 @@
 #include <vector>
 
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 #include "support/event_fixtures.h"
 
 namespace qzr2rin {
 namespace {
 
+using qzrtest::AtDate;
+using qzrtest::Contains;
 using qzrtest::ConverterBench;
+using qzrtest::ConvertToEnd;
+using qzrtest::SelectEvery;
+using qzrtest::WithAuthenticationMark;
+using qzrtest::WithWindow;
 
 constexpr std::uint32_t kDay = qzrtest::kTrackingDay;
 constexpr std::uint32_t kTen = qzrtest::kTrackingStartMs;
 constexpr std::uint32_t kTenSeconds = kDay * 86400 + 36000;
 
 using Log = qzrtest::TrackingLog;
-using qzrtest::Contains;
-using qzrtest::ConvertToEnd;
 
 std::vector<std::string> Names(const TQZRFile& f) {
   std::vector<std::string> names;
@@ -86,8 +91,7 @@ TEST(Occupation, EpochsDroppedByTheIntervalUseUpNoName) {
   Log log;
   log.Epochs(1, 3).User("_SIT=PILLAR1").Epochs(4, 6);
   ConverterBench bench(log.builder());
-  bench.file().selectByInterval = true;
-  bench.file().selectIntervalMs = 3000;
+  SelectEvery(bench.file(), 3000);
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   EXPECT_EQ(Names(bench.file()), (std::vector<std::string>{"bench", "PILLAR1"}));
   EXPECT_EQ(Numbers(bench.file()), (std::vector<std::int16_t>{1, 2}));
@@ -99,7 +103,7 @@ TEST(Occupation, RecordCarriesTheAuthenticationMarkOnce) {
   Log log;
   log.Epochs(0, 2).User("_SIT=P").Epochs(2, 3);
   ConverterBench bench(log.builder());
-  bench.file().occupation.authenticated = true;
+  WithAuthenticationMark(bench.file(), true);
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   const auto& occupations = bench.file().records.Occupations();
   ASSERT_EQ(occupations.size(), 2u);
@@ -262,10 +266,8 @@ TEST(Occupation, StoredEventsKeepToTheWindow) {
     SCOPED_TRACE(c.what);
     ConverterBench bench(qzrtest::LogBuilder().Text(std::string(100, '\n')));
     TQZRFile& f = bench.file();
-    f.epochDay = kDay;
-    f.windowGiven = c.window;
-    f.windowStart = start;
-    f.windowFinish = finish;
+    AtDate(f, kDay);
+    WithWindow(f, c.window, start, finish);
     ASSERT_EQ(StoreEvent(f, kPortB, kTen + c.ms, c.ns, kTimeBaseGps), Status::Ok);
     ASSERT_EQ(f.records.Events(kPortB).size(), c.stored ? 1u : 0u);
     if (!c.stored) continue;

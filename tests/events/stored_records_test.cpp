@@ -11,9 +11,13 @@
 
 #include "events/occupations.h"
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
+
+using qzrtest::Records;
+using qzrtest::WithAntenna;
 
 // An epoch at `seconds` with satellites of these ids, under the current
 // occupation.
@@ -57,10 +61,10 @@ std::vector<std::uint32_t> WalkEventsOf(StoredRecords& r, std::uint8_t port, con
 TEST(StoredRecords, RecordingTwiceWithoutAnEpochOverwritesTheRecord) {
   qzrtest::ConverterBench bench(qzrtest::LogBuilder().Text(std::string(100, '\n')));
   TQZRFile& f = bench.file();
-  StoredRecords& r = f.records;
-  f.occupation.antenna.deltaH = 1.0f;
+  StoredRecords& r = Records(f);
+  WithAntenna(f, {.deltaH = 1.0f});
   ASSERT_EQ(StoreOccupation(f, 1, "FIRST", "N1"), Status::Ok);
-  f.occupation.antenna.deltaH = 2.0f;
+  WithAntenna(f, {.deltaH = 2.0f});
   ASSERT_EQ(StoreOccupation(f, 2, "SECOND", "N2"), Status::Ok);
   ASSERT_EQ(r.Occupations().size(), 1u);
   EXPECT_EQ(r.Occupations().front().number, 2);

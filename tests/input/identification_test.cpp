@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 using qzrtest::BodyBuilder;
 using qzrtest::ConverterBench;
 using qzrtest::LogBuilder;
+using qzrtest::WithReceiverType;
 
 Body TextBody(const std::string& text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
@@ -38,7 +40,7 @@ TEST(Identification, ReceiverTypeLosesItsSuffixAndGetsTheMakerPrefix) {
   ConverterBench bench(log);
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.body);
-    bench.file().receiverType = "unchanged";
+    WithReceiverType(bench.file(), "unchanged");
     EXPECT_EQ(IdentifyReceiver(bench.file(), TextBody(c.body)), c.ok);
     if (c.ok) {
       EXPECT_EQ(bench.file().receiverType, c.type);

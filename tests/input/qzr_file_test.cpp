@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/converter_state.h"
 #include "support/qzr_writer.h"
 
 namespace qzr2rin {
@@ -15,6 +16,7 @@ namespace {
 
 using qzrtest::BodyBuilder;
 using qzrtest::LogBuilder;
+using qzrtest::WithConsole;
 
 // A log that identifies itself and names its format.
 LogBuilder Identified() {
@@ -49,7 +51,7 @@ Converted Convert(const LogBuilder& log, ConversionOptions options = {}, const s
   log.WriteTo(options.inputFile);
   TQZRFile f(options);
   std::ostringstream console;
-  f.console = &console;
+  WithConsole(f, &console);
   const Status status = f.status == Status::Ok ? f.Run() : f.status;
   f.dumpLog.Flush();
   return {status,

@@ -10,15 +10,19 @@
 #include <vector>
 
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 #include "support/ephemeris_fixtures.h"
 
 namespace qzr2rin {
 namespace {
 
+using qzrtest::AtDate;
 using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::ConverterBench;
+using qzrtest::DecoderText;
 using qzrtest::LogBuilder;
+using qzrtest::WithWindow;
 
 std::uint32_t Day(unsigned year, unsigned month, unsigned day) {
   TGPSTime t;
@@ -60,11 +64,9 @@ const std::vector<GlonassEphemeris>& Slot(ConverterBench& bench, unsigned sv) {
 
 std::size_t StoredCount(const TQZRFile& f) { return qzrtest::TotalRecords(f.ephemerides.glonass); }
 
-using qzrtest::DecoderText;
-
 TEST(GlonassEphemeris, PayloadFillsTheRecordWithTimesInUtc) {
   ConverterBench bench(qzrtest::LogOf(Ephemeris(Fields{})));
-  bench.file().epochDay = kToday;
+  AtDate(bench.file(), kToday);
   EXPECT_EQ(bench.Walk(), Status::Ok);
   ASSERT_EQ(Slot(bench, 5).size(), 1u);
   const GlonassEphemeris& e = Slot(bench, 5).front();
@@ -95,7 +97,7 @@ TEST(GlonassEphemeris, HealthBitComesFromTheLowThreeBits) {
     Fields e;
     e.health = c.health;
     ConverterBench bench(qzrtest::LogOf(Ephemeris(e)));
-    bench.file().epochDay = kToday;
+    AtDate(bench.file(), kToday);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     ASSERT_EQ(Slot(bench, 5).size(), 1u);
     EXPECT_EQ(Slot(bench, 5).front().healthBit, c.bit);
@@ -140,7 +142,7 @@ TEST(GlonassEphemeris, DatedFromTheCycleDayNearestTheReceiverDate) {
     e.tb = c.tb;
     e.tk = c.tk;
     ConverterBench bench(qzrtest::LogOf(Ephemeris(e)));
-    bench.file().epochDay = c.today;
+    AtDate(bench.file(), c.today);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     ASSERT_EQ(Slot(bench, 5).size(), 1u);
     const GlonassEphemeris& stored = Slot(bench, 5).front();
@@ -181,7 +183,7 @@ TEST(GlonassEphemeris, RefusedEphemeridesAreNotStored) {
     e.dne = c.dne;
     e.tb = c.tb;
     ConverterBench bench(qzrtest::LogOf(Ephemeris(e)));
-    bench.file().epochDay = c.today;
+    AtDate(bench.file(), c.today);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     EXPECT_EQ(StoredCount(bench.file()), 0u);
     EXPECT_EQ(DecoderText(bench), c.dump);
@@ -196,7 +198,7 @@ TEST(GlonassEphemeris, SlotsOneAndThirtyThreeAreKept) {
   LogBuilder log;
   log.Add(Ephemeris(first)).Add(Ephemeris(last));
   ConverterBench bench(log);
-  bench.file().epochDay = kToday;
+  AtDate(bench.file(), kToday);
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_EQ(Slot(bench, 1).size(), 1u);
   EXPECT_EQ(Slot(bench, 33).size(), 1u);
@@ -229,7 +231,7 @@ TEST(GlonassEphemeris, OnlyARepeatOfTheLastRecordIsDropped) {
     LogBuilder log;
     for (const Fields& e : c.sent) log.Add(Ephemeris(e));
     ConverterBench bench(log);
-    bench.file().epochDay = kToday;
+    AtDate(bench.file(), kToday);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     ASSERT_EQ(Slot(bench, 5).size(), c.stored);
     EXPECT_EQ(Slot(bench, 5).front().x, a.x);  // the first one stays
@@ -258,7 +260,7 @@ TEST(GlonassEphemeris, OutputWindowKeepsAnHourOnEachSide) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     ConverterBench bench(qzrtest::LogOf(Ephemeris(Fields{})));
-    bench.file().epochDay = kToday;
+    AtDate(bench.file(), kToday);
     qzrtest::SetWindow(bench.file(), c);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     EXPECT_EQ(Slot(bench, 5).size(), c.kept ? 1u : 0u);
@@ -270,16 +272,16 @@ TEST(GlonassEphemeris, OutputWindowKeepsAnHourOnEachSide) {
 TEST(GlonassEphemeris, WindowStartOfOnlyNanosecondsIsSet) {
   ConverterBench bench(qzrtest::LogOf(Ephemeris(Fields{})));
   TQZRFile& f = bench.file();
-  f.epochDay = kToday;
-  f.windowGiven = true;
-  f.windowFinish = TGPSTimeNS(0, 500'000'000);  // half a second after the origin
+  AtDate(f, kToday);
+  // Open start; the finish half a second after the origin.
+  WithWindow(f, true, TGPSTimeNS(), TGPSTimeNS(0, 500'000'000));
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_TRUE(Slot(bench, 5).empty());
 }
 
 TEST(GlonassEphemeris, ShortOrDamagedBodiesAreIgnored) {
   qzrtest::ExpectRefusedBodiesIgnored(
-      "NE", Payload(Fields{}).bytes(), 80, [](TQZRFile& f) { f.epochDay = kToday; }, StoredCount);
+      "NE", Payload(Fields{}).bytes(), 80, [](TQZRFile& f) { AtDate(f, kToday); }, StoredCount);
 }
 
 }  // namespace

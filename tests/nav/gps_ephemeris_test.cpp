@@ -11,14 +11,19 @@
 #include <vector>
 
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
 
+using qzrtest::AtDate;
+using qzrtest::AtTimeOfDay;
+using qzrtest::AwaitFirstTime;
 using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::ConverterBench;
 using qzrtest::LogBuilder;
+using qzrtest::WithWindow;
 
 constexpr std::uint32_t kDay = 86400;
 constexpr std::uint32_t kWeek1324Day = 1324 * 7;  // Sunday 2005-05-22
@@ -70,7 +75,7 @@ Bytes GeMessage(const Ge& g) { return qzrtest::Message("GE", GeFields(g)); }
 
 // A bench whose receiver already knows its date, so that no [GE] offers one.
 struct Dated {
-  explicit Dated(const LogBuilder& log) : bench(log) { bench.file().epochDay = kWeek1324Day; }
+  explicit Dated(const LogBuilder& log) : bench(log) { AtDate(bench.file(), kWeek1324Day); }
   ConverterBench bench;
   const std::vector<GpsEphemeris>& List(unsigned prn) { return bench.file().ephemerides.gps[prn - 1]; }
 };
@@ -280,9 +285,8 @@ TEST(GpsEphemeris, WindowAcceptsFromTheTwoHourBlockBeforeItsStart) {
     g.flags = c.flags;
     Dated d(LogOf({g}));
     TQZRFile& f = d.bench.file();
-    f.windowGiven = true;
-    f.windowStart = TGPSTimeNS(kWeek1324Day * kDay + 10 * kHour + 1800, 0);
-    f.windowFinish = TGPSTimeNS(kWeek1324Day * kDay + 12 * kHour + 1800, 0);
+    WithWindow(f, true, TGPSTimeNS(kWeek1324Day * kDay + 10 * kHour + 1800, 0),
+               TGPSTimeNS(kWeek1324Day * kDay + 12 * kHour + 1800, 0));
     const auto walked = d.bench.WalkEach();
     EXPECT_EQ(d.List(5).size(), c.stored ? 1u : 0u);
     ASSERT_EQ(walked.texts.size(), 1u);
@@ -297,8 +301,7 @@ TEST(GpsEphemeris, OpenWindowEndsDoNotLimit) {
   late.tow = 6 * kDay;
   Dated d(LogOf({early, late}));
   TQZRFile& f = d.bench.file();
-  f.windowGiven = true;
-  f.windowStart = TGPSTimeNS(kWeek1324Day * kDay + 3 * kDay, 0);
+  WithWindow(f, true, TGPSTimeNS(kWeek1324Day * kDay + 3 * kDay, 0), TGPSTimeNS());  // open finish
   ASSERT_EQ(d.bench.Walk(), Status::Ok);
   ASSERT_EQ(d.List(5).size(), 1u);
   EXPECT_EQ(d.List(5)[0].middleTime.day, kWeek1324Day + 6);
@@ -339,8 +342,8 @@ TEST(GpsEphemeris, UndatedReceiverTakesTheDateOfTheEphemeris) {
     g.flags = c.flags;
     ConverterBench bench(LogOf({g}));
     TQZRFile& f = bench.file();
-    f.firstTimeAfterId = !c.timeSeen;
-    f.epochMsOfDay = c.receiverMs;
+    AwaitFirstTime(f, !c.timeSeen);
+    AtTimeOfDay(f, c.receiverMs);
     ASSERT_EQ(bench.WalkAsSet(), Status::Ok);
     // No epoch is in progress, so the date waits for the next list.
     EXPECT_EQ(f.datePending, c.day != 0);
@@ -355,8 +358,8 @@ TEST(GpsEphemeris, DateLateInTheDayMovesToTheReceiversNextDay) {
   g.tow = 2 * kDay + 23 * kHour;
   ConverterBench bench(LogOf({g}));
   TQZRFile& f = bench.file();
-  f.firstTimeAfterId = false;
-  f.epochMsOfDay = 10 * 60000;  // 00:10
+  AwaitFirstTime(f, false);
+  AtTimeOfDay(f, 10 * 60000);  // 00:10
   ASSERT_EQ(bench.WalkAsSet(), Status::Ok);
   ASSERT_TRUE(f.datePending);
   EXPECT_EQ(f.pendingDay, kWeek1324Day + 3);

@@ -12,12 +12,22 @@
 #include <vector>
 
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
 
 using qzrtest::ConverterBench;
 using qzrtest::LogBuilder;
+using qzrtest::StoreEpoch;
+using qzrtest::WithConsole;
+using qzrtest::WithGeoEphemerides;
+using qzrtest::WithGeoUtc;
+using qzrtest::WithGlonassEphemerides;
+using qzrtest::WithGpsEphemerides;
+using qzrtest::WithGpsUtc;
+using qzrtest::WithIono;
+using qzrtest::WithOutputSpan;
 
 constexpr std::uint32_t kWeek = 604800;
 constexpr std::uint32_t kWeek1325 = 1325 * kWeek;  // Sunday 2005-05-29
@@ -54,14 +64,7 @@ LogBuilder AnyLog() {
 // A converter with one stored epoch holding the given satellites.
 struct Collected {
   explicit Collected(const std::vector<std::uint8_t>& satellites) : bench(AnyLog()) {
-    TQZRFile& f = bench.file();
-    f.records.AppendEpoch().seconds = kWeek1325 + 30000;
-    for (const std::uint8_t id : satellites) {
-      f.records.AddSatellite().satelliteId = id;
-      f.seenGps = f.seenGps || (id & 0xC0) == 0;
-      f.seenGlonass = f.seenGlonass || (id & 0xC0) == kGlonass;
-      f.seenWaas = f.seenWaas || (id & 0xC0) == kGeo;
-    }
+    StoreEpoch(bench.file(), kWeek1325 + 30000, satellites);
   }
   TQZRFile& file() { return bench.file(); }
   std::string Write(NavigationSystem system, std::ostream* console = nullptr) {
@@ -110,21 +113,22 @@ TEST(GpsNavigationFile, MatchesTheHandWrittenFile) {
   const ScopedEnv clock("SOURCE_DATE_EPOCH", "1118000000");  // 2005-06-05 19:33:20 UTC
   Collected c({3, 5});
   TQZRFile& f = c.file();
-  f.iono = {.present = true,
-            .alpha = {1.1176e-08f, 7.4506e-09f, -5.9605e-08f, -5.9605e-08f},
-            .beta = {90112.0f, 0.0f, -196610.0f, -65536.0f}};
-  f.gpsUtc = {.present = true, .a0 = -9.313225746154785e-10, .a1 = 0, .tot = 405504, .wnt = 300, .dtls = 0};
-  auto& gps = f.ephemerides.gps;
+  WithIono(f, {.present = true,
+               .alpha = {1.1176e-08f, 7.4506e-09f, -5.9605e-08f, -5.9605e-08f},
+               .beta = {90112.0f, 0.0f, -196610.0f, -65536.0f}});
+  WithGpsUtc(f,
+             {.present = true, .a0 = -9.313225746154785e-10, .a1 = 0, .tot = 405504, .wnt = 300, .dtls = 0});
   GpsEphemeris prn3 = Gps(3, kWeek1325 + 28799, 28800);
   prn3.af0 = 0.0001220703125f;
   GpsEphemeris second = Gps(5, kWeek1325 + 28799, 28800);
   second.iode = 166;
   second.iodc = 0xA6;
-  gps[4] = {Gps(5, kWeek1325 + 28799, 28800), second,
-            // Clock reference late in the week before its middle time.
-            Gps(5, kWeek1325 + 3000, 604000)};
-  gps[2] = {prn3};
-  gps[8] = {Gps(9, kWeek1325 + 28799, 28800)};  // never observed
+  WithGpsEphemerides(f, 5,
+                     {Gps(5, kWeek1325 + 28799, 28800), second,
+                      // Clock reference late in the week before its middle time.
+                      Gps(5, kWeek1325 + 3000, 604000)});
+  WithGpsEphemerides(f, 3, {prn3});
+  WithGpsEphemerides(f, 9, {Gps(9, kWeek1325 + 28799, 28800)});  // never observed
 
   ASSERT_TRUE(HasNavigationData(f, NavigationSystem::Gps));
   const std::string text = c.Write(NavigationSystem::Gps);
@@ -133,7 +137,7 @@ TEST(GpsNavigationFile, MatchesTheHandWrittenFile) {
 
 TEST(GpsNavigationFile, LastLineOfEveryRecordIsEightyColumns) {
   Collected c({5});
-  c.file().ephemerides.gps[4] = {Gps(5, kWeek1325 + 28799, 28800)};
+  WithGpsEphemerides(c.file(), 5, {Gps(5, kWeek1325 + 28799, 28800)});
   std::istringstream lines(c.Write(NavigationSystem::Gps));
   std::vector<std::string> records;
   bool inHeader = true;
@@ -150,7 +154,7 @@ TEST(GpsNavigationFile, LastLineOfEveryRecordIsEightyColumns) {
 
 TEST(GpsNavigationFile, AbsentHeaderSetsOmitTheirLines) {
   Collected c({5});
-  c.file().ephemerides.gps[4] = {Gps(5, kWeek1325 + 28799, 28800)};
+  WithGpsEphemerides(c.file(), 5, {Gps(5, kWeek1325 + 28799, 28800)});
   const std::string text = c.Write(NavigationSystem::Gps);
   for (const char* label : {"ION ALPHA", "ION BETA", "DELTA-UTC", "LEAP SECONDS"}) {
     EXPECT_EQ(text.find(label), std::string::npos) << label;
@@ -171,7 +175,7 @@ TEST(GpsNavigationFile, AccuracyIndexInMetres) {
     Collected c({5});
     GpsEphemeris e = Gps(5, kWeek1325 + 28799, 28800);
     e.ura = k.ura;
-    c.file().ephemerides.gps[4] = {e};
+    WithGpsEphemerides(c.file(), 5, {e});
     const std::string text = c.Write(NavigationSystem::Gps);
     const std::size_t header = text.find("END OF HEADER");
     ASSERT_NE(header, std::string::npos);
@@ -186,8 +190,8 @@ TEST(GlonassNavigationFile, MatchesTheHandWrittenFile) {
   const ScopedEnv clock("SOURCE_DATE_EPOCH", "1118000000");
   Collected c({kGlonass | 2, kGlonass | 4});
   TQZRFile& f = c.file();
-  f.gpsUtc = {.present = true, .dtls = 13};
-  f.firstOutputTime = TGPSTimeNS(kWeek1325 + 30000, 0);
+  WithGpsUtc(f, {.present = true, .dtls = 13});
+  WithOutputSpan(f, TGPSTimeNS(kWeek1325 + 30000, 0), TGPSTimeNS());
   GlonassEphemeris later{.sv = 2, .referenceMsOfDay = 2700000, .referenceDay = kWeek1325 / 86400, .tk = 1800};
   later.tauN = -7.62939453125e-06f;  // -2^-17
   later.x = -1000.0;
@@ -214,8 +218,8 @@ TEST(GlonassNavigationFile, MatchesTheHandWrittenFile) {
   first.ageOfData = 3;
   first.healthBit = 1;
   first.frequencyNumber = 0xF9;  // channel -7
-  f.ephemerides.glonass[1] = {later};
-  f.ephemerides.glonass[3] = {first};
+  WithGlonassEphemerides(f, 2, {later});
+  WithGlonassEphemerides(f, 4, {first});
   ASSERT_TRUE(HasNavigationData(f, NavigationSystem::Glonass));
   EXPECT_EQ(c.Write(NavigationSystem::Glonass), Golden("glonass.nav"));
 }
@@ -224,8 +228,8 @@ TEST(GeoNavigationFile, MatchesTheHandWrittenFile) {
   const ScopedEnv clock("SOURCE_DATE_EPOCH", "1118000000");
   Collected c({kGeo | 22, kGeo | 20});
   TQZRFile& f = c.file();
-  f.gpsUtc = {.present = true, .dtls = 13};
-  f.geoUtc = {.present = true, .a0 = -9.313225746154785e-10, .tot = 405504, .wnt = 300};
+  WithGpsUtc(f, {.present = true, .dtls = 13});
+  WithGeoUtc(f, {.present = true, .a0 = -9.313225746154785e-10, .tot = 405504, .wnt = 300});
   auto record = [](std::uint8_t number, double x, std::uint8_t accuracy) {
     GeoEphemeris e{.number = number, .accuracy = accuracy, .toaDay = kWeek1325 / 86400, .toa = 3600};
     e.x = x;
@@ -240,8 +244,8 @@ TEST(GeoNavigationFile, MatchesTheHandWrittenFile) {
     return e;
   };
   // Equal reference times: PRN 120 before PRN 122.
-  f.ephemerides.geo[2] = {record(22, -8000000.0, 15)};
-  f.ephemerides.geo[0] = {record(20, 12000000.0, 7)};
+  WithGeoEphemerides(f, 122, {record(22, -8000000.0, 15)});
+  WithGeoEphemerides(f, 120, {record(20, 12000000.0, 7)});
   ASSERT_TRUE(HasNavigationData(f, NavigationSystem::Geo));
   EXPECT_EQ(c.Write(NavigationSystem::Geo), Golden("geo.nav"));
 }
@@ -265,9 +269,9 @@ TEST(NavigationData, OnlyObservedSatellitesOfTheSystemCount) {
   for (const Case& k : kCases) {
     SCOPED_TRACE(k.name);
     Collected c(k.observed);
-    c.file().ephemerides.gps[4] = {Gps(5, kWeek1325 + 28799, 28800)};
-    c.file().ephemerides.glonass[1] = {GlonassEphemeris{.sv = 2}};
-    c.file().ephemerides.geo[0] = {GeoEphemeris{.number = 20}};
+    WithGpsEphemerides(c.file(), 5, {Gps(5, kWeek1325 + 28799, 28800)});
+    WithGlonassEphemerides(c.file(), 2, {GlonassEphemeris{.sv = 2}});
+    WithGeoEphemerides(c.file(), 120, {GeoEphemeris{.number = 20}});
     EXPECT_EQ(HasNavigationData(c.file(), k.system), k.has);
   }
 }
@@ -275,7 +279,7 @@ TEST(NavigationData, OnlyObservedSatellitesOfTheSystemCount) {
 TEST(NavigationData, ConsoleTagsEverySeenSatelliteOfTheSystem) {
   Collected c({7, 5, kGlonass | 4, kGeo | 22});
   std::ostringstream console;
-  c.file().ephemerides.gps[4] = {Gps(5, kWeek1325 + 28799, 28800)};
+  WithGpsEphemerides(c.file(), 5, {Gps(5, kWeek1325 + 28799, 28800)});
   c.Write(NavigationSystem::Gps, &console);
   c.Write(NavigationSystem::Geo, &console);
   EXPECT_EQ(console.str(), "G5 G7 \nS22 \n");

@@ -11,14 +11,18 @@
 #include <string>
 
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzr2rin {
 namespace {
 
+using qzrtest::AwaitFirstTime;
 using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::ConverterBench;
+using qzrtest::InFirstRun;
 using qzrtest::LogBuilder;
+using qzrtest::WithLost;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float kNaNf = std::numeric_limits<float>::quiet_NaN();
@@ -121,7 +125,7 @@ TEST(GpsUtc, FirstRunTakesTheSetSilently) {
   LogBuilder log;
   log.Add(GpsUtc({.a0 = 2e-9})).Add(GpsUtc({.dn = 255}));
   ConverterBench bench(log);
-  bench.file().firstRun = true;
+  InFirstRun(bench.file(), true);
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_TRUE(bench.file().gpsUtc.present);
   EXPECT_EQ(bench.file().gpsUtc.a0, 2e-9);
@@ -239,9 +243,7 @@ TEST(ClockParameters, ValueIsTakenOnlyWithTrustedTimeAndList) {
     log.Add(c.message);
     ConverterBench bench(log);
     TQZRFile& f = bench.file();
-    f.scanner.timeLost = c.timeLost;
-    f.scanner.satelliteListLost = c.listLost;
-    f.scanner.glonassNumbersLost = c.numbersLost;
+    WithLost(f, {.time = c.timeLost, .list = c.listLost, .numbers = c.numbersLost});
     EXPECT_EQ(WalkAsSet(bench), Status::Ok);
     EXPECT_EQ(f.epochExtras.extrasFlags, c.flags);
     EXPECT_EQ(c.flags == kExtrasClockDrift ? static_cast<double>(f.epochExtras.clockDrift)
@@ -259,8 +261,8 @@ TEST(ClockParameters, OffsetBeforeTheFirstReceiverTimeIsSkipped) {
   ConverterBench bench(log);
   TQZRFile& f = bench.file();
   ASSERT_TRUE(f.scanner.timeLost);  // as the converter starts
-  f.scanner.satelliteListLost = f.scanner.glonassNumbersLost = false;
-  f.firstTimeAfterId = false;
+  WithLost(f, {.time = true});
+  AwaitFirstTime(f, false);
   EXPECT_EQ(WalkAsSet(bench), Status::Ok);
   EXPECT_EQ(f.epochExtras.extrasFlags, kExtrasClockOffset);
   EXPECT_EQ(f.epochExtras.clockOffset, 2e-6);

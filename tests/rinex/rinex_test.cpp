@@ -18,10 +18,24 @@
 #include "events/occupations.h"
 #include "input/qzr_file.h"
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 #include "support/rinex_reader.h"
 
 namespace qzr2rin {
 namespace {
+
+using qzrtest::CountOutputEpoch;
+using qzrtest::MarkSeen;
+using qzrtest::Records;
+using qzrtest::UseGlonass;
+using qzrtest::WithAntenna;
+using qzrtest::WithAntennaNumber;
+using qzrtest::WithAntennaType;
+using qzrtest::WithAuthenticationMark;
+using qzrtest::WithGpsUtc;
+using qzrtest::WithHeaderReceiver;
+using qzrtest::WithInputName;
+using qzrtest::WithOutputInterval;
 
 constexpr std::uint32_t kDay = 8796;  // 2004-02-05
 constexpr std::uint32_t At(int hour, int minute, int second) {
@@ -63,39 +77,36 @@ class Collected {
  public:
   Collected() : bench_(qzrtest::LogBuilder().Text(std::string(100, '\n'))) {
     ::setenv("SOURCE_DATE_EPOCH", kWritingTime, 1);
-    f().options.inputFile = "pill0360.qzr";
-    f().headerReceiverNumber = "QZ0012345";
-    f().headerReceiverType = "QZR 3.0";
-    f().headerReceiverVersion = "1.23";
-    f().antennaNumber = "ANT123";
-    f().antennaType = "QZRDOME_E";
-    f().outputIntervalMs = 30000;
+    WithInputName(f(), "pill0360.qzr");
+    WithHeaderReceiver(f(), "QZ0012345", "QZR 3.0", "1.23");
+    WithAntennaNumber(f(), "ANT123");
+    WithAntennaType(f(), "QZRDOME_E");
+    WithOutputInterval(f(), 30000);
   }
   TQZRFile& f() { return bench_.file(); }
 
   void Occupation(std::int16_t number, const std::string& name, const std::string& markerNumber,
                   AntennaBlock antenna = {}, bool authenticated = false) {
-    f().occupation.antenna = antenna;
-    f().occupation.authenticated = authenticated;
+    WithAntenna(f(), antenna);
+    WithAuthenticationMark(f(), authenticated);
     ASSERT_EQ(StoreOccupation(f(), number, name, markerNumber), Status::Ok);
-    f().occupation.authenticated = false;
+    WithAuthenticationMark(f(), false);
   }
 
   void Epoch(std::uint32_t seconds, std::uint32_t nanoseconds = 0, std::int32_t flags = 0,
              std::array<double, 3> position = {}, double clockOffset = 0) {
-    DataEpoch& e = f().records.AppendEpoch();
+    DataEpoch& e = Records(f()).AppendEpoch();
     e.seconds = seconds;
     e.nanoseconds = nanoseconds;
     e.epochFlags = flags;
     e.position = position;
     e.clockOffset = clockOffset;
-    if (f().outputEpochCount++ == 0) f().firstOutputTime = TGPSTimeNS(seconds, nanoseconds);
-    f().lastOutputTime = TGPSTimeNS(seconds, nanoseconds);
+    CountOutputEpoch(f(), TGPSTimeNS(seconds, nanoseconds));
   }
 
   // The sets in the order given, chained as the epoch assembly chains them.
   void Satellite(std::uint8_t id, std::initializer_list<Set> sets) {
-    EpochSatellite& s = f().records.AddSatellite();
+    EpochSatellite& s = Records(f()).AddSatellite();
     s.satelliteId = id;
     std::size_t k = 0;
     for (const Set& set : sets) {
@@ -110,9 +121,7 @@ class Collected {
       slot.smoothingCorrection = set.smoothing;
       ++k;
     }
-    if (SystemOf(id) == kSystemGps) f().seenGps = true;
-    if (SystemOf(id) == kSystemGlonass) f().seenGlonass = true;
-    if (SystemOf(id) == kSystemGeo) f().seenWaas = true;
+    MarkSeen(f(), id);
   }
 
   void Event(std::uint8_t port, std::uint32_t seconds, std::uint32_t nanoseconds, std::uint16_t timeBase) {
@@ -121,8 +130,8 @@ class Collected {
     e.seconds = seconds;
     e.nanoseconds = nanoseconds;
     e.timeBase = timeBase;
-    e.occupation = f().records.CurrentOccupation();
-    f().records.AppendEvent(e);
+    e.occupation = Records(f()).CurrentOccupation();
+    Records(f()).AppendEvent(e);
   }
 
   std::string Write(bool statistics = false, std::ostream* console = nullptr,
@@ -239,8 +248,7 @@ void ExpectValuesAsStored(TQZRFile& f, const std::string& file, bool smoothing =
 // GPS only, five satellites in input order 30 5 12 1 7, two epochs 30 s
 // apart; C/A range, phase, Doppler and C/N0, L2 range and phase.
 void GpsOnly(Collected& c) {
-  c.f().gpsUtc.present = true;
-  c.f().gpsUtc.dtls = 13;
+  WithGpsUtc(c.f(), {.present = true, .dtls = 13});
   c.Occupation(1, "PILLAR1", "12345M001", {0, kHeightGiven, 1.5f, 0.25f, -0.125f});
   for (int e = 0; e < 2; ++e) {
     const double more = e * 1000.0;
@@ -279,8 +287,8 @@ TEST(ObservationFile, GpsOnlyMatchesGoldenFile) {
 // observation lines per satellite; satellites stored out of index order;
 // a profile overriding the texts and one antenna offset.
 void Mixed(Collected& c) {
-  c.f().options.inputFile = "/data/campaigns/2004/february/receivers/site-pillar-one/pillar0360.qzr";
-  c.f().outputIntervalMs = 1000;
+  WithInputName(c.f(), "/data/campaigns/2004/february/receivers/site-pillar-one/pillar0360.qzr");
+  WithOutputInterval(c.f(), 1000);
   c.Occupation(1, "PILLAR1", "", {0, kHeightGiven, 2.0f, 0.0f, -0.25f});
   c.Epoch(At(12, 30, 15), 500000000);
   constexpr std::uint16_t kAs = kFlagAntiSpoofing;
@@ -425,13 +433,14 @@ TEST(ObservationFile, SmoothingCorrectionOnlyUnderTilde) {
 TEST(ObservationFile, ExternalEventsInTimeOrder) {
   ProcessFlagsScope flags({});
   Collected c;
-  GpsUtcParameters& utc = c.f().gpsUtc;
+  GpsUtcParameters utc;
   utc.present = true;
   utc.wnt = 232;    // the week of 2004-02-05, modulo 1024
   utc.wnlsf = 132;  // long past: the current count holds
   utc.dn = 1;
   utc.dtls = 13;
   utc.dtlsf = 13;
+  WithGpsUtc(c.f(), utc);
   c.Occupation(1, "PILLAR1", "");
   c.Event(kPortA, At(10, 0, 0), 0, kTimeBaseGps);
   c.Event(kPortB, At(10, 0, 0), 0, kTimeBaseGps);
@@ -452,7 +461,7 @@ TEST(ObservationFile, ExternalEventsInTimeOrder) {
 TEST(ObservationFile, LostEpochsUnderStatistics) {
   ProcessFlagsScope flags({});
   Collected c;
-  c.f().outputIntervalMs = 1000;
+  WithOutputInterval(c.f(), 1000);
   c.Occupation(1, "PILLAR1", "12345M001");
   for (const int second : {0, 1, 5, 6}) {
     c.Epoch(At(10, 0, second));
@@ -632,7 +641,7 @@ TEST(ObservationHeader, TypesAndCountsFromTheScan) {
     Collected c;
     c.Occupation(1, "PILLAR1", "");
     c.Epoch(At(1, 0, 0));
-    EpochSatellite& s = c.f().records.AddSatellite();
+    EpochSatellite& s = Records(c.f()).AddSatellite();
     s.satelliteId = 1;
     for (std::size_t i = 0; i < k.sets.size(); ++i) {
       const bool follows = k.chained && i + 1 < k.sets.size();
@@ -643,7 +652,7 @@ TEST(ObservationHeader, TypesAndCountsFromTheScan) {
       s.sets[i].doppler = k.sets[i].doppler;
       s.sets[i].status2 = k.sets[i].status2;
     }
-    c.f().seenGps = true;
+    MarkSeen(c.f(), s.satelliteId);
     const std::string file = c.Write();
     std::string types = k.types;
     types.resize(60, ' ');
@@ -677,10 +686,9 @@ TEST(ObservationHeader, LeapSecondsAndStatisticsLines) {
   for (const auto& k : kCases) {
     SCOPED_TRACE(k.what);
     Collected c;
-    c.f().gpsUtc.present = k.utcKnown;
-    c.f().gpsUtc.dtls = 13;
-    c.f().options.useGlonass = k.useGlonass;
-    c.f().outputIntervalMs = k.intervalMs;
+    WithGpsUtc(c.f(), {.present = k.utcKnown, .dtls = 13});
+    UseGlonass(c.f(), k.useGlonass);
+    WithOutputInterval(c.f(), k.intervalMs);
     c.Occupation(1, "PILLAR1", "");
     for (int i = 0; i < 3500; ++i) {
       // 3500 of the 3600 seconds from 00:00:00 to 00:59:59.
@@ -747,10 +755,10 @@ TEST(ObservationRecords, FieldValuesAndFlagCharacters) {
 TEST(ObservationRecords, UnwritableSatellitesAreLeftOut) {
   ProcessFlagsScope flags({});
   Collected c;
-  c.f().outputIntervalMs = 1000;
+  WithOutputInterval(c.f(), 1000);
   c.Occupation(1, "PILLAR1", "");
   c.Event(kPortA, At(1, 0, 0), 0, kTimeBaseGps);  // its occupation has no epochs yet
-  c.f().records.Events(kPortA).back().occupation = nullptr;
+  Records(c.f()).Events(kPortA).back().occupation = nullptr;
   c.Epoch(At(1, 0, 0));
   c.Satellite(0x80, {{kFlagCaSet | kFlagPseudorange, 2e7}});  // GLONASS number 0
   c.Epoch(At(1, 0, 1));

@@ -1,6 +1,7 @@
 #include "support/converter_bench.h"
 
 #include "input/dispatch.h"
+#include "support/converter_state.h"
 
 namespace qzrtest {
 
@@ -17,8 +18,8 @@ qzr2rin::Status ConverterBench::Walk() {
   auto& s = file_->scanner;
   s.cursor = 0;
   s.resyncPending = false;
-  s.timeLost = s.satelliteListLost = s.glonassNumbersLost = false;
-  file_->firstTimeAfterId = false;
+  WithLost(*file_, {});
+  AwaitFirstTime(*file_, false);
   return file_->WalkMessages();
 }
 
@@ -57,9 +58,7 @@ ConverterBench::Walked ConverterBench::WalkEach(Lost lost) {
   qzr2rin::MessageScanner& s = file_->scanner;
   s.cursor = 0;
   s.resyncPending = false;
-  s.timeLost = lost.time;
-  s.satelliteListLost = lost.list;
-  s.glonassNumbersLost = lost.numbers;
+  WithLost(*file_, lost);
   Walked w;
   while (s.NextMessage()) {
     const qzr2rin::Status result = qzr2rin::Dispatch(*file_);
@@ -75,6 +74,15 @@ ConverterBench::Walked ConverterBench::WalkEach(Lost lost) {
   }
   w.texts = DecoderTexts(DumpBody());
   return w;
+}
+
+void ConverterBench::ForEachBody(const std::function<void(qzr2rin::Body)>& visit) {
+  qzr2rin::MessageScanner& s = file_->scanner;
+  s.cursor = 0;
+  while (s.NextMessage()) {
+    visit(s.CurrentBody());
+    s.Advance();
+  }
 }
 
 std::string ConverterBench::Dump() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,10 @@ class ConverterBench {
   // Walks every message from the start with the given lost flags, keeping
   // each decoder's result and dump text.
   Walked WalkEach(Lost lost = {});
+
+  // Calls `visit` with the body of every message from the start of the
+  // log, framed by the scanner but not dispatched.
+  void ForEachBody(const std::function<void(qzr2rin::Body)>& visit);
 
   // Everything the dump log holds so far.
   std::string Dump();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/converter_bench.h"
+#include "support/converter_state.h"
 
 namespace qzrtest {
 
@@ -61,9 +62,7 @@ std::string DecoderText(ConverterBench& bench) {
 }
 
 void SetWindow(qzr2rin::TQZRFile& f, const WindowCase& c) {
-  f.windowGiven = c.given;
-  f.windowStart = qzr2rin::TGPSTimeNS(c.start, 0);
-  f.windowFinish = qzr2rin::TGPSTimeNS(c.finish, 0);
+  WithWindow(f, c.given, qzr2rin::TGPSTimeNS(c.start, 0), qzr2rin::TGPSTimeNS(c.finish, 0));
 }
 
 }  // namespace qzrtest
