@@ -92,10 +92,27 @@ class TRinex {
     bool slant = false;  // the slant comment follows
   };
 
-  // Header.
+  // What the header needs from the epochs, before it is written.
   void Scan();
   void SelectTypes();
+  // Header, one function per record in file order.
   void WriteHeader();
+  void WriteVersion();
+  void WriteComments();
+  void WriteObserver();
+  void WriteReceiver();
+  void WriteAntenna();
+  void WritePosition();
+  void WriteWavelengths();
+  void WriteObservationTime(const TGPSTimeNS& t, std::string_view label);
+  void WriteInterval();
+  void WriteStatisticsComment();
+  void WriteLeapSeconds();
+  void WriteSatelliteCount();
+  void WriteTypes();
+  void WritePrnCounts();
+  void WriteCorrectionNotes();
+  void WriteEndOfHeader();
   AntennaDeltas DeltasOf(const DataOccup* occupation) const;
   // The data signature of an epoch, when its occupation is authenticated.
   // Without an epoch: the occupation the run ended in, at time 0.
