@@ -148,9 +148,7 @@ void TRinex::WriteInterval() {
 void TRinex::WriteStatisticsComment() {
   const HeaderFacts& f = set_.Header();
   if (!statisticsEnabled_ || f.intervalMs == 0) return;
-  const std::int64_t spanMs = (static_cast<std::int64_t>(f.lastTime.seconds) - f.firstTime.seconds) * 1000 +
-                              f.lastTime.nanoseconds / 1000000 - f.firstTime.nanoseconds / 1000000;
-  const long long expected = spanMs / f.intervalMs + 1;
+  const long long expected = WholeMsBetween(f.firstTime, f.lastTime) / f.intervalMs + 1;
   AppendFormat(lineBuffer_, layout::kStatisticsValue, expected, static_cast<long long>(epochCount_),
                expected - epochCount_);
   EmitLabelled(layout::kLabelComment);

@@ -117,9 +117,7 @@ void TRinex::WriteEpoch(const DataEpoch& epoch, std::size_t satellites) {
 }
 
 void TRinex::WriteLostEpochs(const DataEpoch& epoch) {
-  // Whole milliseconds of each time first, as the interval was measured.
-  const std::int64_t gapMs = (static_cast<std::int64_t>(epoch.seconds) - previousEpochTime_.seconds) * 1000 +
-                             epoch.nanoseconds / 1000000 - previousEpochTime_.nanoseconds / 1000000;
+  const std::int64_t gapMs = WholeMsBetween(previousEpochTime_, TGPSTimeNS(epoch.seconds, epoch.nanoseconds));
   if (gapMs <= 0) return;
   const std::uint64_t intervals =
       static_cast<std::uint64_t>(gapMs) / static_cast<std::uint32_t>(set_.Header().intervalMs);
