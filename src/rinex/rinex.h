@@ -35,19 +35,6 @@ class TRinex {
   // byte.
   Status WriteObservationFile(ByteSink& out, std::ostream* console);
 
-  // Header records that a new occupation repeats. Null means the first
-  // occupation of the converter. They write to the file being written.
-  void WriteMarkerName(const DataOccup* occupation);
-  void WriteMarkerNumber(const DataOccup* occupation);
-  // With the slant comment when the height is slant and not 0.
-  void WriteAntennaDelta(const DataOccup* occupation);
-
-  // Lines the navigation writers share.
-  void WriteProgramLine();
-  void WriteBuildComment();
-  // The line buffer with the label rule applied, written.
-  void WriteLabelled(std::string_view value, std::string_view label);
-
   // What the scan of stored epochs found (valid once writing has begun).
   const std::array<bool, kSatelliteIndexCount>& Seen() const { return seen_; }
   std::int32_t EpochCount() const { return epochCount_; }
@@ -95,9 +82,12 @@ class TRinex {
   // What the header needs from the epochs, before it is written.
   void Scan();
   void SelectTypes();
+
   // Header, one function per record in file order.
   void WriteHeader();
   void WriteVersion();
+  void WriteProgramLine();
+  void WriteBuildComment();
   void WriteComments();
   void WriteObserver();
   void WriteReceiver();
@@ -113,11 +103,16 @@ class TRinex {
   void WritePrnCounts();
   void WriteCorrectionNotes();
   void WriteEndOfHeader();
+  // Records that a new occupation repeats; null means the first occupation.
+  void WriteMarkerName(const DataOccup* occupation);
+  void WriteMarkerNumber(const DataOccup* occupation);
+  // With the slant comment when the height is slant and not 0.
+  void WriteAntennaDelta(const DataOccup* occupation);
+  void WriteAntennaDelta(const AntennaDeltas& deltas);
   AntennaDeltas DeltasOf(const DataOccup* occupation) const;
   // The data signature of an epoch, when its occupation is authenticated.
   // Without an epoch: the occupation the run ended in, at time 0.
   void WriteSignature(const DataEpoch* epoch);
-  void WriteAntennaDelta(const AntennaDeltas& deltas);
 
   // Walks one event list an occupation at a time: the events of one
   // occupation lie together in their list.
@@ -145,6 +140,8 @@ class TRinex {
   void Emit();
   void EmitLabelled(std::string_view label);
   void EmitText(std::string_view text);
+  // The value with the label rule applied, written.
+  void WriteLabelled(std::string_view value, std::string_view label);
 
   const ObservationSet& set_;
   TProfile profile_;
