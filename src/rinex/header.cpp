@@ -122,7 +122,7 @@ void TRinex::WritePosition() {
   EmitLabelled(layout::kLabelPosition);
 }
 
-// L2 has a factor only when some L2 type is present.
+// L2 has a factor only with P2, L2 or D2; S2 alone does not give one.
 void TRinex::WriteWavelengths() {
   AppendFormat(lineBuffer_, layout::kWavelengthValue, 1, (setP2_ != 0 || setL2_ != 0 || setD2_ != 0) ? 1 : 0);
   EmitLabelled(layout::kLabelWavelength);

@@ -29,8 +29,8 @@ double Reduced(double value) {
   return std::fabs(value) < kObservationModulus ? value : std::fmod(value, kObservationModulus);
 }
 
-// Signal-strength digit of a carrier phase: 1 below 20 dB-Hz, 9 from 60,
-// one step per 5 dB-Hz between.
+// Signal-strength digit of a carrier phase: 1 below 20 dB-Hz, then one step
+// per 5 dB-Hz, 9 from 55 dB-Hz up.
 char StrengthDigit(const SignalSlot& set) {
   const unsigned cn0 = (set.signalFlags & kFlagCn0QuarterUnits) != 0 ? (set.status2 + 2u) / 4 : set.status2;
   if (cn0 < 20) return '1';
