@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/day_time.h"
+#include "base/time_units.h"
 #include "qzr2rin/gps_time.h"
 
 namespace qzr2rin {
@@ -22,14 +24,22 @@ inline CalendarParts SplitTime(std::uint32_t seconds, std::uint32_t nanoseconds)
   unsigned day = 0;
   TGPSTime::TDayOfWeek dayOfWeek = TGPSTime::Sunday;
   TGPSTime(seconds).GetDate(year, month, day, dayOfWeek);
+  const DayTime time = SplitSecondOfDay(seconds % kSecondsPerDay);
   CalendarParts parts;
   parts.year = static_cast<int>(year);
   parts.month = static_cast<int>(month);
   parts.day = static_cast<int>(day);
-  parts.hour = static_cast<int>(seconds % TGPSTime::kSecondsPerDay / 3600);
-  parts.minute = static_cast<int>(seconds % 3600 / 60);
-  parts.seconds = static_cast<double>(seconds % 60) + nanoseconds * 1e-9;
+  parts.hour = static_cast<int>(time.hours);
+  parts.minute = static_cast<int>(time.minutes);
+  parts.seconds = static_cast<double>(time.seconds) + nanoseconds * 1e-9;
   return parts;
+}
+
+// The interval was measured between whole milliseconds, so each time drops
+// its fraction of a millisecond before the two are compared.
+inline std::int64_t WholeMsBetween(const TGPSTimeNS& from, const TGPSTimeNS& to) {
+  return (static_cast<std::int64_t>(to.seconds) - from.seconds) * kMsPerSecond + to.nanoseconds / kNsPerMs -
+         from.nanoseconds / kNsPerMs;
 }
 
 }  // namespace qzr2rin

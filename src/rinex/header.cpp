@@ -48,75 +48,134 @@ double Override(const TProfile& profile, std::string_view key, double own, std::
 }  // namespace
 
 void TRinex::WriteHeader() {
+  WriteVersion();
+  WriteProgramLine();
+  WriteBuildComment();
+  WriteComments();
+  WriteMarkerName(nullptr);
+  WriteMarkerNumber(nullptr);
+  WriteObserver();
+  WriteReceiver();
+  WriteAntenna();
+  WritePosition();
+  WriteAntennaDelta(nullptr);
+  WriteWavelengths();
+  WriteObservationTime(set_.Header().firstObservation, layout::kLabelFirstObs);
+  WriteObservationTime(set_.Header().lastObservation, layout::kLabelLastObs);
+  WriteInterval();
+  WriteStatisticsComment();
+  WriteLeapSeconds();
+  WriteSatelliteCount();
+  WriteTypes();
+  WritePrnCounts();
+  WriteCorrectionNotes();
+  const std::span<const DataEpoch> epochs = set_.Epochs();
+  WriteSignature(epochs.empty() ? nullptr : &epochs.front());
+  WriteEndOfHeader();
+}
+
+void TRinex::WriteVersion() {
   const HeaderFacts& f = set_.Header();
   EmitText(f.gps && f.glonass ? layout::kVersionMixed
                               : (f.gps ? layout::kVersionGps : layout::kVersionGlonass));
-  WriteProgramLine();
-  WriteBuildComment();
+}
 
+// The profile's comment in pieces of a line each, then the input's name.
+void TRinex::WriteComments() {
   std::string comment = profile_.GetString(MessageText(kMsgComment), kDefaultComment);
   if (comment.size() > layout::kCommentLimit) comment.resize(layout::kCommentLimit);
   for (std::size_t at = 0; at < comment.size(); at += layout::kCommentPiece) {
     WriteLabelled(std::string_view(comment).substr(at, layout::kCommentPiece), layout::kLabelComment);
   }
-  AppendFormat(lineBuffer_, layout::kInputNameValue, f.inputName.c_str());
+  AppendFormat(lineBuffer_, layout::kInputNameValue, set_.Header().inputName.c_str());
   EmitLabelled(layout::kLabelComment);
+}
 
-  WriteMarkerName(nullptr);
-  WriteMarkerNumber(nullptr);
+void TRinex::WriteObserver() {
   AppendFormat(lineBuffer_, layout::kObserverValue,
                profile_.GetString(MessageText(kMsgObserver), MessageText(kMsgObserver)).c_str(),
                profile_.GetString(MessageText(kMsgAgency), MessageText(kMsgAgency)).c_str());
   EmitLabelled(layout::kLabelObserver);
+}
+
+void TRinex::WriteReceiver() {
+  const HeaderFacts& f = set_.Header();
   AppendFormat(lineBuffer_, layout::kReceiverValue, f.receiverNumber.c_str(), f.receiverType.c_str(),
                f.receiverVersion.c_str());
   EmitLabelled(layout::kLabelReceiver);
+}
+
+// A profile's antenna number and type replace the log's when not empty.
+void TRinex::WriteAntenna() {
+  const HeaderFacts& f = set_.Header();
   std::string antennaNumber = profile_.GetString(MessageText(kMsgAntennaNumber), "");
   if (antennaNumber.empty()) antennaNumber = f.antennaNumber;
   std::string antennaType = profile_.GetString(MessageText(kMsgAntennaType), "");
   if (antennaType.empty()) antennaType = f.antennaType;
   AppendFormat(lineBuffer_, layout::kAntennaValue, antennaNumber.c_str(), antennaType.c_str());
   EmitLabelled(layout::kLabelAntenna);
+}
+
+void TRinex::WritePosition() {
   AppendFormat(lineBuffer_, layout::kThreeMetresValue, approxPosition_[0], approxPosition_[1],
                approxPosition_[2]);
   EmitLabelled(layout::kLabelPosition);
-  WriteAntennaDelta(nullptr);
+}
+
+// L2 has a factor only with P2, L2 or D2; S2 alone does not give one.
+void TRinex::WriteWavelengths() {
   AppendFormat(lineBuffer_, layout::kWavelengthValue, 1, (setP2_ != 0 || setL2_ != 0 || setD2_ != 0) ? 1 : 0);
   EmitLabelled(layout::kLabelWavelength);
+}
 
-  const std::string timeSystem(f.timeSystem);
-  for (const auto& [t, label] : {std::pair{f.firstObservation, layout::kLabelFirstObs},
-                                 std::pair{f.lastObservation, layout::kLabelLastObs}}) {
-    const CalendarParts p = SplitTime(t.seconds, t.nanoseconds);
-    AppendFormat(lineBuffer_, layout::kObsTimeValue, p.year, p.month, p.day, p.hour, p.minute, p.seconds,
-                 timeSystem.c_str());
-    EmitLabelled(label);
-  }
+void TRinex::WriteObservationTime(const TGPSTimeNS& t, std::string_view label) {
+  const CalendarParts p = SplitTime(t.seconds, t.nanoseconds);
+  const std::string timeSystem(set_.Header().timeSystem);
+  AppendFormat(lineBuffer_, layout::kObsTimeValue, p.year, p.month, p.day, p.hour, p.minute, p.seconds,
+               timeSystem.c_str());
+  EmitLabelled(label);
+}
+
+void TRinex::WriteInterval() {
   // Held in single precision, as the interval always was.
-  const float interval = static_cast<float>(f.intervalMs * 0.001);
+  const float interval = static_cast<float>(set_.Header().intervalMs * 0.001);
   AppendFormat(lineBuffer_, layout::kIntervalValue, static_cast<double>(interval));
   EmitLabelled(layout::kLabelInterval);
-  if (statisticsEnabled_ && f.intervalMs != 0) {
-    const std::int64_t spanMs = (static_cast<std::int64_t>(f.lastTime.seconds) - f.firstTime.seconds) * 1000 +
-                                f.lastTime.nanoseconds / 1000000 - f.firstTime.nanoseconds / 1000000;
-    const long long expected = spanMs / f.intervalMs + 1;
-    AppendFormat(lineBuffer_, layout::kStatisticsValue, expected, static_cast<long long>(epochCount_),
-                 expected - epochCount_);
-    EmitLabelled(layout::kLabelComment);
-  }
-  const int leapSeconds = f.leapSeconds;
-  if (leapSeconds != 0) {
-    AppendFormat(lineBuffer_, layout::kCountValue, leapSeconds);
-    EmitLabelled(layout::kLabelLeapSeconds);
-  }
+}
+
+// The epochs the interval promises between the first and last written epoch,
+// against those written.
+void TRinex::WriteStatisticsComment() {
+  const HeaderFacts& f = set_.Header();
+  if (!statisticsEnabled_ || f.intervalMs == 0) return;
+  const long long expected = WholeMsBetween(f.firstTime, f.lastTime) / f.intervalMs + 1;
+  AppendFormat(lineBuffer_, layout::kStatisticsValue, expected, static_cast<long long>(epochCount_),
+               expected - epochCount_);
+  EmitLabelled(layout::kLabelComment);
+}
+
+void TRinex::WriteLeapSeconds() {
+  const int leapSeconds = set_.Header().leapSeconds;
+  if (leapSeconds == 0) return;
+  AppendFormat(lineBuffer_, layout::kCountValue, leapSeconds);
+  EmitLabelled(layout::kLabelLeapSeconds);
+}
+
+void TRinex::WriteSatelliteCount() {
   int satellites = 0;
   for (const bool seen : seen_) satellites += seen ? 1 : 0;
   AppendFormat(lineBuffer_, layout::kCountValue, satellites);
   EmitLabelled(layout::kLabelSatellites);
+}
+
+void TRinex::WriteTypes() {
   AppendFormat(lineBuffer_, layout::kCountValue, typeCount_);
   for (int t = 0; t < typeCount_; ++t)
     lineBuffer_ += layout::kTypeNames[types_[static_cast<std::size_t>(t)].name];
   EmitLabelled(layout::kLabelTypes);
+}
+
+void TRinex::WritePrnCounts() {
   for (int index = 0; index < static_cast<int>(kSatelliteIndexCount); ++index) {
     if (!seen_[static_cast<std::size_t>(index)]) continue;
     AppendFormat(lineBuffer_, layout::kPrnValue, IndexLetter(index), IndexNumber(index));
@@ -126,13 +185,16 @@ void TRinex::WriteHeader() {
     }
     EmitLabelled(layout::kLabelPrnObs);
   }
+}
 
+// The clock offset the epoch lines carry is not applied to the values (0);
+// smoothed pseudoranges are.
+void TRinex::WriteCorrectionNotes() {
   if (Flags().clockOffset) EmitText(layout::kClockOffsetApplied);
   if (smoothing_) EmitText(layout::kSmoothedComment);
-  const std::span<const DataEpoch> epochs = set_.Epochs();
-  WriteSignature(epochs.empty() ? nullptr : &epochs.front());
-  EmitText(layout::kEndOfHeader);
 }
+
+void TRinex::WriteEndOfHeader() { EmitText(layout::kEndOfHeader); }
 
 void TRinex::WriteProgramLine() {
   const platform::CalendarTime now = platform::WallClockNow();

@@ -29,8 +29,8 @@ double Reduced(double value) {
   return std::fabs(value) < kObservationModulus ? value : std::fmod(value, kObservationModulus);
 }
 
-// Signal-strength digit of a carrier phase: 1 below 20 dB-Hz, 9 from 60,
-// one step per 5 dB-Hz between.
+// Signal-strength digit of a carrier phase: 1 below 20 dB-Hz, then one step
+// per 5 dB-Hz, 9 from 55 dB-Hz up.
 char StrengthDigit(const SignalSlot& set) {
   const unsigned cn0 = (set.signalFlags & kFlagCn0QuarterUnits) != 0 ? (set.status2 + 2u) / 4 : set.status2;
   if (cn0 < 20) return '1';
@@ -117,9 +117,7 @@ void TRinex::WriteEpoch(const DataEpoch& epoch, std::size_t satellites) {
 }
 
 void TRinex::WriteLostEpochs(const DataEpoch& epoch) {
-  // Whole milliseconds of each time first, as the interval was measured.
-  const std::int64_t gapMs = (static_cast<std::int64_t>(epoch.seconds) - previousEpochTime_.seconds) * 1000 +
-                             epoch.nanoseconds / 1000000 - previousEpochTime_.nanoseconds / 1000000;
+  const std::int64_t gapMs = WholeMsBetween(previousEpochTime_, TGPSTimeNS(epoch.seconds, epoch.nanoseconds));
   if (gapMs <= 0) return;
   const std::uint64_t intervals =
       static_cast<std::uint64_t>(gapMs) / static_cast<std::uint32_t>(set_.Header().intervalMs);

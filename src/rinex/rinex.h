@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,12 +19,13 @@
 
 namespace qzr2rin {
 
-// The RINEX 2.10 writer over what one conversion collected. It only reads
-// the observation set, never copies it, and owns only its line buffer and
-// per-satellite tables.
+// The RINEX 2.10 observation writer over what one conversion collected. It
+// only reads the observation set, never copies it, and writes into a sink
+// that decides where the bytes go; it owns only its profile, its line buffer
+// and its per-satellite tables.
 class TRinex {
  public:
-  // A buffer the output file should be opened with: a day of 1 Hz data
+  // The buffer for a file sink this writer writes into: a day of 1 Hz data
   // runs to hundreds of megabytes.
   static constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
 
@@ -35,20 +37,8 @@ class TRinex {
   // byte.
   Status WriteObservationFile(ByteSink& out, std::ostream* console);
 
-  // Header records that a new occupation repeats. Null means the first
-  // occupation of the converter. They write to the file being written.
-  void WriteMarkerName(const DataOccup* occupation);
-  void WriteMarkerNumber(const DataOccup* occupation);
-  // With the slant comment when the height is slant and not 0.
-  void WriteAntennaDelta(const DataOccup* occupation);
-
-  // Lines the navigation writers share.
-  void WriteProgramLine();
-  void WriteBuildComment();
-  // The line buffer with the label rule applied, written.
-  void WriteLabelled(std::string_view value, std::string_view label);
-
-  // What the scan of stored epochs found (valid once writing has begun).
+  // What the scan of the set's epochs found (valid once
+  // WriteObservationFile has run).
   const std::array<bool, kSatelliteIndexCount>& Seen() const { return seen_; }
   std::int32_t EpochCount() const { return epochCount_; }
   int TypeCount() const { return typeCount_; }
@@ -92,15 +82,40 @@ class TRinex {
     bool slant = false;  // the slant comment follows
   };
 
-  // Header.
+  // What the header needs from the epochs, before it is written.
   void Scan();
   void SelectTypes();
+
+  // Header, one function per record in file order.
   void WriteHeader();
-  AntennaDeltas DeltasOf(const DataOccup* occupation) const;
-  // The data signature of an epoch, when its occupation is authenticated.
-  // Without an epoch: the occupation the run ended in, at time 0.
-  void WriteSignature(const DataEpoch* epoch);
+  void WriteVersion();
+  void WriteProgramLine();
+  void WriteBuildComment();
+  void WriteComments();
+  void WriteObserver();
+  void WriteReceiver();
+  void WriteAntenna();
+  void WritePosition();
+  void WriteWavelengths();
+  void WriteObservationTime(const TGPSTimeNS& t, std::string_view label);
+  void WriteInterval();
+  void WriteStatisticsComment();
+  void WriteLeapSeconds();
+  void WriteSatelliteCount();
+  void WriteTypes();
+  void WritePrnCounts();
+  void WriteCorrectionNotes();
+  void WriteEndOfHeader();
+  // Records that a new occupation repeats; null means the first occupation.
+  void WriteMarkerName(const DataOccup* occupation);
+  void WriteMarkerNumber(const DataOccup* occupation);
+  // With the slant comment when the height is slant and not 0.
+  void WriteAntennaDelta(const DataOccup* occupation);
   void WriteAntennaDelta(const AntennaDeltas& deltas);
+  AntennaDeltas DeltasOf(const DataOccup* occupation) const;
+  // The data signature of an epoch when its occupation is authenticated, 0
+  // otherwise. Without an epoch: the occupation the run ended in, at time 0.
+  void WriteSignature(const DataEpoch* epoch);
 
   // Walks one event list an occupation at a time: the events of one
   // occupation lie together in their list.
@@ -128,6 +143,8 @@ class TRinex {
   void Emit();
   void EmitLabelled(std::string_view label);
   void EmitText(std::string_view text);
+  // The value with the label rule applied, written.
+  void WriteLabelled(std::string_view value, std::string_view label);
 
   const ObservationSet& set_;
   TProfile profile_;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/constants.h"
 #include "epoch/epoch_data.h"
 
 namespace qzr2rin {
@@ -10,10 +11,14 @@ namespace qzr2rin {
 // The writers' satellite order: GPS 1..37 at 0..36, GLONASS 1..33 at
 // 37..69, SBAS 20..38 (PRN 120..138) at 70..88. Every satellite-ordered list
 // in an output file follows it.
-inline constexpr std::size_t kSatelliteIndexCount = 89;
-inline constexpr int kFirstGlonassIndex = 37;
-inline constexpr int kFirstSbasIndex = 70;
-inline constexpr int kFirstSbasNumber = 20;  // id number of PRN 120
+inline constexpr std::size_t kSatelliteIndexCount = kGpsSatellites + kGlonassSatellites + kGeoSatellites;
+inline constexpr int kFirstGlonassIndex = static_cast<int>(kGpsSatellites);
+inline constexpr int kFirstSbasIndex = static_cast<int>(kGpsSatellites + kGlonassSatellites);
+inline constexpr int kFirstSbasNumber = kFirstGeoPrn - kGeoNumberOffset;  // id number of PRN 120
+// Every output order hangs on these; a change of a base count must not move
+// them unnoticed.
+static_assert(kSatelliteIndexCount == 89 && kFirstGlonassIndex == 37 && kFirstSbasIndex == 70 &&
+              kFirstSbasNumber == 20);
 
 // Index of a satellite id, or -1 for a number the table has no room for
 // (number 0 included). System bits 11 count as SBAS, as the letter does.

@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 
+#include "base/time_units.h"
 #include "qzr2rin/gps_time.h"
 
 namespace qzr2rin {
@@ -10,7 +11,7 @@ namespace qzr2rin {
 std::uint32_t DataSignature(std::uint32_t receiverKey, std::uint32_t seconds, std::uint32_t nanoseconds) {
   constexpr std::uint32_t kRotationModulus = 119317;
   constexpr std::uint32_t kRotationMask = 31;
-  const std::uint32_t ms = seconds % TGPSTime::kSecondsPerDay * 1000 + nanoseconds / 1000000;
+  const std::uint32_t ms = seconds % kSecondsPerDay * kMsPerSecond + nanoseconds / kNsPerMs;
   const int rotation = static_cast<int>(ms % kRotationModulus & kRotationMask);
   const TGPSTime t(seconds);
   const unsigned year = t.Year(0);
