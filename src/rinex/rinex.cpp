@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "driver/process_flags.h"
+#include "model/summary.h"
 #include "rinex/fields.h"
 
 namespace qzr2rin {
@@ -11,10 +12,6 @@ namespace {
 // Longer than any line of the file; appending past it only costs an
 // allocation.
 constexpr std::size_t kLineCapacity = 128;
-
-bool Earlier(std::uint32_t s1, std::uint32_t ns1, std::uint32_t s2, std::uint32_t ns2) {
-  return s1 < s2 || (s1 == s2 && ns1 < ns2);
-}
 
 }  // namespace
 
@@ -31,51 +28,42 @@ void TRinex::Scan() {
   for (auto& counts : obsCount_) counts.fill(0);
   setC1_ = setP1_ = setP2_ = setL2_ = setD2_ = setS1_ = setS2_ = 0;
   totalL1_ = totalD1_ = 0;
-  approxPosition_ = {};
-  epochCount_ = 0;
 
+  const ObservationSummary summary = Summarize(set_);
+  epochCount_ = summary.epochs;
+  approxPosition_ = summary.approxPosition;
+  // Signal-to-noise types only under -S; phase and Doppler of the L1 P set
+  // are counted but never written.
   const bool signalToNoise = Flags().signalToNoise;
-  std::array<double, 3> sum{};
-  std::int32_t positions = 0;
-  for (const DataEpoch& epoch : set_.Epochs()) {
-    if (epoch.position[0] != 0) {
-      for (std::size_t axis = 0; axis < sum.size(); ++axis) sum[axis] += epoch.position[axis];
-      ++positions;
+  for (std::size_t id = 0; id < summary.seen.size(); ++id) {
+    const auto satellite = static_cast<std::uint8_t>(id);
+    const int index = SatelliteIndex(satellite);
+    if (index < 0 || !summary.seen[id]) continue;
+    seen_[static_cast<std::size_t>(index)] = true;
+    auto& count = obsCount_[static_cast<std::size_t>(index)];
+    const auto take = [&](CountIndex into, SignalSet set, Observable what) {
+      count[into] += summary.Count(satellite, set, what);
+    };
+    take(kCountC1, SignalSet::L1Ca, Observable::Code);
+    take(kCountL1Ca, SignalSet::L1Ca, Observable::Phase);
+    take(kCountD1Ca, SignalSet::L1Ca, Observable::Doppler);
+    take(kCountP1, SignalSet::L1P, Observable::Code);
+    take(kCountL1P, SignalSet::L1P, Observable::Phase);
+    take(kCountD1P, SignalSet::L1P, Observable::Doppler);
+    take(kCountP2, SignalSet::L2P, Observable::Code);
+    take(kCountL2, SignalSet::L2P, Observable::Phase);
+    take(kCountD2, SignalSet::L2P, Observable::Doppler);
+    if (signalToNoise) {
+      take(kCountS1, SignalSet::L1Ca, Observable::Strength);
+      take(kCountS2, SignalSet::L2P, Observable::Strength);
     }
-    for (std::uint32_t k = 0; k < epoch.satelliteCount; ++k) {
-      const EpochSatellite* sat = &set_.SatelliteOf(epoch, k);
-      const int index = SatelliteIndex(sat->satelliteId);
-      if (index < 0) continue;
-      seen_[index] = true;
-      auto& count = obsCount_[index];
-      for (const SignalSlot& set : sat->sets) {
-        const std::uint16_t flags = set.signalFlags;
-        const bool range = (flags & kFlagPseudorange) != 0 && set.pseudorange != 0;
-        const bool phase = (flags & kFlagCarrierPhase) != 0 && set.carrierPhase != 0;
-        const bool doppler = (flags & kFlagDoppler) != 0 && set.doppler != 0;
-        const bool strength = (flags & kFlagCn0InStatus2) != 0 && set.status2 != 0 && signalToNoise;
-        if ((flags & kFlagCaSet) != 0) {
-          if (range) ++count[kCountC1], setC1_ = kSetCa;
-          if (phase) ++count[kCountL1Ca];
-          if (doppler) ++count[kCountD1Ca];
-          if (strength) ++count[kCountS1], setS1_ = kSetCa;
-        } else if ((flags & kFlagL2Set) != 0) {
-          if (range) ++count[kCountP2], setP2_ = kSetL2;
-          if (phase) ++count[kCountL2], setL2_ = kSetL2;
-          if (doppler) ++count[kCountD2], setD2_ = kSetL2;
-          if (strength) ++count[kCountS2], setS2_ = kSetL2;
-        } else {
-          if (range) ++count[kCountP1], setP1_ = kSetP1;
-          if (phase) ++count[kCountL1P];
-          if (doppler) ++count[kCountD1P];
-        }
-        if ((flags & kFlagAnotherSetFollows) == 0) break;
-      }
-    }
-    ++epochCount_;
-  }
-  if (positions > 0) {
-    for (std::size_t axis = 0; axis < sum.size(); ++axis) approxPosition_[axis] = sum[axis] / positions;
+    if (count[kCountC1] != 0) setC1_ = kSetCa;
+    if (count[kCountS1] != 0) setS1_ = kSetCa;
+    if (count[kCountP1] != 0) setP1_ = kSetP1;
+    if (count[kCountP2] != 0) setP2_ = kSetL2;
+    if (count[kCountL2] != 0) setL2_ = kSetL2;
+    if (count[kCountD2] != 0) setD2_ = kSetL2;
+    if (count[kCountS2] != 0) setS2_ = kSetL2;
   }
 }
 
@@ -117,55 +105,7 @@ Status TRinex::WriteObservationFile(ByteSink& out, std::ostream* console) {
   previousEpochTime_ = TGPSTimeNS();
   previousEpochSet_ = false;
   progressStep_ = 0;
-  const std::span<const DataEpoch> epochs = set_.Epochs();
-  if (!epochs.empty()) {
-    EventCursor a{set_.Events(kPortA)};
-    EventCursor b{set_.Events(kPortB)};
-    std::size_t at = 0;
-    const DataOccup* occupation = epochs[0].occupation;
-    if ((epochs[0].epochFlags & kEpochDynamic) != 0) WriteOccupationChange(occupation, epochs[0]);
-    a.First(occupation);
-    b.First(occupation);
-    while (true) {
-      const DataEvent* eventA = a.Current(occupation);
-      const DataEvent* eventB = b.Current(occupation);
-      const DataEpoch* epoch = at < epochs.size() ? &epochs[at] : nullptr;
-      // The earliest wins; on equal times XA, then XB, then the epoch.
-      const DataEvent* event = eventA;
-      if (eventB != nullptr && (event == nullptr || Earlier(eventB->outSeconds, eventB->outNanoseconds,
-                                                            event->outSeconds, event->outNanoseconds))) {
-        event = eventB;
-      }
-      if (epoch != nullptr && (event == nullptr || Earlier(epoch->seconds, epoch->nanoseconds,
-                                                           event->outSeconds, event->outNanoseconds))) {
-        event = nullptr;
-      } else if (event == nullptr) {
-        break;
-      }
-      if (event != nullptr) {
-        WriteEvent(*event);
-        (event == eventA ? a : b).Next();
-        continue;
-      }
-      const std::size_t satellites = FillEpochTable(*epoch);
-      if (satellites > 0) {
-        if (!previousEpochSet_) {
-          previousEpochTime_ = TGPSTimeNS(epoch->seconds, epoch->nanoseconds);
-          previousEpochSet_ = true;
-        }
-        WriteEpoch(*epoch, satellites);
-      }
-      ShowProgress(++at);
-      const DataEpoch* next = at < epochs.size() ? &epochs[at] : nullptr;
-      if (next != nullptr && next->occupation != occupation) {
-        WriteRemainingEvents(occupation, a, b);
-        occupation = next->occupation;
-        b.First(occupation);
-        a.First(occupation);
-        WriteOccupationChange(occupation, *next);
-      }
-    }
-  }
+  SequenceRecords(set_, *this);
   if (console_ != nullptr) {
     *console_ << '\n';
     console_->flush();
@@ -174,29 +114,14 @@ Status TRinex::WriteObservationFile(ByteSink& out, std::ostream* console) {
   return out.Flush() ? Status::Ok : Status::OutputOpenFailed;
 }
 
-void TRinex::WriteRemainingEvents(const DataOccup* occupation, EventCursor& a, EventCursor& b) {
-  while (true) {
-    const DataEvent* eventA = a.Current(occupation);
-    const DataEvent* eventB = b.Current(occupation);
-    if (eventA == nullptr && eventB == nullptr) return;
-    if (eventA != nullptr && (eventB == nullptr || !Earlier(eventB->outSeconds, eventB->outNanoseconds,
-                                                            eventA->outSeconds, eventA->outNanoseconds))) {
-      WriteEvent(*eventA);
-      a.Next();
-    } else {
-      WriteEvent(*eventB);
-      b.Next();
-    }
+void TRinex::Epoch(const DataEpoch& epoch) {
+  const std::size_t satellites = FillEpochTable(epoch);
+  if (satellites == 0) return;
+  if (!previousEpochSet_) {
+    previousEpochTime_ = TGPSTimeNS(epoch.seconds, epoch.nanoseconds);
+    previousEpochSet_ = true;
   }
-}
-
-void TRinex::EventCursor::First(const DataOccup* occupation) {
-  at = 0;
-  while (at < events.size() && events[at].occupation != occupation) ++at;
-}
-
-const DataEvent* TRinex::EventCursor::Current(const DataOccup* occupation) const {
-  return at < events.size() && events[at].occupation == occupation ? &events[at] : nullptr;
+  WriteEpoch(epoch, satellites);
 }
 
 void TRinex::ShowProgress(std::size_t written) {

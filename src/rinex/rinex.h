@@ -13,6 +13,7 @@
 #include "events/stored_records.h"
 #include "model/observation_set.h"
 #include "output/byte_sink.h"
+#include "output/sequencing.h"
 #include "profile/profile.h"
 #include "qzr2rin/gps_time.h"
 #include "rinex/satellite_index.h"
@@ -23,7 +24,7 @@ namespace qzr2rin {
 // only reads the observation set, never copies it, and writes into a sink
 // that decides where the bytes go; it owns only its profile, its line buffer
 // and its per-satellite tables.
-class TRinex {
+class TRinex : private ObservationFormat {
  public:
   // The buffer for a file sink this writer writes into: a day of 1 Hz data
   // runs to hundreds of megabytes.
@@ -117,28 +118,22 @@ class TRinex {
   // otherwise. Without an epoch: the occupation the run ended in, at time 0.
   void WriteSignature(const DataEpoch* epoch);
 
-  // Walks one event list an occupation at a time: the events of one
-  // occupation lie together in their list.
-  struct EventCursor {
-    std::span<const DataEvent> events;
-    std::size_t at = 0;  // events.size(): none
-    void First(const DataOccup* occupation);
-    const DataEvent* Current(const DataOccup* occupation) const;
-    void Next() {
-      if (at < events.size()) ++at;
-    }
-  };
-
   // Records.
   std::size_t FillEpochTable(const DataEpoch& epoch);
   void WriteEpoch(const DataEpoch& epoch, std::size_t satellites);
   void WriteLostEpochs(const DataEpoch& epoch);
   void WriteObservations(int index);
   void WriteEvent(const DataEvent& event);
-  // Every event of `occupation` still pending in either list, in time order.
-  void WriteRemainingEvents(const DataOccup* occupation, EventCursor& a, EventCursor& b);
   void WriteOccupationChange(const DataOccup* occupation, const DataEpoch& first);
   void ShowProgress(std::size_t written);
+
+  // The records in the order the shared sequencing gives.
+  void Epoch(const DataEpoch& epoch) override;
+  void Event(const DataEvent& event) override { WriteEvent(event); }
+  void OccupationChange(const DataOccup* occupation, const DataEpoch& first) override {
+    WriteOccupationChange(occupation, first);
+  }
+  void Progress(std::size_t epochsDone) override { ShowProgress(epochsDone); }
 
   void Emit();
   void EmitLabelled(std::string_view label);

@@ -20,7 +20,6 @@ namespace {
 using qzrtest::ConverterBench;
 using qzrtest::LogBuilder;
 using qzrtest::StoreEpoch;
-using qzrtest::WithConsole;
 using qzrtest::WithGeoEphemerides;
 using qzrtest::WithGeoUtc;
 using qzrtest::WithGlonassEphemerides;
