@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/day_time.h"
+#include "base/gps_week.h"
+#include "base/time_units.h"
 #include "driver/messages.h"
 #include "epoch/epoch_data.h"
 #include "model/observation_set.h"
@@ -44,15 +47,9 @@ constexpr std::size_t kGpsLastLineWidth = 80;
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kKilometres = 0.001;
-constexpr std::int64_t kSecondsPerWeek = 604800;
-constexpr std::int64_t kHalfWeek = 302400;
-constexpr std::int64_t kOldestWeek = 512;
-constexpr std::int64_t kWeekRollover = 1024;
 // GLONASS frame times before the start of the reference day are shown as
 // times of the day before.
-constexpr std::int32_t kFrameDay = 86400;
-
-std::int64_t WidenWeek(std::int64_t week) { return week < kOldestWeek ? week + kWeekRollover : week; }
+constexpr auto kFrameDay = static_cast<std::int32_t>(kSecondsPerDay);
 
 using SeenTable = SatellitesSeen;
 static_assert(std::tuple_size_v<SeenTable> ==
@@ -99,15 +96,9 @@ bool SystemSeen(const HeaderFacts& header, NavigationSystem system) {
 // Full clock reference time: toc in the week nearest the middle time.
 std::uint32_t ClockReference(const GpsEphemeris& e) {
   const std::int64_t m = e.middleTime.Seconds();
-  std::int64_t week = WidenWeek(m / kSecondsPerWeek);
-  const std::int64_t d = m % kSecondsPerWeek - e.toc;
-  if (d > kHalfWeek) {
-    ++week;
-  } else if (d < -kHalfWeek) {
-    --week;
-  }
-  week = WidenWeek(week);
-  return static_cast<std::uint32_t>(e.toc + week * kSecondsPerWeek);
+  const std::int64_t week =
+      WeekOfNearbyReference(WidenReceiverWeek(m / kSecondsPerWeek), m % kSecondsPerWeek - e.toc);
+  return static_cast<std::uint32_t>(GpsWeekSeconds(WidenReceiverWeek(week), e.toc));
 }
 
 std::uint32_t SortKey(const GpsEphemeris& e) { return ClockReference(e); }
@@ -138,10 +129,10 @@ double AccuracyMetres(std::int8_t index) {
 
 void AppendEpoch(std::string& text, int number, std::uint32_t seconds) {
   const TGPSTime t(seconds);
-  const unsigned s = t.SecondOfDay();
+  const DayTime s = SplitSecondOfDay(t.SecondOfDay());
   AppendFormat(text, kEpochLayout, number, static_cast<int>(t.Year(0) % 100), static_cast<int>(t.Month(0)),
-               static_cast<int>(t.Day(0)), static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
-               static_cast<double>(s % 60));
+               static_cast<int>(t.Day(0)), static_cast<int>(s.hours), static_cast<int>(s.minutes),
+               static_cast<double>(s.seconds));
 }
 
 void AppendLabelled(std::string& text, std::string line, std::string_view label) {
@@ -195,7 +186,7 @@ void WriteGps(std::string& text, const ObservationSet& set, const std::vector<co
     std::string line;
     AppendNavNumbers(line, {h.gpsUtc.a0, h.gpsUtc.a1});
     AppendFormat(line, kUtcReferenceLayout, static_cast<int>(h.gpsUtc.tot),
-                 static_cast<int>(WidenWeek(h.gpsUtc.wnt)));
+                 static_cast<int>(WidenReceiverWeek(h.gpsUtc.wnt)));
     AppendLabelled(text, std::move(line), kLabelDeltaUtc);
   }
   AppendLeapSeconds(text, h.gpsUtc);
@@ -208,8 +199,9 @@ void WriteGps(std::string& text, const ObservationSet& set, const std::vector<co
     AppendValues(text, {e->cuc, e->eccentricity, e->cus, e->sqrtA});
     AppendValues(text, {static_cast<double>(e->toe), e->cic, e->omega0 * kPi, e->cis});
     AppendValues(text, {e->inclination * kPi, e->crc, e->argumentOfPerigee * kPi, e->omegaDot * kPi});
-    AppendValues(text, {e->inclinationRate * kPi, static_cast<double>(e->navFlags & 3),
-                        static_cast<double>(WidenWeek(m / kSecondsPerWeek)), (e->navFlags & 8) ? 1.0 : 0.0});
+    AppendValues(
+        text, {e->inclinationRate * kPi, static_cast<double>(e->navFlags & 3),
+               static_cast<double>(WidenReceiverWeek(m / kSecondsPerWeek)), (e->navFlags & 8) ? 1.0 : 0.0});
     AppendValues(
         text, {AccuracyMetres(e->ura), static_cast<double>(e->health), e->tgd, static_cast<double>(e->iodc)});
     std::string last;
@@ -252,7 +244,7 @@ void WriteGeo(std::string& text, const ObservationSet& set, const std::vector<co
   AppendProgramLines(text, set);
   if (h.geoUtc.present) {
     const TGPSTime reference(
-        static_cast<std::uint32_t>(h.geoUtc.tot + WidenWeek(h.geoUtc.wnt) * kSecondsPerWeek));
+        static_cast<std::uint32_t>(GpsWeekSeconds(WidenReceiverWeek(h.geoUtc.wnt), h.geoUtc.tot)));
     std::string line;
     AppendFormat(line, kDateLayout, static_cast<int>(reference.Year(0)), static_cast<int>(reference.Month(0)),
                  static_cast<int>(reference.Day(0)));

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <ostream>
 
+#include "base/constants.h"
 #include "driver/status.h"
 #include "output/byte_sink.h"
 
@@ -17,7 +18,7 @@ enum class NavigationSystem { Gps, Glonass, Geo };
 // The satellites that occur in the stored epochs, by the writers' index
 // (GPS, then GLONASS, then GEO). One walk over every stored satellite: the
 // run takes it once for all three files.
-using SatellitesSeen = std::array<bool, 37 + 33 + 19>;
+using SatellitesSeen = std::array<bool, kGpsSatellites + kGlonassSatellites + kGeoSatellites>;
 SatellitesSeen SatellitesInObservations(const ObservationSet& set);
 
 // True when ephemerides of satellites that occur in the observation file
