@@ -180,7 +180,7 @@ int Convert(const CommandLine& command, Console& console) {
   const SatellitesSeen& seen = rinex.Seen();
   for (std::size_t i = 0; i < kNavigationFiles.size(); ++i) {
     const NavigationFile& n = kNavigationFiles[i];
-    if (!HasNavigationData(converter, n.system, seen)) continue;
+    if (!HasNavigationData(observations, n.system, seen)) continue;
     const std::string navigationPath = names.Path(n.kind);
     if (!set.navigation[i].Open(navigationPath, kOutputBuffer)) {
       return Conclude(converter, Status::OutputOpenFailed, console);
@@ -190,7 +190,7 @@ int Convert(const CommandLine& command, Console& console) {
         set.navigation[i], navigationPath,
         [&](platform::OutputFile& file) {
           FileSink sink(file);
-          return WriteNavigationFile(converter, n.system, seen, sink, console.Progress());
+          return WriteNavigationFile(observations, n.system, seen, sink, console.Progress());
         },
         console);
     if (navigationWritten != Status::Ok) return Conclude(converter, navigationWritten, console);

@@ -22,7 +22,10 @@ ObservationSet CollectObservations(const TQZRFile& f) {
   GetObservationSpan(f, h.firstObservation, h.lastObservation);
   h.leapSeconds = GetHeaderLeapSeconds(f);
   h.timeSystem = GetTimeSystemName(f);
-  return ObservationSet(f.records, std::move(h), f.records.CurrentOccupation());
+  h.iono = f.iono;
+  h.gpsUtc = f.gpsUtc;
+  h.geoUtc = f.geoUtc;
+  return ObservationSet(f.records, f.ephemerides, std::move(h), f.profile, f.records.CurrentOccupation());
 }
 
 }  // namespace qzr2rin

@@ -9,6 +9,9 @@
 #include <utility>
 
 #include "events/stored_records.h"
+#include "nav/ephemeris_store.h"
+#include "nav/parameter_sets.h"
+#include "profile/profile.h"
 #include "qzr2rin/gps_time.h"
 
 namespace qzr2rin {
@@ -33,19 +36,35 @@ struct HeaderFacts {
   TGPSTimeNS lastObservation;
   int leapSeconds = 0;          // for the header; 0: no line
   std::string_view timeSystem;  // "GPS" or "GLO"
+  // The latest parameter sets, for the navigation headers.
+  IonoParameters iono;
+  GpsUtcParameters gpsUtc;
+  GeoUtcParameters geoUtc;
 };
 
 // What one conversion collected, as the writers see it: made once the run
-// is over and read-only from then on. The records are views into the
-// converter's stores, which must outlive the set; nothing is copied.
+// is over and read-only from then on. The records and ephemerides are views
+// into the converter's stores, which must outlive the set; of them nothing is
+// copied.
 class ObservationSet {
  public:
-  ObservationSet(const StoredRecords& records, HeaderFacts header, const DataOccup* endOccupation)
-      : records_(records), header_(std::move(header)), endOccupation_(endOccupation) {}
+  ObservationSet(const StoredRecords& records, const EphemerisStore& ephemerides, HeaderFacts header,
+                 TProfile profile, const DataOccup* endOccupation)
+      : records_(records),
+        ephemerides_(ephemerides),
+        header_(std::move(header)),
+        profile_(std::move(profile)),
+        endOccupation_(endOccupation) {}
 
   const HeaderFacts& Header() const { return header_; }
+  // Reads the file again at every lookup, so a header written later sees an
+  // edit made meanwhile, as the converter's own profile would.
+  const TProfile& Profile() const { return profile_; }
 
   std::span<const DataEpoch> Epochs() const { return records_.Epochs(); }
+  // Every stored satellite belongs to a stored epoch (removal compacts the
+  // store), so a walk over this finds all that the epochs hold.
+  const SatelliteStore& Satellites() const { return records_.Satellites(); }
   // The satellites of an epoch, in stored order.
   const EpochSatellite& SatelliteOf(const DataEpoch& epoch, std::uint32_t k) const {
     return records_.Satellites()[epoch.firstSatellite + k];
@@ -67,9 +86,14 @@ class ObservationSet {
     return records_.AntennaBlockOf(occupation);
   }
 
+  // Accepted ephemerides per satellite, each list in order of arrival.
+  const EphemerisStore& Ephemerides() const { return ephemerides_; }
+
  private:
   const StoredRecords& records_;
+  const EphemerisStore& ephemerides_;
   HeaderFacts header_;
+  TProfile profile_;
   const DataOccup* endOccupation_;
 };
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/constants.h"
 #include "nav/geo_ephemeris.h"
 #include "nav/glonass_ephemeris.h"
 #include "nav/gps_ephemeris.h"
@@ -12,9 +13,9 @@ namespace qzr2rin {
 
 // Accepted ephemerides per satellite, each list in order of arrival.
 struct EphemerisStore {
-  static constexpr std::size_t kGpsSlots = 37;      // PRN 1..37 at 0..36
-  static constexpr std::size_t kGlonassSlots = 33;  // slot 1..33 at 0..32
-  static constexpr std::size_t kGeoSlots = 19;      // PRN 120..138 at 0..18
+  static constexpr std::size_t kGpsSlots = kGpsSatellites;          // PRN 1..37 at 0..36
+  static constexpr std::size_t kGlonassSlots = kGlonassSatellites;  // slot 1..33 at 0..32
+  static constexpr std::size_t kGeoSlots = kGeoSatellites;          // PRN 120..138 at 0..18
 
   std::array<std::vector<GpsEphemeris>, kGpsSlots> gps;
   std::array<std::vector<GlonassEphemeris>, kGlonassSlots> glonass;

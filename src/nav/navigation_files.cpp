@@ -9,9 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/day_time.h"
+#include "base/gps_week.h"
+#include "base/time_units.h"
 #include "driver/messages.h"
 #include "epoch/epoch_data.h"
-#include "input/qzr_file.h"
+#include "model/observation_set.h"
 #include "nav/nav_number.h"
 #include "platform/clock.h"
 #include "qzr2rin/gps_time.h"
@@ -44,15 +47,9 @@ constexpr std::size_t kGpsLastLineWidth = 80;
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kKilometres = 0.001;
-constexpr std::int64_t kSecondsPerWeek = 604800;
-constexpr std::int64_t kHalfWeek = 302400;
-constexpr std::int64_t kOldestWeek = 512;
-constexpr std::int64_t kWeekRollover = 1024;
 // GLONASS frame times before the start of the reference day are shown as
 // times of the day before.
-constexpr std::int32_t kFrameDay = 86400;
-
-std::int64_t WidenWeek(std::int64_t week) { return week < kOldestWeek ? week + kWeekRollover : week; }
+constexpr auto kFrameDay = static_cast<std::int32_t>(kSecondsPerDay);
 
 using SeenTable = SatellitesSeen;
 static_assert(std::tuple_size_v<SeenTable> ==
@@ -78,36 +75,30 @@ SystemView ViewOf(NavigationSystem system) {
   return {static_cast<std::size_t>(kFirstSbasIndex), EphemerisStore::kGeoSlots, kFirstSbasNumber, 'S'};
 }
 
-std::size_t ListSize(const TQZRFile& f, NavigationSystem system, std::size_t slot) {
+std::size_t ListSize(const EphemerisStore& ephemerides, NavigationSystem system, std::size_t slot) {
   switch (system) {
-    case NavigationSystem::Gps: return f.ephemerides.gps[slot].size();
-    case NavigationSystem::Glonass: return f.ephemerides.glonass[slot].size();
+    case NavigationSystem::Gps: return ephemerides.gps[slot].size();
+    case NavigationSystem::Glonass: return ephemerides.glonass[slot].size();
     case NavigationSystem::Geo: break;
   }
-  return f.ephemerides.geo[slot].size();
+  return ephemerides.geo[slot].size();
 }
 
-bool SystemSeen(const TQZRFile& f, NavigationSystem system) {
+bool SystemSeen(const HeaderFacts& header, NavigationSystem system) {
   switch (system) {
-    case NavigationSystem::Gps: return f.seenGps;
-    case NavigationSystem::Glonass: return f.seenGlonass;
+    case NavigationSystem::Gps: return header.gps;
+    case NavigationSystem::Glonass: return header.glonass;
     case NavigationSystem::Geo: break;
   }
-  return f.seenWaas;
+  return header.geo;
 }
 
 // Full clock reference time: toc in the week nearest the middle time.
 std::uint32_t ClockReference(const GpsEphemeris& e) {
   const std::int64_t m = e.middleTime.Seconds();
-  std::int64_t week = WidenWeek(m / kSecondsPerWeek);
-  const std::int64_t d = m % kSecondsPerWeek - e.toc;
-  if (d > kHalfWeek) {
-    ++week;
-  } else if (d < -kHalfWeek) {
-    --week;
-  }
-  week = WidenWeek(week);
-  return static_cast<std::uint32_t>(e.toc + week * kSecondsPerWeek);
+  const std::int64_t week =
+      WeekOfNearbyReference(WidenReceiverWeek(m / kSecondsPerWeek), m % kSecondsPerWeek - e.toc);
+  return static_cast<std::uint32_t>(GpsWeekSeconds(WidenReceiverWeek(week), e.toc));
 }
 
 std::uint32_t SortKey(const GpsEphemeris& e) { return ClockReference(e); }
@@ -138,10 +129,10 @@ double AccuracyMetres(std::int8_t index) {
 
 void AppendEpoch(std::string& text, int number, std::uint32_t seconds) {
   const TGPSTime t(seconds);
-  const unsigned s = t.SecondOfDay();
+  const DayTime s = SplitSecondOfDay(t.SecondOfDay());
   AppendFormat(text, kEpochLayout, number, static_cast<int>(t.Year(0) % 100), static_cast<int>(t.Month(0)),
-               static_cast<int>(t.Day(0)), static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
-               static_cast<double>(s % 60));
+               static_cast<int>(t.Day(0)), static_cast<int>(s.hours), static_cast<int>(s.minutes),
+               static_cast<double>(s.seconds));
 }
 
 void AppendLabelled(std::string& text, std::string line, std::string_view label) {
@@ -149,11 +140,11 @@ void AppendLabelled(std::string& text, std::string line, std::string_view label)
   text += line;
 }
 
-void AppendProgramLines(std::string& text, const TQZRFile& f) {
+void AppendProgramLines(std::string& text, const ObservationSet& set) {
   const platform::CalendarTime now = platform::WallClockNow();
   std::string line;
   AppendFormat(line, layout::kProgramValue, std::string(MessageText(kMsgProgramName)).c_str(),
-               f.profile.GetString(MessageText(kMsgRunBy), MessageText(kMsgRunBy)).c_str(), now.day,
+               set.Profile().GetString(MessageText(kMsgRunBy), MessageText(kMsgRunBy)).c_str(), now.day,
                std::string(MonthAbbreviation(now.month)).c_str(), now.year % 100, now.hour, now.minute);
   AppendLabelled(text, std::move(line), layout::kLabelProgram);
   line.clear();
@@ -162,10 +153,10 @@ void AppendProgramLines(std::string& text, const TQZRFile& f) {
   AppendLabelled(text, std::move(line), layout::kLabelComment);
 }
 
-void AppendLeapSeconds(std::string& text, const TQZRFile& f) {
-  if (!f.gpsUtc.present) return;
+void AppendLeapSeconds(std::string& text, const GpsUtcParameters& gpsUtc) {
+  if (!gpsUtc.present) return;
   std::string line;
-  AppendFormat(line, kLeapSecondsLayout, static_cast<int>(f.gpsUtc.dtls));
+  AppendFormat(line, kLeapSecondsLayout, static_cast<int>(gpsUtc.dtls));
   AppendLabelled(text, std::move(line), layout::kLabelLeapSeconds);
 }
 
@@ -180,24 +171,25 @@ void AppendFirstLine(std::string& text, int number, std::uint32_t seconds, doubl
   text += '\n';
 }
 
-void WriteGps(std::string& text, const TQZRFile& f, const std::vector<const GpsEphemeris*>& order) {
+void WriteGps(std::string& text, const ObservationSet& set, const std::vector<const GpsEphemeris*>& order) {
+  const HeaderFacts& h = set.Header();
   text += kGpsVersionLine;
-  AppendProgramLines(text, f);
-  if (f.iono.present) {
-    for (const auto* set : {&f.iono.alpha, &f.iono.beta}) {
+  AppendProgramLines(text, set);
+  if (h.iono.present) {
+    for (const auto* values : {&h.iono.alpha, &h.iono.beta}) {
       std::string line = kIonoLead;
-      for (const float v : *set) AppendIonoNumber(line, v);
-      AppendLabelled(text, std::move(line), set == &f.iono.alpha ? kLabelIonAlpha : kLabelIonBeta);
+      for (const float v : *values) AppendIonoNumber(line, v);
+      AppendLabelled(text, std::move(line), values == &h.iono.alpha ? kLabelIonAlpha : kLabelIonBeta);
     }
   }
-  if (f.gpsUtc.present) {
+  if (h.gpsUtc.present) {
     std::string line;
-    AppendNavNumbers(line, {f.gpsUtc.a0, f.gpsUtc.a1});
-    AppendFormat(line, kUtcReferenceLayout, static_cast<int>(f.gpsUtc.tot),
-                 static_cast<int>(WidenWeek(f.gpsUtc.wnt)));
+    AppendNavNumbers(line, {h.gpsUtc.a0, h.gpsUtc.a1});
+    AppendFormat(line, kUtcReferenceLayout, static_cast<int>(h.gpsUtc.tot),
+                 static_cast<int>(WidenReceiverWeek(h.gpsUtc.wnt)));
     AppendLabelled(text, std::move(line), kLabelDeltaUtc);
   }
-  AppendLeapSeconds(text, f);
+  AppendLeapSeconds(text, h.gpsUtc);
   text += kEndOfHeaderLine;
 
   for (const GpsEphemeris* e : order) {
@@ -207,8 +199,9 @@ void WriteGps(std::string& text, const TQZRFile& f, const std::vector<const GpsE
     AppendValues(text, {e->cuc, e->eccentricity, e->cus, e->sqrtA});
     AppendValues(text, {static_cast<double>(e->toe), e->cic, e->omega0 * kPi, e->cis});
     AppendValues(text, {e->inclination * kPi, e->crc, e->argumentOfPerigee * kPi, e->omegaDot * kPi});
-    AppendValues(text, {e->inclinationRate * kPi, static_cast<double>(e->navFlags & 3),
-                        static_cast<double>(WidenWeek(m / kSecondsPerWeek)), (e->navFlags & 8) ? 1.0 : 0.0});
+    AppendValues(
+        text, {e->inclinationRate * kPi, static_cast<double>(e->navFlags & 3),
+               static_cast<double>(WidenReceiverWeek(m / kSecondsPerWeek)), (e->navFlags & 8) ? 1.0 : 0.0});
     AppendValues(
         text, {AccuracyMetres(e->ura), static_cast<double>(e->health), e->tgd, static_cast<double>(e->iodc)});
     std::string last;
@@ -219,18 +212,19 @@ void WriteGps(std::string& text, const TQZRFile& f, const std::vector<const GpsE
   }
 }
 
-void WriteGlonass(std::string& text, const TQZRFile& f, const std::vector<const GlonassEphemeris*>& order) {
+void WriteGlonass(std::string& text, const ObservationSet& set,
+                  const std::vector<const GlonassEphemeris*>& order) {
   text += kGlonassVersionLine;
-  AppendProgramLines(text, f);
+  AppendProgramLines(text, set);
   if (!order.empty()) {
-    const TGPSTime first(f.firstOutputTime.seconds);
+    const TGPSTime first(set.Header().firstTime.seconds);
     std::string line;
     AppendFormat(line, kDateLayout, static_cast<int>(first.Year(0)), static_cast<int>(first.Month(0)),
                  static_cast<int>(first.Day(0)));
     AppendNavNumbers(line, {-order.front()->tauC});
     AppendLabelled(text, std::move(line), kLabelCorrection);
   }
-  AppendLeapSeconds(text, f);
+  AppendLeapSeconds(text, set.Header().gpsUtc);
   text += kEndOfHeaderLine;
 
   for (const GlonassEphemeris* e : order) {
@@ -244,19 +238,20 @@ void WriteGlonass(std::string& text, const TQZRFile& f, const std::vector<const 
   }
 }
 
-void WriteGeo(std::string& text, const TQZRFile& f, const std::vector<const GeoEphemeris*>& order) {
+void WriteGeo(std::string& text, const ObservationSet& set, const std::vector<const GeoEphemeris*>& order) {
+  const HeaderFacts& h = set.Header();
   text += kGeoVersionLine;
-  AppendProgramLines(text, f);
-  if (f.geoUtc.present) {
+  AppendProgramLines(text, set);
+  if (h.geoUtc.present) {
     const TGPSTime reference(
-        static_cast<std::uint32_t>(f.geoUtc.tot + WidenWeek(f.geoUtc.wnt) * kSecondsPerWeek));
+        static_cast<std::uint32_t>(GpsWeekSeconds(WidenReceiverWeek(h.geoUtc.wnt), h.geoUtc.tot)));
     std::string line;
     AppendFormat(line, kDateLayout, static_cast<int>(reference.Year(0)), static_cast<int>(reference.Month(0)),
                  static_cast<int>(reference.Day(0)));
-    AppendNavNumbers(line, {f.geoUtc.a0});
+    AppendNavNumbers(line, {h.geoUtc.a0});
     AppendLabelled(text, std::move(line), kLabelCorrection);
   }
-  AppendLeapSeconds(text, f);
+  AppendLeapSeconds(text, h.gpsUtc);
   text += kEndOfHeaderLine;
 
   for (const GeoEphemeris* e : order) {
@@ -270,11 +265,9 @@ void WriteGeo(std::string& text, const TQZRFile& f, const std::vector<const GeoE
 
 }  // namespace
 
-SatellitesSeen SatellitesInObservations(const TQZRFile& f) {
-  // Every stored satellite belongs to a stored epoch (removal compacts the
-  // store), so one flat walk finds them all.
+SatellitesSeen SatellitesInObservations(const ObservationSet& set) {
   std::array<bool, 256> ids{};
-  for (const EpochSatellite& s : f.records.Satellites()) ids[s.satelliteId] = true;
+  for (const EpochSatellite& s : set.Satellites()) ids[s.satelliteId] = true;
   SeenTable seen{};
   for (std::size_t id = 0; id < ids.size(); ++id) {
     const int index = ids[id] ? SatelliteIndex(static_cast<std::uint8_t>(id)) : -1;
@@ -283,33 +276,34 @@ SatellitesSeen SatellitesInObservations(const TQZRFile& f) {
   return seen;
 }
 
-bool HasNavigationData(const TQZRFile& f, NavigationSystem system) {
-  return HasNavigationData(f, system, SatellitesInObservations(f));
+bool HasNavigationData(const ObservationSet& set, NavigationSystem system) {
+  return HasNavigationData(set, system, SatellitesInObservations(set));
 }
 
-Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, ByteSink& out) {
-  return WriteNavigationFile(f, system, SatellitesInObservations(f), out, nullptr);
+Status WriteNavigationFile(const ObservationSet& set, NavigationSystem system, ByteSink& out) {
+  return WriteNavigationFile(set, system, SatellitesInObservations(set), out, nullptr);
 }
 
-bool HasNavigationData(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen) {
-  if (!SystemSeen(f, system)) return false;
+bool HasNavigationData(const ObservationSet& set, NavigationSystem system, const SatellitesSeen& seen) {
+  if (!SystemSeen(set.Header(), system)) return false;
   const SystemView view = ViewOf(system);
   for (std::size_t slot = 0; slot < view.slots; ++slot) {
-    if (seen[view.firstIndex + slot] && ListSize(f, system, slot) != 0) return true;
+    if (seen[view.firstIndex + slot] && ListSize(set.Ephemerides(), system, slot) != 0) return true;
   }
   return false;
 }
 
-Status WriteNavigationFile(const TQZRFile& f, NavigationSystem system, const SatellitesSeen& seen,
+Status WriteNavigationFile(const ObservationSet& set, NavigationSystem system, const SatellitesSeen& seen,
                            ByteSink& out, std::ostream* console) {
   const SystemView view = ViewOf(system);
+  const EphemerisStore& ephemerides = set.Ephemerides();
   std::string text;
   switch (system) {
-    case NavigationSystem::Gps: WriteGps(text, f, InTimeOrder(f.ephemerides.gps, seen, view, console)); break;
+    case NavigationSystem::Gps: WriteGps(text, set, InTimeOrder(ephemerides.gps, seen, view, console)); break;
     case NavigationSystem::Glonass:
-      WriteGlonass(text, f, InTimeOrder(f.ephemerides.glonass, seen, view, console));
+      WriteGlonass(text, set, InTimeOrder(ephemerides.glonass, seen, view, console));
       break;
-    case NavigationSystem::Geo: WriteGeo(text, f, InTimeOrder(f.ephemerides.geo, seen, view, console)); break;
+    case NavigationSystem::Geo: WriteGeo(text, set, InTimeOrder(ephemerides.geo, seen, view, console)); break;
   }
   if (console != nullptr) *console << '\n';
   out.Write(text);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/observation_set.h"
 #include "support/converter_bench.h"
 #include "support/converter_state.h"
 
@@ -60,16 +61,18 @@ LogBuilder AnyLog() {
   return log;
 }
 
-// A converter with one stored epoch holding the given satellites.
+// A converter with one stored epoch holding the given satellites; each
+// question collects the set from the converter as it stands then.
 struct Collected {
   explicit Collected(const std::vector<std::uint8_t>& satellites) : bench(AnyLog()) {
     StoreEpoch(bench.file(), kWeek1325 + 30000, satellites);
   }
   TQZRFile& file() { return bench.file(); }
+  bool Has(NavigationSystem system) { return HasNavigationData(CollectObservations(file()), system); }
   std::string Write(NavigationSystem system, std::ostream* console = nullptr) {
+    const ObservationSet set = CollectObservations(file());
     StringSink out;
-    EXPECT_EQ(WriteNavigationFile(file(), system, SatellitesInObservations(file()), out, console),
-              Status::Ok);
+    EXPECT_EQ(WriteNavigationFile(set, system, SatellitesInObservations(set), out, console), Status::Ok);
     return out.Text();
   }
   ConverterBench bench;
@@ -129,7 +132,7 @@ TEST(GpsNavigationFile, MatchesTheHandWrittenFile) {
   WithGpsEphemerides(f, 3, {prn3});
   WithGpsEphemerides(f, 9, {Gps(9, kWeek1325 + 28799, 28800)});  // never observed
 
-  ASSERT_TRUE(HasNavigationData(f, NavigationSystem::Gps));
+  ASSERT_TRUE(c.Has(NavigationSystem::Gps));
   const std::string text = c.Write(NavigationSystem::Gps);
   EXPECT_EQ(text, Golden("gps_mixed.nav"));
 }
@@ -219,7 +222,7 @@ TEST(GlonassNavigationFile, MatchesTheHandWrittenFile) {
   first.frequencyNumber = 0xF9;  // channel -7
   WithGlonassEphemerides(f, 2, {later});
   WithGlonassEphemerides(f, 4, {first});
-  ASSERT_TRUE(HasNavigationData(f, NavigationSystem::Glonass));
+  ASSERT_TRUE(c.Has(NavigationSystem::Glonass));
   EXPECT_EQ(c.Write(NavigationSystem::Glonass), Golden("glonass.nav"));
 }
 
@@ -245,7 +248,7 @@ TEST(GeoNavigationFile, MatchesTheHandWrittenFile) {
   // Equal reference times: PRN 120 before PRN 122.
   WithGeoEphemerides(f, 122, {record(22, -8000000.0, 15)});
   WithGeoEphemerides(f, 120, {record(20, 12000000.0, 7)});
-  ASSERT_TRUE(HasNavigationData(f, NavigationSystem::Geo));
+  ASSERT_TRUE(c.Has(NavigationSystem::Geo));
   EXPECT_EQ(c.Write(NavigationSystem::Geo), Golden("geo.nav"));
 }
 
@@ -271,7 +274,7 @@ TEST(NavigationData, OnlyObservedSatellitesOfTheSystemCount) {
     WithGpsEphemerides(c.file(), 5, {Gps(5, kWeek1325 + 28799, 28800)});
     WithGlonassEphemerides(c.file(), 2, {GlonassEphemeris{.sv = 2}});
     WithGeoEphemerides(c.file(), 120, {GeoEphemeris{.number = 20}});
-    EXPECT_EQ(HasNavigationData(c.file(), k.system), k.has);
+    EXPECT_EQ(c.Has(k.system), k.has);
   }
 }
 
