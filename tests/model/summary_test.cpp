@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/observation_sets.h"
+
 namespace qzr2rin {
 namespace {
 
@@ -39,7 +41,7 @@ TEST(Summarize, CountsEachObservableOfEachSetWhereItHasAValue) {
   // A set after one that says none follows is not read.
   glonass.sets[1] = Slot(kAll | kFlagL2Set, 2e7, 1, 1, 1);
 
-  const ObservationSet set(r, HeaderFacts{}, r.CurrentOccupation());
+  const ObservationSet set = qzrtest::RecordsOnly(r);
   const ObservationSummary s = Summarize(set);
   EXPECT_EQ(s.epochs, 2);
   EXPECT_TRUE(s.seen[5]);
@@ -75,12 +77,12 @@ TEST(Summarize, ApproximatePositionIsTheMeanOfTheEpochsThatHaveOne) {
   r.AppendEpoch().position = {4000000, 1000000, 4800000};
   r.AppendEpoch();  // no position
   r.AppendEpoch().position = {4000002, 1000004, 4800006};
-  const ObservationSet set(r, HeaderFacts{}, r.CurrentOccupation());
+  const ObservationSet set = qzrtest::RecordsOnly(r);
   const ObservationSummary s = Summarize(set);
   EXPECT_EQ(s.approxPosition, (std::array<double, 3>{4000001, 1000002, 4800003}));
 
   StoredRecords none;
-  const ObservationSet empty(none, HeaderFacts{}, nullptr);
+  const ObservationSet empty = qzrtest::RecordsOnly(none);
   EXPECT_EQ(Summarize(empty).approxPosition, (std::array<double, 3>{}));
   EXPECT_EQ(Summarize(empty).epochs, 0);
 }

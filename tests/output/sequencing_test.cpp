@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/observation_sets.h"
+
 namespace qzr2rin {
 namespace {
 
@@ -54,7 +56,7 @@ class Records {
     return *this;
   }
   std::string Sequence() {
-    const ObservationSet set(store_, HeaderFacts{}, store_.CurrentOccupation());
+    const ObservationSet set = qzrtest::RecordsOnly(store_);
     SequenceRecords(set, recorder_);
     return recorder_.calls;
   }
