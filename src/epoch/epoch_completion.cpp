@@ -112,10 +112,7 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
 
   if ((o.occupationDue || !f.records.HasEpochs()) && o.handOffArmed) {
     const Status recorded = RecordOccupation(f);
-    if (recorded != Status::Ok) {
-      f.status = recorded;
-      return recorded;
-    }
+    if (recorded != Status::Ok) return recorded;
   }
   DumpWrittenEpoch(f, source);
 
@@ -171,7 +168,7 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
 
   ClearInProgress(f);
   if (o.occupationDue) o.handOffArmed = true;
-  return f.status;
+  return Status::Ok;
 }
 
 }  // namespace qzr2rin

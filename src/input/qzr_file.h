@@ -73,6 +73,8 @@ class TQZRFile : public TOpenMappedFile {
   BodyCheck CheckBody(Body body, std::size_t length);
   bool CrcAccepted() const { return scanner.CrcAccepted(); }
 
+  // The constructor's outcome, then the run's. Decoders return their status
+  // and leave this alone: only Run sets it.
   Status status = Status::Ok;
   ConversionOptions options;
   TProfile profile;
