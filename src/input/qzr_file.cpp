@@ -368,7 +368,6 @@ Status TQZRFile::RunBoth() {
   outputIntervalMs = intervalHypothesis.Mode();
   if (gpsUtc.present) {
     timeSystem = {'G', 'P', 'S', '\x0D'};
-    leapSeconds = gpsUtc.dtls;
   } else {
     timeSystem = {'G', 'P', 'S', '\x05'};
   }

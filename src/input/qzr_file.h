@@ -160,7 +160,6 @@ class TQZRFile : public TOpenMappedFile {
   TGPSTimeNS lastOutputTime;
   std::int32_t outputIntervalMs = 0;
   std::array<char, 4> timeSystem = {'G', 'P', 'S', '\x05'};
-  int leapSeconds = 0;
 
   // Where progress dots and statistics go when verbose.
   std::ostream* console = nullptr;
