@@ -136,9 +136,9 @@ int GetHeaderLeapSeconds(const TQZRFile& f) {
   return f.gpsUtc.present && f.options.useGlonass ? f.gpsUtc.dtls : 0;
 }
 
-std::string_view GetTimeSystemName(const TQZRFile& f) {
-  const auto& tag = f.timeSystem;
-  return tag[0] == 'G' && tag[1] == 'P' && tag[2] == 'S' ? "GPS" : "GLO";
+std::string_view GetTimeSystemName(const TQZRFile&) {
+  // The receiver stamps every system's observations in GPS time.
+  return "GPS";
 }
 
 bool GetGpsUtcParameters(const TQZRFile& f, GpsUtcParameters& out) {

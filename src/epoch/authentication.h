@@ -40,7 +40,7 @@ void GetObservationSpanSeconds(const TQZRFile& f, TGPSTime& first, TGPSTime& las
 // The GPS leap seconds for the observation header when the UTC parameters
 // were received and GLONASS is in use; 0 (no header line) otherwise.
 int GetHeaderLeapSeconds(const TQZRFile& f);
-// "GPS" or "GLO".
+// Always "GPS", GLONASS-only logs included.
 std::string_view GetTimeSystemName(const TQZRFile& f);
 // Copy the parameter set and return true when it was received; otherwise
 // return false and leave `out` as it was.

@@ -366,11 +366,6 @@ Status TQZRFile::RunBoth() {
   DumpLine(ErrorText(result));
 
   outputIntervalMs = intervalHypothesis.Mode();
-  if (gpsUtc.present) {
-    timeSystem = {'G', 'P', 'S', '\x0D'};
-  } else {
-    timeSystem = {'G', 'P', 'S', '\x05'};
-  }
   if (options.verbose && console != nullptr) PrintStatistics();
   DumpLine("End run.");
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -153,13 +152,12 @@ class TQZRFile : public TOpenMappedFile {
   bool selectByInterval = false;
   THypothesis intervalHypothesis;
 
-  // Statistics of the run, and the time system of the output.
+  // Statistics of the run.
   TGPSTimeNS firstInputTime;
   TGPSTimeNS lastInputTime;
   TGPSTimeNS firstOutputTime;
   TGPSTimeNS lastOutputTime;
   std::int32_t outputIntervalMs = 0;
-  std::array<char, 4> timeSystem = {'G', 'P', 'S', '\x05'};
 
   // Where progress dots and statistics go when verbose.
   std::ostream* console = nullptr;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,7 +25,6 @@ using qzrtest::WithGpsUtc;
 using qzrtest::WithOccupationDue;
 using qzrtest::WithOutputSpan;
 using qzrtest::WithReceiverIdHash;
-using qzrtest::WithTimeSystem;
 
 // 2024-03-15: day and month differ, and the year needs both its bytes.
 constexpr std::uint32_t kDay = 16140;
@@ -357,25 +355,6 @@ TEST(WriterAccess, HeaderLeapSecondsNeedUtcAndGlonass) {
     WithGpsUtc(k.f(), {.present = c.utcPresent, .dtls = c.dtls});
     UseGlonass(k.f(), c.useGlonass);
     EXPECT_EQ(GetHeaderLeapSeconds(k.f()), c.expected);
-  }
-}
-
-TEST(WriterAccess, TimeSystemNameFromTheTag) {
-  struct Case {
-    std::array<char, 4> tag;
-    const char* name;
-  };
-  const Case kCases[] = {
-      {{'G', 'P', 'S', '\x05'}, "GPS"},
-      {{'G', 'P', 'S', '\x0D'}, "GPS"},
-      {{'G', 'L', 'O', '\x05'}, "GLO"},
-      {{'G', 'P', 'X', '\x05'}, "GLO"},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(std::string(c.tag.data(), 3));
-    Crafted k;
-    WithTimeSystem(k.f(), c.tag);
-    EXPECT_EQ(GetTimeSystemName(k.f()), c.name);
   }
 }
 
