@@ -20,7 +20,6 @@ using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::Records;
 using qzrtest::UseGlonass;
-using qzrtest::WithGeoUtc;
 using qzrtest::WithGpsUtc;
 using qzrtest::WithOccupationDue;
 using qzrtest::WithOutputSpan;
@@ -326,12 +325,6 @@ TEST(WriterAccess, ObservationSpanOnlyWithStoredEpochs) {
     GetObservationSpan(k.f(), first, last);
     EXPECT_EQ(first, TGPSTimeNS(c.firstSeconds, c.firstNs));
     EXPECT_EQ(last, TGPSTimeNS(c.lastSeconds, c.lastNs));
-
-    TGPSTime firstSeconds(1);
-    TGPSTime lastSeconds(1);
-    GetObservationSpanSeconds(k.f(), firstSeconds, lastSeconds);
-    EXPECT_EQ(firstSeconds.seconds, c.firstSeconds);
-    EXPECT_EQ(lastSeconds.seconds, c.lastSeconds);
   }
 }
 
@@ -356,34 +349,6 @@ TEST(WriterAccess, HeaderLeapSecondsNeedUtcAndGlonass) {
     UseGlonass(k.f(), c.useGlonass);
     EXPECT_EQ(GetHeaderLeapSeconds(k.f()), c.expected);
   }
-}
-
-TEST(WriterAccess, UtcParameterSetsOnlyWhenReceived) {
-  Crafted k;
-  GpsUtcParameters gps;
-  gps.a0 = 7.5;
-  GeoUtcParameters geo;
-  geo.wn = 77;
-  WithGpsUtc(k.f(), {.a0 = -1.25e-9});  // a set never marked present is not handed out
-  EXPECT_FALSE(GetGpsUtcParameters(k.f(), gps));
-  EXPECT_FALSE(GetGeoUtcParameters(k.f(), geo));
-  EXPECT_EQ(gps.a0, 7.5);
-  EXPECT_EQ(geo.wn, 77);
-
-  WithGpsUtc(k.f(), {true, -1.25e-9, 3.5e-14f, 405504, 2300, 18, 7, 2301, 19});
-  WithGeoUtc(k.f(), {.present = true, .a1 = 1.5e-15f, .utcsi = 2, .tow = 345600, .wn = 2299});
-  ASSERT_TRUE(GetGpsUtcParameters(k.f(), gps));
-  ASSERT_TRUE(GetGeoUtcParameters(k.f(), geo));
-  EXPECT_EQ(gps.a0, -1.25e-9);
-  EXPECT_EQ(gps.a1, 3.5e-14f);
-  EXPECT_EQ(gps.tot, 405504);
-  EXPECT_EQ(gps.wnt, 2300);
-  EXPECT_EQ(gps.dtls, 18);
-  EXPECT_EQ(gps.dtlsf, 19);
-  EXPECT_EQ(geo.a1, 1.5e-15f);
-  EXPECT_EQ(geo.utcsi, 2);
-  EXPECT_EQ(geo.tow, 345600);
-  EXPECT_EQ(geo.wn, 2299);
 }
 
 }  // namespace
