@@ -124,33 +124,13 @@ void GetObservationSpan(const TQZRFile& f, TGPSTimeNS& first, TGPSTimeNS& last) 
   }
 }
 
-void GetObservationSpanSeconds(const TQZRFile& f, TGPSTime& first, TGPSTime& last) {
-  TGPSTimeNS firstNs;
-  TGPSTimeNS lastNs;
-  GetObservationSpan(f, firstNs, lastNs);
-  first = TGPSTime(firstNs.seconds);
-  last = TGPSTime(lastNs.seconds);
-}
-
 int GetHeaderLeapSeconds(const TQZRFile& f) {
   return f.gpsUtc.present && f.options.useGlonass ? f.gpsUtc.dtls : 0;
 }
 
-std::string_view GetTimeSystemName(const TQZRFile& f) {
-  const auto& tag = f.timeSystem;
-  return tag[0] == 'G' && tag[1] == 'P' && tag[2] == 'S' ? "GPS" : "GLO";
-}
-
-bool GetGpsUtcParameters(const TQZRFile& f, GpsUtcParameters& out) {
-  if (!f.gpsUtc.present) return false;
-  out = f.gpsUtc;
-  return true;
-}
-
-bool GetGeoUtcParameters(const TQZRFile& f, GeoUtcParameters& out) {
-  if (!f.geoUtc.present) return false;
-  out = f.geoUtc;
-  return true;
+std::string_view GetTimeSystemName(const TQZRFile&) {
+  // The receiver stamps every system's observations in GPS time.
+  return "GPS";
 }
 
 }  // namespace qzr2rin

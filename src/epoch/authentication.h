@@ -5,7 +5,6 @@
 
 #include "driver/status.h"
 #include "input/body_reader.h"
-#include "nav/parameter_sets.h"
 #include "qzr2rin/gps_time.h"
 
 namespace qzr2rin {
@@ -35,16 +34,10 @@ void SetOccupationAuthenticated(TQZRFile& f, bool authenticated);
 
 // Times of the first and last stored epochs; both 0 when none is stored.
 void GetObservationSpan(const TQZRFile& f, TGPSTimeNS& first, TGPSTimeNS& last);
-// The same, whole seconds only.
-void GetObservationSpanSeconds(const TQZRFile& f, TGPSTime& first, TGPSTime& last);
 // The GPS leap seconds for the observation header when the UTC parameters
 // were received and GLONASS is in use; 0 (no header line) otherwise.
 int GetHeaderLeapSeconds(const TQZRFile& f);
-// "GPS" or "GLO".
+// Always "GPS", GLONASS-only logs included.
 std::string_view GetTimeSystemName(const TQZRFile& f);
-// Copy the parameter set and return true when it was received; otherwise
-// return false and leave `out` as it was.
-bool GetGpsUtcParameters(const TQZRFile& f, GpsUtcParameters& out);
-bool GetGeoUtcParameters(const TQZRFile& f, GeoUtcParameters& out);
 
 }  // namespace qzr2rin

@@ -255,9 +255,7 @@ Status OnRawMeasurements(TQZRFile& f, Body body) {
 
   const Status applied = ApplyFirstDate(f, f.epochDay);
   if (applied != Status::Ok) return applied;
-  const Status closed = CloseEpoch(f, EpochSource::Raw);
-  if (closed != Status::Ok) f.status = closed;
-  return closed;
+  return CloseEpoch(f, EpochSource::Raw);
 }
 
 }  // namespace qzr2rin

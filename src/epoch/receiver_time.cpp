@@ -179,7 +179,7 @@ Status OnReceiverTime(TQZRFile& f, Body body) {
   if (f.firstRun) {
     if (!f.MessageAccepted()) return Status::BadChecksum;
     if (t < kMsPerDay) f.epochMsOfDay = t;
-    return f.status;
+    return Status::Ok;
   }
 
   DumpLog& dump = f.dumpLog;
@@ -270,7 +270,7 @@ Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenc
       // only the times of day: a raw-only log can still be decimated.
       if (f.firstRun && referenceMs < kMsPerDay) {
         f.epochMsOfDay = referenceMs;
-        return f.status;
+        return Status::Ok;
       }
       f.DumpMessageLine(kNoDateText);
       return Status::NoFullDate;
@@ -283,7 +283,7 @@ Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenc
     return Status::NoFullDate;
   }
 
-  if (f.firstRun) return f.status;
+  if (f.firstRun) return Status::Ok;
   if (f.dumpLog.Enabled()) {
     const TGPSTime date = DayStart(f.epochDay);
     const DayTime t = SplitMsOfDay(f.epochMsOfDay);

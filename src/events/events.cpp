@@ -330,12 +330,7 @@ Status OnExternalEvent(TQZRFile& f, Body body, int variant) {
     f.dumpLog.EndLine();
   }
   const std::uint8_t port = variant == 0 ? kPortA : kPortB;
-  const Status stored = StoreEvent(f, port, ms, ns, base);
-  if (stored != Status::Ok) {
-    f.status = stored;
-    return stored;
-  }
-  return Status::Ok;
+  return StoreEvent(f, port, ms, ns, base);
 }
 
 void ConvertEventTimes(TQZRFile& f) {

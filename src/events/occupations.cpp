@@ -125,11 +125,11 @@ Status StoreEvent(TQZRFile& f, std::uint8_t port, std::uint32_t msOfDay, std::ui
 
 Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
   StoredRecords& r = f.records;
-  if (!r.HasOccupations()) return f.status;
+  if (!r.HasOccupations()) return Status::Ok;
   const auto& occupations = r.Occupations();
   std::size_t match = 0;
   while (match < occupations.size() && occupations[match].number != number) ++match;
-  if (match == occupations.size()) return f.status;
+  if (match == occupations.size()) return Status::Ok;
 
   // The match and everything recorded after it go.
   std::unordered_set<const DataOccup*> removed;
@@ -182,7 +182,7 @@ Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
   }
 
   while (r.Occupations().size() > match) r.RemoveLastOccupation();
-  return f.status;
+  return Status::Ok;
 }
 
 }  // namespace qzr2rin

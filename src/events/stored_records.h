@@ -153,7 +153,6 @@ class StoredRecords {
   bool HasEpochs() const { return !epochs_.empty(); }
   std::size_t EpochCount() const { return epochs_.size(); }
   const std::vector<DataEpoch>& Epochs() const { return epochs_; }
-  std::vector<DataEpoch>& MutableEpochs() { return epochs_; }
   // A new epoch at the tail, under the current occupation; then its
   // satellites are added with AddSatellite.
   DataEpoch& AppendEpoch();

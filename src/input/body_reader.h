@@ -37,7 +37,6 @@ class BodyReader {
   std::uint64_t U64(std::size_t offset) const {
     return static_cast<std::uint64_t>(U32(offset)) | (static_cast<std::uint64_t>(U32(offset + 4)) << 32);
   }
-  std::int64_t I64(std::size_t offset) const { return static_cast<std::int64_t>(U64(offset)); }
   float F32(std::size_t offset) const { return std::bit_cast<float>(U32(offset)); }
   double F64(std::size_t offset) const { return std::bit_cast<double>(U64(offset)); }
 

@@ -325,23 +325,17 @@ Status TQZRFile::Run() {
 }
 
 Status TQZRFile::RunBoth() {
-  status = StartDumpLog();
-  if (status != Status::Ok) return status;
+  if (const Status started = StartDumpLog(); started != Status::Ok) return started;
 
   scanner.cursor = scanner.SkipSeparators(0);
-  if (scanner.End() - scanner.cursor < kMinimumDataLength) {
-    status = Status::CorruptData;
-    return status;
-  }
-  status = FindIdentification();
-  if (status != Status::Ok) return status;
+  if (scanner.End() - scanner.cursor < kMinimumDataLength) return Status::CorruptData;
+  if (const Status found = FindIdentification(); found != Status::Ok) return found;
   const std::size_t start = scanner.cursor;
 
   FirstRun();
   if (!messageFormatSeen && profile.GetInt("HeaderQZRInIniFile", 0) == 0) {
     DumpLine("No [MF] message in the file.");
-    status = Status::NotQzrFormat;
-    return status;
+    return Status::NotQzrFormat;
   }
   fileIntervalMs = intervalHypothesis.Mode();
   if (dumpLog.Enabled()) {
@@ -356,39 +350,31 @@ Status TQZRFile::RunBoth() {
   intervalHypothesis.Reset();
   firstRun = false;
 
-  status = CheckSelection();
-  if (status != Status::Ok) return status;
+  if (const Status selection = CheckSelection(); selection != Status::Ok) return selection;
 
-  status = WalkMessages();
+  Status result = WalkMessages();
   const Status closed = CloseOccupation(*this);
-  if (status == Status::Ok) status = closed;
+  if (result == Status::Ok) result = closed;
   ConvertEventTimes(*this);
   // After a failed run nothing will be written.
-  if (status != Status::Ok) records.Clear();
+  if (result != Status::Ok) records.Clear();
 
   if (dumpLog.Enabled()) {
     dumpLog.Printf("Length QZR file = 0X%llx", static_cast<unsigned long long>(size));
     dumpLog.EndLine();
   }
-  DumpLine(ErrorText(status));
+  DumpLine(ErrorText(result));
 
   outputIntervalMs = intervalHypothesis.Mode();
-  if (gpsUtc.present) {
-    timeSystem = {'G', 'P', 'S', '\x0D'};
-    leapSeconds = gpsUtc.dtls;
-  } else {
-    timeSystem = {'G', 'P', 'S', '\x05'};
-  }
   if (options.verbose && console != nullptr) PrintStatistics();
   DumpLine("End run.");
 
-  if (status != Status::Ok || inputEpochCount > 0) return status;
+  if (result != Status::Ok || inputEpochCount > 0) return result;
   // With every system left out only the dump was asked for: no epoch is
   // then the expected outcome, not a failure.
-  if (!options.useGps && !options.useGlonass && !options.useWaas) return status;
+  if (!options.useGps && !options.useGlonass && !options.useWaas) return result;
   DumpLine("NO Messages Format.");
-  status = Status::BadTimeTag;
-  return status;
+  return Status::BadTimeTag;
 }
 
 namespace {

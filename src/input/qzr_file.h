@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -73,6 +72,8 @@ class TQZRFile : public TOpenMappedFile {
   BodyCheck CheckBody(Body body, std::size_t length);
   bool CrcAccepted() const { return scanner.CrcAccepted(); }
 
+  // The constructor's outcome, then the run's. Decoders return their status
+  // and leave this alone: only Run sets it.
   Status status = Status::Ok;
   ConversionOptions options;
   TProfile profile;
@@ -151,14 +152,12 @@ class TQZRFile : public TOpenMappedFile {
   bool selectByInterval = false;
   THypothesis intervalHypothesis;
 
-  // Statistics of the run, and the time system of the output.
+  // Statistics of the run.
   TGPSTimeNS firstInputTime;
   TGPSTimeNS lastInputTime;
   TGPSTimeNS firstOutputTime;
   TGPSTimeNS lastOutputTime;
   std::int32_t outputIntervalMs = 0;
-  std::array<char, 4> timeSystem = {'G', 'P', 'S', '\x05'};
-  int leapSeconds = 0;
 
   // Where progress dots and statistics go when verbose.
   std::ostream* console = nullptr;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,12 +20,10 @@ using qzrtest::BodyBuilder;
 using qzrtest::Bytes;
 using qzrtest::Records;
 using qzrtest::UseGlonass;
-using qzrtest::WithGeoUtc;
 using qzrtest::WithGpsUtc;
 using qzrtest::WithOccupationDue;
 using qzrtest::WithOutputSpan;
 using qzrtest::WithReceiverIdHash;
-using qzrtest::WithTimeSystem;
 
 // 2024-03-15: day and month differ, and the year needs both its bytes.
 constexpr std::uint32_t kDay = 16140;
@@ -328,12 +325,6 @@ TEST(WriterAccess, ObservationSpanOnlyWithStoredEpochs) {
     GetObservationSpan(k.f(), first, last);
     EXPECT_EQ(first, TGPSTimeNS(c.firstSeconds, c.firstNs));
     EXPECT_EQ(last, TGPSTimeNS(c.lastSeconds, c.lastNs));
-
-    TGPSTime firstSeconds(1);
-    TGPSTime lastSeconds(1);
-    GetObservationSpanSeconds(k.f(), firstSeconds, lastSeconds);
-    EXPECT_EQ(firstSeconds.seconds, c.firstSeconds);
-    EXPECT_EQ(lastSeconds.seconds, c.lastSeconds);
   }
 }
 
@@ -358,53 +349,6 @@ TEST(WriterAccess, HeaderLeapSecondsNeedUtcAndGlonass) {
     UseGlonass(k.f(), c.useGlonass);
     EXPECT_EQ(GetHeaderLeapSeconds(k.f()), c.expected);
   }
-}
-
-TEST(WriterAccess, TimeSystemNameFromTheTag) {
-  struct Case {
-    std::array<char, 4> tag;
-    const char* name;
-  };
-  const Case kCases[] = {
-      {{'G', 'P', 'S', '\x05'}, "GPS"},
-      {{'G', 'P', 'S', '\x0D'}, "GPS"},
-      {{'G', 'L', 'O', '\x05'}, "GLO"},
-      {{'G', 'P', 'X', '\x05'}, "GLO"},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(std::string(c.tag.data(), 3));
-    Crafted k;
-    WithTimeSystem(k.f(), c.tag);
-    EXPECT_EQ(GetTimeSystemName(k.f()), c.name);
-  }
-}
-
-TEST(WriterAccess, UtcParameterSetsOnlyWhenReceived) {
-  Crafted k;
-  GpsUtcParameters gps;
-  gps.a0 = 7.5;
-  GeoUtcParameters geo;
-  geo.wn = 77;
-  WithGpsUtc(k.f(), {.a0 = -1.25e-9});  // a set never marked present is not handed out
-  EXPECT_FALSE(GetGpsUtcParameters(k.f(), gps));
-  EXPECT_FALSE(GetGeoUtcParameters(k.f(), geo));
-  EXPECT_EQ(gps.a0, 7.5);
-  EXPECT_EQ(geo.wn, 77);
-
-  WithGpsUtc(k.f(), {true, -1.25e-9, 3.5e-14f, 405504, 2300, 18, 7, 2301, 19});
-  WithGeoUtc(k.f(), {.present = true, .a1 = 1.5e-15f, .utcsi = 2, .tow = 345600, .wn = 2299});
-  ASSERT_TRUE(GetGpsUtcParameters(k.f(), gps));
-  ASSERT_TRUE(GetGeoUtcParameters(k.f(), geo));
-  EXPECT_EQ(gps.a0, -1.25e-9);
-  EXPECT_EQ(gps.a1, 3.5e-14f);
-  EXPECT_EQ(gps.tot, 405504);
-  EXPECT_EQ(gps.wnt, 2300);
-  EXPECT_EQ(gps.dtls, 18);
-  EXPECT_EQ(gps.dtlsf, 19);
-  EXPECT_EQ(geo.a1, 1.5e-15f);
-  EXPECT_EQ(geo.utcsi, 2);
-  EXPECT_EQ(geo.tow, 345600);
-  EXPECT_EQ(geo.wn, 2299);
 }
 
 }  // namespace

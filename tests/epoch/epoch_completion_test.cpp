@@ -155,6 +155,49 @@ TEST(EpochCompletion, NoDateOrNoSatellitesStoresNothing) {
   EXPECT_FALSE(e.f().records.HasEpochs());
 }
 
+TEST(EpochCompletion, EveryWayOutClearsTheEpochInProgress) {
+  struct Case {
+    const char* what;
+    std::uint32_t day;
+    std::uint32_t ms;
+    std::uint8_t id;
+    EpochSource source;
+    bool stored;
+  };
+  // Every 30 s up to 100 s into the day; an epoch at 60 s is stored already.
+  const Case kCases[] = {
+      {"stored", kDay, 90000, 5, EpochSource::Observables, true},
+      // [rM] fills its own epoch; the per-signal one goes all the same.
+      {"stored from raw measurements", kDay, 90000, 5, EpochSource::Raw, true},
+      {"no date yet", 0, 90000, 5, EpochSource::Observables, false},
+      {"no satellite left", kDay, 90000, 0, EpochSource::Raw, false},
+      {"outside the window", kDay, 120000, 5, EpochSource::Observables, false},
+      {"off the interval", kDay, 91000, 5, EpochSource::Raw, false},
+      {"not after the last stored", kDay, 60000, 5, EpochSource::Observables, false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    Epochs e;
+    SelectEvery(e.f(), 30000);
+    qzrtest::WithWindow(e.f(), true, {}, TGPSTimeNS(kDay * 86400 + 100, 0));
+    ASSERT_EQ(e.Close(60000, {{5, {kCa, 0, 0}}}), Status::Ok);
+    ASSERT_EQ(e.f().records.EpochCount(), 1u);
+
+    AtDate(e.f(), c.day);
+    // Left over in the per-signal epoch, whichever source closes.
+    WithEpochExtras(e.f(), {.position = {1, 2, 3}, .clockOffset = 1.25e-4});
+    e.f().epoch.slots[0].signals[kSignalPL2].signalFlags = kP2;
+    e.f().epoch.Touch(1);
+    EXPECT_EQ(e.Close(c.ms, {{c.id, {kCa, kP1, 0}}}, c.source), Status::Ok);
+
+    EXPECT_EQ(e.f().records.EpochCount(), c.stored ? 2u : 1u);
+    EXPECT_EQ(e.f().epoch.dirtySlots, 0u);
+    for (const SignalSlot& s : e.f().epoch.slots[0].signals) EXPECT_EQ(s.signalFlags, 0);
+    EXPECT_EQ(e.f().epochExtras.position[0], 0.0);
+    EXPECT_EQ(e.f().epochExtras.clockOffset, 0.0);
+  }
+}
+
 TEST(EpochCompletion, IntervalSelectionTakesExactMultiplesOnly) {
   ConversionOptions options;
   Epochs e(options);

@@ -110,8 +110,6 @@ void WithOutputSpan(TQZRFile& f, qzr2rin::TGPSTimeNS first, qzr2rin::TGPSTimeNS 
 
 void WithOutputInterval(TQZRFile& f, std::int32_t intervalMs) { f.outputIntervalMs = intervalMs; }
 
-void WithTimeSystem(TQZRFile& f, const std::array<char, 4>& tag) { f.timeSystem = tag; }
-
 void MarkSeen(TQZRFile& f, std::uint8_t satelliteId) {
   switch (qzr2rin::SystemOf(satelliteId)) {
     case qzr2rin::kSystemGps: f.seenGps = true; break;

@@ -110,7 +110,6 @@ qzr2rin::StoredRecords& Records(qzr2rin::TQZRFile& f);
 void CountOutputEpoch(qzr2rin::TQZRFile& f, qzr2rin::TGPSTimeNS time);
 void WithOutputSpan(qzr2rin::TQZRFile& f, qzr2rin::TGPSTimeNS first, qzr2rin::TGPSTimeNS last);
 void WithOutputInterval(qzr2rin::TQZRFile& f, std::int32_t intervalMs);
-void WithTimeSystem(qzr2rin::TQZRFile& f, const std::array<char, 4>& tag);
 // The system of the satellite occurs in the observations.
 void MarkSeen(qzr2rin::TQZRFile& f, std::uint8_t satelliteId);
 // A stored epoch at `seconds` with one satellite per id, in order, each
