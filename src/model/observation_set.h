@@ -35,7 +35,7 @@ struct HeaderFacts {
   TGPSTimeNS firstObservation;  // for the header's span: both 0 without epochs
   TGPSTimeNS lastObservation;
   int leapSeconds = 0;          // for the header; 0: no line
-  std::string_view timeSystem;  // "GPS" or "GLO"
+  std::string_view timeSystem;  // "GPS": the receiver keeps GPS time
   // The latest parameter sets, for the navigation headers.
   IonoParameters iono;
   GpsUtcParameters gpsUtc;
