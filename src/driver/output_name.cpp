@@ -3,13 +3,11 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/time_units.h"
 #include "qzr2rin/gps_time.h"
 
 namespace qzr2rin {
 namespace {
-
-constexpr std::uint32_t kSecondsPerDay = TGPSTime::kSecondsPerDay;
-constexpr std::uint32_t kSecondsPerHour = 3600;
 
 unsigned HourOfDay(std::uint32_t seconds) { return seconds % kSecondsPerDay / kSecondsPerHour; }
 

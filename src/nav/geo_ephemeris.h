@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/time_units.h"
 #include "driver/status.h"
 #include "input/body_reader.h"
 
@@ -31,7 +32,7 @@ struct GeoEphemeris {
   std::uint16_t wn = 0;              // GPS week, already widened past 1024
 
   // Sort key of the navigation file: whole GPS seconds of the reference time.
-  std::uint32_t ReferenceSeconds() const { return toaDay * 86400u + toa; }
+  std::uint32_t ReferenceSeconds() const { return toaDay * kSecondsPerDay + toa; }
 };
 
 inline constexpr std::size_t kGeoEphemerisLength = 71;  // checksum byte last

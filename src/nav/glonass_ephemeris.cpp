@@ -40,7 +40,8 @@ constexpr std::uint8_t kHealthBits = 0x07;
 constexpr unsigned kFirstSlot = 1;
 constexpr unsigned kLastSlot = kGlonassSatellites;
 
-constexpr std::int64_t kSecondsPerDay = TGPSTime::kSecondsPerDay;
+// Signed: the frame arithmetic below runs across day boundaries.
+constexpr std::int64_t kSignedSecondsPerDay = kSecondsPerDay;
 // Moscow time runs three hours ahead of UTC.
 constexpr std::int32_t kMoscowOffset = 10800;
 // Ephemerides up to an hour outside the output window still serve it.
@@ -68,7 +69,8 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
   std::int32_t tk = r.I32(kTkOffset);
   std::int32_t tb = r.I32(kTbOffset);
   // A day outside the cycle or a time outside the Moscow day cannot be dated.
-  if (sv == kNoSv || dne == kNoDay || dne < 1 || dne > kDaysInFourYears || tb < 0 || tb >= kSecondsPerDay) {
+  if (sv == kNoSv || dne == kNoDay || dne < 1 || dne > kDaysInFourYears || tb < 0 ||
+      tb >= kSignedSecondsPerDay) {
     return f.RefuseMessage(kBadText);
   }
   if (f.epochDay == 0) return f.RefuseMessage(kNoDateText);
@@ -80,12 +82,12 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
   std::int64_t frame = tk;
   if (tb < kMoscowOffset) {
     day -= 1;
-    tb += static_cast<std::int32_t>(kSecondsPerDay);
-    frame += kSecondsPerDay;
+    tb += static_cast<std::int32_t>(kSignedSecondsPerDay);
+    frame += kSignedSecondsPerDay;
   }
   const std::int32_t utcTb = tb - kMoscowOffset;
   tk = static_cast<std::int32_t>(frame - kMoscowOffset);
-  const std::int64_t t = static_cast<std::int64_t>(day) * kSecondsPerDay + utcTb;
+  const std::int64_t t = static_cast<std::int64_t>(day) * kSignedSecondsPerDay + utcTb;
 
   if (f.Dumping()) {
     f.dumpLog.Printf(kDumpLayout, static_cast<unsigned>(sv), static_cast<int>(dne), static_cast<int>(tb));
@@ -98,7 +100,7 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
 
   GlonassEphemeris e;
   e.sv = sv;
-  e.referenceMsOfDay = static_cast<std::uint32_t>(utcTb) * 1000u;
+  e.referenceMsOfDay = static_cast<std::uint32_t>(utcTb) * kMsPerSecond;
   e.referenceDay = day;
   e.tk = tk;
   e.tauN = r.F32(kTauNOffset);

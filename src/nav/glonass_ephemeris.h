@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/time_units.h"
 #include "driver/status.h"
 #include "input/body_reader.h"
 
@@ -32,7 +33,9 @@ struct GlonassEphemeris {
   std::uint8_t frequencyNumber = 0;    // channel number byte exactly as received
 
   // Sort key of the navigation file: whole GPS seconds of the reference time.
-  std::uint32_t ReferenceSeconds() const { return referenceDay * 86400u + referenceMsOfDay / 1000u; }
+  std::uint32_t ReferenceSeconds() const {
+    return referenceDay * kSecondsPerDay + referenceMsOfDay / kMsPerSecond;
+  }
 };
 
 // Length of the [NE] body.

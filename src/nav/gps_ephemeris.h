@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/time_units.h"
 #include "driver/status.h"
 #include "input/body_reader.h"
 
@@ -21,7 +22,7 @@ struct GpsEphemeris {
   struct Time {
     std::uint32_t msOfDay = 0;
     std::uint32_t day = 0;
-    std::uint32_t Seconds() const { return day * 86400u + msOfDay / 1000u; }
+    std::uint32_t Seconds() const { return day * kSecondsPerDay + msOfDay / kMsPerSecond; }
     friend bool operator==(const Time&, const Time&) = default;
   };
 
