@@ -164,7 +164,6 @@ Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
     DumpDeleted(f, "epoch", e.seconds, e.nanoseconds);
     return true;
   });
-  r.EpochCursorToLast();
   if (!r.HasEpochs()) f.nextEpochIsFirst = true;
 
   for (const std::uint8_t port : {kPortA, kPortB}) {
@@ -178,7 +177,6 @@ Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
       }
     }
     events.resize(kept);
-    r.EventCursorToLast(port);
   }
 
   while (r.Occupations().size() > match) r.RemoveLastOccupation();

@@ -38,7 +38,6 @@ DataEpoch& StoredRecords::AppendEpoch() {
   epoch.occupation = currentOccupation_;
   epoch.firstSatellite = static_cast<std::uint32_t>(satellites_.size());
   ++epochsInOccupation_;
-  currentEpoch_ = epochs_.size() - 1;
   return epoch;
 }
 
@@ -54,71 +53,6 @@ void SatelliteStore::shrink(std::size_t count) {
 EpochSatellite& StoredRecords::AddSatellite() {
   ++epochs_.back().satelliteCount;
   return satellites_.emplace_back();
-}
-
-void StoredRecords::FirstEpoch() {
-  currentEpoch_ = epochs_.empty() ? kNone : 0;
-  cursorSatellite_ = kNone;
-  if (currentEpoch_ != kNone) currentOccupation_ = epochs_[0].occupation;
-}
-
-void StoredRecords::NextEpoch() {
-  if (currentEpoch_ == kNone) return;
-  ++currentEpoch_;
-  cursorSatellite_ = kNone;
-  if (currentEpoch_ < epochs_.size()) {
-    currentOccupation_ = epochs_[currentEpoch_].occupation;
-  } else {
-    currentEpoch_ = kNone;
-  }
-}
-
-void StoredRecords::FirstSatellite() {
-  const DataEpoch* epoch = CurrentEpoch();
-  cursorSatellite_ = (epoch != nullptr && epoch->satelliteCount > 0) ? 0 : kNone;
-}
-
-void StoredRecords::NextSatellite() {
-  const DataEpoch* epoch = CurrentEpoch();
-  if (epoch == nullptr || cursorSatellite_ == kNone) return;
-  ++cursorSatellite_;
-  if (cursorSatellite_ >= epoch->satelliteCount) cursorSatellite_ = kNone;
-}
-
-const EpochSatellite* StoredRecords::CurrentSatellite() const {
-  const DataEpoch* epoch = CurrentEpoch();
-  if (epoch == nullptr || cursorSatellite_ == kNone) return nullptr;
-  return &satellites_[epoch->firstSatellite + cursorSatellite_];
-}
-
-void StoredRecords::FirstEventOf(std::uint8_t port, const DataOccup* occupation) {
-  const std::vector<DataEvent>& events = Events(port);
-  std::size_t& cursor = port == kPortA ? cursorA_ : cursorB_;
-  cursor = kNone;
-  for (std::size_t i = 0; i < events.size(); ++i) {
-    if (events[i].occupation == occupation) {
-      cursor = i;
-      return;
-    }
-  }
-}
-
-const DataEvent* StoredRecords::CurrentEventOf(std::uint8_t port, const DataOccup* occupation) const {
-  const std::vector<DataEvent>& events = Events(port);
-  const std::size_t cursor = port == kPortA ? cursorA_ : cursorB_;
-  if (cursor >= events.size() || events[cursor].occupation != occupation) return nullptr;
-  return &events[cursor];
-}
-
-void StoredRecords::NextEvent(std::uint8_t port) {
-  std::size_t& cursor = port == kPortA ? cursorA_ : cursorB_;
-  if (cursor == kNone) return;
-  if (++cursor >= Events(port).size()) cursor = kNone;
-}
-
-void StoredRecords::EventCursorToLast(std::uint8_t port) {
-  const std::vector<DataEvent>& events = Events(port);
-  (port == kPortA ? cursorA_ : cursorB_) = events.empty() ? kNone : events.size() - 1;
 }
 
 namespace {

@@ -128,14 +128,12 @@ struct DataEvent {
   DataOccup* occupation = nullptr;
 };
 
-// Everything the second run collects for the observation file, with the
-// cursors the writer walks it with. Epoch and satellite records live in two
-// contiguous stores; occupations keep their addresses (epochs and events
-// point at them) because only the last one is ever removed.
+// Everything the second run collects for the observation file. Epoch and
+// satellite records live in two contiguous stores; occupations keep their
+// addresses (epochs and events point at them) because only the last one is
+// ever removed. Writers read them through an ObservationSet.
 class StoredRecords {
  public:
-  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
   // -- Occupations.
   bool HasOccupations() const { return !occupations_.empty(); }
   const std::deque<DataOccup>& Occupations() const { return occupations_; }
@@ -172,23 +170,6 @@ class StoredRecords {
   // Gives the events stored under no occupation to this one.
   void AdoptUnownedEvents(DataOccup& occupation);
 
-  // -- The writer's cursors.
-  void FirstEpoch();
-  void NextEpoch();
-  const DataEpoch* CurrentEpoch() const {
-    return currentEpoch_ < epochs_.size() ? &epochs_[currentEpoch_] : nullptr;
-  }
-  void FirstSatellite();
-  void NextSatellite();
-  const EpochSatellite* CurrentSatellite() const;
-  void FirstEventOf(std::uint8_t port, const DataOccup* occupation);
-  const DataEvent* CurrentEventOf(std::uint8_t port, const DataOccup* occupation) const;
-  void NextEvent(std::uint8_t port);
-  // Puts an event cursor on the last event of its list (none when empty).
-  void EventCursorToLast(std::uint8_t port);
-  // Puts the epoch cursor on the last epoch (none when empty).
-  void EpochCursorToLast() { currentEpoch_ = epochs_.empty() ? kNone : epochs_.size() - 1; }
-
   // Marker and antenna of an occupation; none means the first one.
   const std::string& MarkerNameOf(const DataOccup* occupation) const;
   const std::string& MarkerNumberOf(const DataOccup* occupation) const;
@@ -207,13 +188,9 @@ class StoredRecords {
 
   std::vector<DataEpoch> epochs_;
   SatelliteStore satellites_;
-  std::size_t currentEpoch_ = kNone;
-  std::size_t cursorSatellite_ = kNone;  // index into the current epoch's satellites
 
   std::vector<DataEvent> eventsA_;
   std::vector<DataEvent> eventsB_;
-  std::size_t cursorA_ = kNone;
-  std::size_t cursorB_ = kNone;
 };
 
 template <class Predicate>
@@ -233,7 +210,6 @@ void StoredRecords::RemoveEpochs(Predicate remove) {
   }
   epochs_.resize(keptEpochs);
   satellites_.shrink(keptSatellites);
-  cursorSatellite_ = kNone;
 }
 
 }  // namespace qzr2rin

@@ -141,7 +141,6 @@ TEST(Occupation, CancellingTheOnlyOccupationRestartsTheStatistics) {
     if (c.epochsAfter == 0) {
       EXPECT_FALSE(f.records.HasOccupations());
       EXPECT_FALSE(f.records.HasEpochs());
-      EXPECT_EQ(f.records.CurrentEpoch(), nullptr);
       EXPECT_EQ(f.inputEpochCount, 0u);
       EXPECT_EQ(f.outputEpochCount, 0u);
       continue;
@@ -175,8 +174,8 @@ TEST(Occupation, CancellingTheSecondOccupationKeepsTheFirst) {
   EXPECT_EQ(f.firstOutputTime, TGPSTimeNS(kTenSeconds, 0));
   EXPECT_EQ(f.lastOutputTime, TGPSTimeNS(kTenSeconds + 2, 0));
   EXPECT_EQ(f.lastInputTime, TGPSTimeNS(kTenSeconds + 2, 0));
-  ASSERT_NE(f.records.CurrentEpoch(), nullptr);
-  EXPECT_EQ(f.records.CurrentEpoch()->seconds, kTenSeconds + 2);
+  ASSERT_TRUE(f.records.HasEpochs());
+  EXPECT_EQ(f.records.Epochs().back().seconds, kTenSeconds + 2);
   EXPECT_TRUE(Contains(bench.DumpBody(),
                        " Delete epoch 04Y02M01D  10:0: 3.0000000\n"
                        " Delete epoch 04Y02M01D  10:0: 4.0000000\n"

@@ -33,29 +33,13 @@ DataOccup& Record(StoredRecords& r) {
   return o;
 }
 
-DataEvent Event(std::uint8_t port, std::uint32_t seconds, DataOccup* occupation) {
-  DataEvent e;
-  e.port = port;
-  e.seconds = seconds;
-  e.occupation = occupation;
-  return e;
-}
-
-// The ids of the current epoch's satellites, walked with the cursor.
-std::vector<std::uint8_t> WalkSatellites(StoredRecords& r) {
+// The ids of an epoch's satellites.
+std::vector<std::uint8_t> SatellitesOf(const StoredRecords& r, std::size_t epoch) {
   std::vector<std::uint8_t> ids;
-  for (r.FirstSatellite(); const EpochSatellite* s = r.CurrentSatellite(); r.NextSatellite())
-    ids.push_back(s->satelliteId);
+  const DataEpoch& e = r.Epochs()[epoch];
+  for (std::uint32_t k = 0; k < e.satelliteCount; ++k)
+    ids.push_back(r.Satellites()[e.firstSatellite + k].satelliteId);
   return ids;
-}
-
-std::vector<std::uint32_t> WalkEventsOf(StoredRecords& r, std::uint8_t port, const DataOccup* occupation) {
-  std::vector<std::uint32_t> seconds;
-  for (r.FirstEventOf(port, occupation); const DataEvent* e = r.CurrentEventOf(port, occupation);
-       r.NextEvent(port)) {
-    seconds.push_back(e->seconds);
-  }
-  return seconds;
 }
 
 TEST(StoredRecords, RecordingTwiceWithoutAnEpochOverwritesTheRecord) {
@@ -102,7 +86,7 @@ TEST(StoredRecords, AfterTheLastOccupationGoesTheNextRecordIsNew) {
   EXPECT_EQ(r.Epochs().front().occupation, &r.Occupations().front());
 }
 
-TEST(StoredRecords, EpochCursorMovesTheCurrentOccupation) {
+TEST(StoredRecords, EpochsKeepTheirOccupationAndSatellites) {
   StoredRecords r;
   Record(r).markerName = "A";
   AddEpoch(r, 100, {1, 2});
@@ -116,24 +100,14 @@ TEST(StoredRecords, EpochCursorMovesTheCurrentOccupation) {
     std::vector<std::uint8_t> satellites;
   };
   const Step kSteps[] = {{100, "A", {1, 2}}, {101, "A", {3}}, {102, "B", {4, 5, 6}}};
-  r.FirstEpoch();
-  for (const auto& step : kSteps) {
-    SCOPED_TRACE(step.seconds);
-    ASSERT_NE(r.CurrentEpoch(), nullptr);
-    EXPECT_EQ(r.CurrentEpoch()->seconds, step.seconds);
-    EXPECT_EQ(r.CurrentOccupation()->markerName, step.occupation);
-    EXPECT_EQ(WalkSatellites(r), step.satellites);
-    r.NextEpoch();
+  ASSERT_EQ(r.EpochCount(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(kSteps[i].seconds);
+    EXPECT_EQ(r.Epochs()[i].seconds, kSteps[i].seconds);
+    EXPECT_EQ(r.Epochs()[i].occupation->markerName, kSteps[i].occupation);
+    EXPECT_EQ(SatellitesOf(r, i), kSteps[i].satellites);
   }
-  EXPECT_EQ(r.CurrentEpoch(), nullptr);
-  EXPECT_EQ(r.CurrentSatellite(), nullptr);
   EXPECT_EQ(r.CurrentOccupation()->markerName, "B");
-  r.NextEpoch();
-  EXPECT_EQ(r.CurrentEpoch(), nullptr);
-
-  // Rewinding puts the occupation back on the first one.
-  r.FirstEpoch();
-  EXPECT_EQ(r.CurrentOccupation()->markerName, "A");
 }
 
 TEST(StoredRecords, RemovedEpochsTakeTheirSatellitesWithThem) {
@@ -145,11 +119,9 @@ TEST(StoredRecords, RemovedEpochsTakeTheirSatellitesWithThem) {
   r.RemoveEpochs([](const DataEpoch& e, std::size_t) { return e.seconds == 101; });
   ASSERT_EQ(r.EpochCount(), 2u);
   EXPECT_EQ(r.Satellites().size(), 5u);
-  r.FirstEpoch();
-  EXPECT_EQ(WalkSatellites(r), (std::vector<std::uint8_t>{1, 2}));
-  r.NextEpoch();
-  EXPECT_EQ(r.CurrentEpoch()->seconds, 102u);
-  EXPECT_EQ(WalkSatellites(r), (std::vector<std::uint8_t>{4, 5, 6}));
+  EXPECT_EQ(SatellitesOf(r, 0), (std::vector<std::uint8_t>{1, 2}));
+  EXPECT_EQ(r.Epochs()[1].seconds, 102u);
+  EXPECT_EQ(SatellitesOf(r, 1), (std::vector<std::uint8_t>{4, 5, 6}));
 }
 
 // The satellite store grows in blocks: records on both sides of a block
@@ -180,54 +152,10 @@ TEST(StoredRecords, SatellitesKeepTheirValuesAcrossBlocks) {
   EXPECT_EQ(fresh.satelliteId, 0);
   EXPECT_EQ(fresh.sets[2].doppler, 0.0f);
   EXPECT_EQ(r.EpochCount(), 2u);
-  r.EpochCursorToLast();
-  EXPECT_EQ(r.CurrentEpoch()->firstSatellite, kBlock + 3);
+  EXPECT_EQ(r.Epochs().back().firstSatellite, kBlock + 3);
   std::size_t walked = 0;
   for (const EpochSatellite& s : r.Satellites()) walked += s.satelliteId != 0 ? 1 : 0;
   EXPECT_EQ(walked, kBlock + 3);
-}
-
-TEST(StoredRecords, EventsOfAnOccupationStopAtTheNextOne) {
-  StoredRecords r;
-  DataOccup* first = &Record(r);
-  AddEpoch(r, 100, {1});
-  DataOccup* second = &Record(r);
-  AddEpoch(r, 200, {1});
-  DataOccup* third = &Record(r);
-  r.AppendEvent(Event(kPortA, 110, first));
-  r.AppendEvent(Event(kPortA, 120, first));
-  r.AppendEvent(Event(kPortB, 130, first));
-  r.AppendEvent(Event(kPortA, 210, second));
-  r.AppendEvent(Event(kPortA, 220, second));
-
-  struct Case {
-    const char* what;
-    std::uint8_t port;
-    const DataOccup* occupation;
-    std::vector<std::uint32_t> seconds;
-  };
-  const Case kCases[] = {
-      {"XA of the first", kPortA, first, {110, 120}},
-      {"XA of the second", kPortA, second, {210, 220}},
-      {"XB of the first", kPortB, first, {130}},
-      {"XB of the second", kPortB, second, {}},
-      {"no events", kPortA, third, {}},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(WalkEventsOf(r, c.port, c.occupation), c.seconds);
-  }
-
-  // NextEvent moves on whatever the occupation; the XB cursor is apart.
-  r.FirstEventOf(kPortA, first);
-  r.FirstEventOf(kPortB, first);
-  r.NextEvent(kPortA);
-  r.NextEvent(kPortA);
-  EXPECT_EQ(r.CurrentEventOf(kPortA, first), nullptr);
-  ASSERT_NE(r.CurrentEventOf(kPortA, second), nullptr);
-  EXPECT_EQ(r.CurrentEventOf(kPortA, second)->seconds, 210u);
-  ASSERT_NE(r.CurrentEventOf(kPortB, first), nullptr);
-  EXPECT_EQ(r.CurrentEventOf(kPortB, first)->seconds, 130u);
 }
 
 TEST(StoredRecords, AccessorsWithoutAnOccupationMeanTheFirst) {
@@ -235,15 +163,6 @@ TEST(StoredRecords, AccessorsWithoutAnOccupationMeanTheFirst) {
   EXPECT_EQ(empty.MarkerNameOf(nullptr), "");
   EXPECT_EQ(empty.MarkerNumberOf(nullptr), "");
   EXPECT_EQ(empty.AntennaBlockOf(nullptr).heightFlags, 0);
-  empty.FirstEpoch();
-  empty.NextEpoch();
-  empty.FirstSatellite();
-  empty.NextSatellite();
-  empty.FirstEventOf(kPortA, nullptr);
-  empty.NextEvent(kPortA);
-  EXPECT_EQ(empty.CurrentEpoch(), nullptr);
-  EXPECT_EQ(empty.CurrentSatellite(), nullptr);
-  EXPECT_EQ(empty.CurrentEventOf(kPortA, nullptr), nullptr);
 
   StoredRecords r;
   DataOccup& first = Record(r);
