@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "driver/messages.h"
+#include "platform/streams.h"
 
 namespace qzr2rin {
 

@@ -109,10 +109,6 @@ PathFacts Examine(const std::string& path);
 // True when both paths lead to the same file (links followed).
 bool SameFile(const std::string& a, const std::string& b);
 
-// Up to `count` first bytes of a regular file, never through a link;
-// empty for anything else.
-std::string FirstBytes(const std::string& path, std::size_t count);
-
 // Removes a file; used only to take back a file this run created.
 void RemoveFile(const std::string& path);
 

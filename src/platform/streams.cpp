@@ -53,6 +53,22 @@ std::size_t RegularFileReader::Read(char* into, std::size_t capacity) {
   }
 }
 
+std::string FirstBytes(const std::string& path, std::size_t count) {
+  const int fd = OpenRegular(path, O_RDONLY | O_NOFOLLOW, 0);
+  if (fd < 0) return {};
+  std::string bytes(count, '\0');
+  std::size_t got = 0;
+  while (got < count) {
+    const ssize_t n = ::read(fd, bytes.data() + got, count - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(got);
+  return bytes;
+}
+
 bool AppendToRegularFile(const std::string& path, std::string_view text) {
   const int fd = OpenRegular(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, 0600);
   if (fd < 0) return false;

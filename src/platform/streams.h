@@ -33,6 +33,10 @@ class RegularFileReader {
   int fd_ = -1;
 };
 
+// Up to `count` first bytes of a regular file, never through a link;
+// empty for anything else.
+std::string FirstBytes(const std::string& path, std::size_t count);
+
 // Appends `text` in one write to a regular file, created with mode 0600 when
 // missing. Never through a symbolic link, never into anything but a regular
 // file; false when nothing could be written.
