@@ -12,10 +12,10 @@
 #include <fstream>
 #include <string>
 
-#include "driver/process_flags.h"
-#include "events/occupations.h"
-#include "input/qzr_file.h"
-#include "rinex/rinex.h"
+#include "base/process_flags.h"
+#include "decoders/occupations.h"
+#include "decoders/qzr_file.h"
+#include "output/rinex2/rinex.h"
 
 using namespace qzr2rin;
 

@@ -24,9 +24,9 @@
 #include <system_error>
 #include <vector>
 
+#include "base/process_flags.h"
 #include "driver/conversion_run.h"
 #include "driver/options.h"
-#include "driver/process_flags.h"
 #include "support/qzr_writer.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "driver/messages.h"
+#include "base/messages.h"
+#include "decoders/qzr_file.h"
 #include "driver/output_name.h"
-#include "input/qzr_file.h"
-#include "nav/navigation_files.h"
+#include "output/rinex2/navigation_files.h"
+#include "output/rinex2/rinex.h"
 #include "platform/files.h"
 #include "platform/signals.h"
-#include "rinex/rinex.h"
 
 namespace qzr2rin {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "driver/messages.h"
+#include "base/messages.h"
 
 namespace qzr2rin {
 namespace {

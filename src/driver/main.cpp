@@ -1,10 +1,10 @@
 #include <iostream>
 #include <new>
 
+#include "base/process_flags.h"
+#include "base/status.h"
 #include "driver/conversion_run.h"
 #include "driver/options.h"
-#include "driver/process_flags.h"
-#include "driver/status.h"
 #include "platform/clock.h"
 #include "platform/signals.h"
 #include "platform/streams.h"

@@ -3,8 +3,8 @@
 #include <ostream>
 #include <string_view>
 
-#include "driver/process_flags.h"
-#include "input/conversion_options.h"
+#include "base/process_flags.h"
+#include "decoders/conversion_options.h"
 
 namespace qzr2rin {
 
@@ -38,11 +38,6 @@ class OptionScanner {
   std::string_view argument_;
   char offending_ = 0;
 };
-
-// The decimal integer at the start of text, read the way atoi reads it
-// (leading blanks, optional sign, digits; 0 without digits), clamped to the
-// int range instead of overflowing.
-int LeadingInteger(std::string_view text);
 
 // What the command line asks for.
 struct CommandLine {

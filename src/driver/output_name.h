@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/status.h"
+#include "base/status.h"
 
 namespace qzr2rin {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/dump_log.h"
+#include "input/dump_log.h"
 
 namespace qzr2rin {
 namespace {

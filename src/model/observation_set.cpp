@@ -1,7 +1,7 @@
 #include "model/observation_set.h"
 
-#include "epoch/authentication.h"
-#include "input/qzr_file.h"
+#include "decoders/authentication.h"
+#include "decoders/qzr_file.h"
 
 namespace qzr2rin {
 

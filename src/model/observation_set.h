@@ -8,10 +8,10 @@
 #include <string_view>
 #include <utility>
 
-#include "events/stored_records.h"
-#include "nav/ephemeris_store.h"
-#include "nav/parameter_sets.h"
-#include "profile/profile.h"
+#include "decoders/ephemeris_store.h"
+#include "decoders/parameter_sets.h"
+#include "decoders/stored_records.h"
+#include "input/profile.h"
 #include "qzr2rin/gps_time.h"
 
 namespace qzr2rin {

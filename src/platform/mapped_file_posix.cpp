@@ -7,7 +7,7 @@
 #include <limits>
 #include <new>
 
-#include "input/mapped_file.h"
+#include "platform/mapped_file.h"
 
 namespace qzr2rin {
 namespace {

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/messages.h"
+#include "base/messages.h"
 
 namespace qzr2rin {
 namespace {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/leading_integer.h"
 #include "driver/help.h"
 
 namespace qzr2rin {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/dump_log.h"
+#include "input/dump_log.h"
 #include "support/qzr_writer.h"
 
 namespace qzr2rin {

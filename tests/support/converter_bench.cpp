@@ -1,6 +1,6 @@
 #include "support/converter_bench.h"
 
-#include "input/dispatch.h"
+#include "decoders/dispatch.h"
 #include "support/converter_state.h"
 
 namespace qzrtest {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "input/conversion_options.h"
-#include "input/qzr_file.h"
+#include "decoders/conversion_options.h"
+#include "decoders/qzr_file.h"
 #include "support/qzr_writer.h"
 
 namespace qzrtest {

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "epoch/epoch_completion.h"
-#include "epoch/epoch_data.h"
-#include "events/occupation_state.h"
-#include "events/stored_records.h"
-#include "input/qzr_file.h"
-#include "nav/geo_ephemeris.h"
-#include "nav/glonass_ephemeris.h"
-#include "nav/gps_ephemeris.h"
-#include "nav/parameter_sets.h"
+#include "decoders/epoch_completion.h"
+#include "decoders/epoch_data.h"
+#include "decoders/geo_ephemeris.h"
+#include "decoders/glonass_ephemeris.h"
+#include "decoders/gps_ephemeris.h"
+#include "decoders/occupation_state.h"
+#include "decoders/parameter_sets.h"
+#include "decoders/qzr_file.h"
+#include "decoders/stored_records.h"
 #include "qzr2rin/gps_time.h"
 #include "support/converter_bench.h"
 

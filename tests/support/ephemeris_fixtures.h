@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "input/qzr_file.h"
+#include "decoders/qzr_file.h"
 #include "support/converter_bench.h"
 #include "support/qzr_writer.h"
 

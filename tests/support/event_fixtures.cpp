@@ -1,6 +1,6 @@
 #include "support/event_fixtures.h"
 
-#include "events/occupations.h"
+#include "decoders/occupations.h"
 
 namespace qzrtest {
 

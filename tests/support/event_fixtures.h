@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/status.h"
+#include "base/status.h"
 #include "support/converter_bench.h"
 #include "support/qzr_writer.h"
 

@@ -1,0 +1,313 @@
+#include "output/rinex2/navigation_files.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/day_time.h"
+#include "base/gps_week.h"
+#include "base/messages.h"
+#include "base/time_units.h"
+#include "decoders/epoch_data.h"
+#include "model/observation_set.h"
+#include "output/rinex2/fields.h"
+#include "output/rinex2/layouts.h"
+#include "output/rinex2/nav_number.h"
+#include "output/rinex2/satellite_index.h"
+#include "platform/clock.h"
+#include "qzr2rin/gps_time.h"
+
+namespace qzr2rin {
+namespace {
+
+constexpr std::string_view kGpsVersionLine =
+    "     2.10           N:  GPS NAV DATA                        RINEX VERSION / TYPE\n";
+constexpr std::string_view kGlonassVersionLine =
+    "     2.10           GLONASS NAVMESS DATA                    RINEX VERSION / TYPE\n";
+constexpr std::string_view kGeoVersionLine =
+    "     2.10           H:  GEO NAV DATA                        RINEX VERSION / TYPE\n";
+constexpr std::string_view kEndOfHeaderLine =
+    "                                                            END OF HEADER       \n";
+constexpr std::string_view kLabelIonAlpha = "ION ALPHA";
+constexpr std::string_view kLabelIonBeta = "ION BETA";
+constexpr std::string_view kLabelDeltaUtc = "DELTA-UTC: A0,A1,T,W";
+constexpr std::string_view kLabelCorrection = "CORR TO SYSTEM TIME";
+
+constexpr char kEpochLayout[] = "%2d %02d%3d%3d%3d%3d%5.1lf";
+constexpr char kUtcReferenceLayout[] = "%9d%9d";
+constexpr char kLeapSecondsLayout[] = "%6d";
+constexpr char kDateLayout[] = "%6d%6d%6d";
+constexpr char kIonoLead[] = "  ";
+constexpr std::size_t kGpsLastLineWidth = 80;
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kKilometres = 0.001;
+// GLONASS frame times before the start of the reference day are shown as
+// times of the day before.
+constexpr auto kFrameDay = static_cast<std::int32_t>(kSecondsPerDay);
+
+using SeenTable = SatellitesSeen;
+static_assert(std::tuple_size_v<SeenTable> ==
+              EphemerisStore::kGpsSlots + EphemerisStore::kGlonassSlots + EphemerisStore::kGeoSlots);
+static_assert(kFirstGlonassIndex == EphemerisStore::kGpsSlots &&
+              kFirstSbasIndex == kFirstGlonassIndex + static_cast<int>(EphemerisStore::kGlonassSlots) &&
+              kFirstSbasNumber == kFirstGeoPrn - kGeoNumberOffset);
+
+struct SystemView {
+  std::size_t firstIndex;
+  std::size_t slots;
+  int firstNumber;  // number of slot 0 on the console
+  char tag;
+};
+
+SystemView ViewOf(NavigationSystem system) {
+  switch (system) {
+    case NavigationSystem::Gps: return {0, EphemerisStore::kGpsSlots, 1, 'G'};
+    case NavigationSystem::Glonass:
+      return {static_cast<std::size_t>(kFirstGlonassIndex), EphemerisStore::kGlonassSlots, 1, 'R'};
+    case NavigationSystem::Geo: break;
+  }
+  return {static_cast<std::size_t>(kFirstSbasIndex), EphemerisStore::kGeoSlots, kFirstSbasNumber, 'S'};
+}
+
+std::size_t ListSize(const EphemerisStore& ephemerides, NavigationSystem system, std::size_t slot) {
+  switch (system) {
+    case NavigationSystem::Gps: return ephemerides.gps[slot].size();
+    case NavigationSystem::Glonass: return ephemerides.glonass[slot].size();
+    case NavigationSystem::Geo: break;
+  }
+  return ephemerides.geo[slot].size();
+}
+
+bool SystemSeen(const HeaderFacts& header, NavigationSystem system) {
+  switch (system) {
+    case NavigationSystem::Gps: return header.gps;
+    case NavigationSystem::Glonass: return header.glonass;
+    case NavigationSystem::Geo: break;
+  }
+  return header.geo;
+}
+
+// Full clock reference time: toc in the week nearest the middle time.
+std::uint32_t ClockReference(const GpsEphemeris& e) {
+  const std::int64_t m = e.middleTime.Seconds();
+  const std::int64_t week =
+      WeekOfNearbyReference(WidenReceiverWeek(m / kSecondsPerWeek), m % kSecondsPerWeek - e.toc);
+  return static_cast<std::uint32_t>(GpsWeekSeconds(WidenReceiverWeek(week), e.toc));
+}
+
+std::uint32_t SortKey(const GpsEphemeris& e) { return ClockReference(e); }
+std::uint32_t SortKey(const GlonassEphemeris& e) { return e.ReferenceSeconds(); }
+std::uint32_t SortKey(const GeoEphemeris& e) { return e.ReferenceSeconds(); }
+
+// The records of every seen satellite in time order; equal times keep the
+// satellite order, then the order of arrival. Prints the console tags.
+template <class Record, std::size_t N>
+std::vector<const Record*> InTimeOrder(const std::array<std::vector<Record>, N>& lists, const SeenTable& seen,
+                                       const SystemView& view, std::ostream* console) {
+  std::vector<const Record*> order;
+  for (std::size_t slot = 0; slot < N; ++slot) {
+    if (!seen[view.firstIndex + slot]) continue;
+    if (console != nullptr) *console << view.tag << view.firstNumber + static_cast<int>(slot) << ' ';
+    for (const Record& r : lists[slot]) order.push_back(&r);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [](const Record* a, const Record* b) { return SortKey(*a) < SortKey(*b); });
+  return order;
+}
+
+double AccuracyMetres(std::int8_t index) {
+  if (index >= 15) return 10000.0;
+  if (index >= 7) return std::ldexp(1.0, index - 2);
+  return std::ldexp(1.0, index / 2 + 1);
+}
+
+void AppendEpoch(std::string& text, int number, std::uint32_t seconds) {
+  const TGPSTime t(seconds);
+  const DayTime s = SplitSecondOfDay(t.SecondOfDay());
+  AppendFormat(text, kEpochLayout, number, static_cast<int>(t.Year(0) % 100), static_cast<int>(t.Month(0)),
+               static_cast<int>(t.Day(0)), static_cast<int>(s.hours), static_cast<int>(s.minutes),
+               static_cast<double>(s.seconds));
+}
+
+void AppendLabelled(std::string& text, std::string line, std::string_view label) {
+  FinishLabelled(line, label);
+  text += line;
+}
+
+void AppendProgramLines(std::string& text, const ObservationSet& set) {
+  const platform::CalendarTime now = platform::WallClockNow();
+  std::string line;
+  AppendFormat(line, layout::kProgramValue, std::string(MessageText(kMsgProgramName)).c_str(),
+               set.Profile().GetString(MessageText(kMsgRunBy), MessageText(kMsgRunBy)).c_str(), now.day,
+               std::string(MonthAbbreviation(now.month)).c_str(), now.year % 100, now.hour, now.minute);
+  AppendLabelled(text, std::move(line), layout::kLabelProgram);
+  line.clear();
+  AppendFormat(line, layout::kBuildValue, std::string(MessageText(kMsgBuild)).c_str(),
+               std::string(MessageText(kMsgNotice)).c_str());
+  AppendLabelled(text, std::move(line), layout::kLabelComment);
+}
+
+void AppendLeapSeconds(std::string& text, const GpsUtcParameters& gpsUtc) {
+  if (!gpsUtc.present) return;
+  std::string line;
+  AppendFormat(line, kLeapSecondsLayout, static_cast<int>(gpsUtc.dtls));
+  AppendLabelled(text, std::move(line), layout::kLabelLeapSeconds);
+}
+
+void AppendValues(std::string& text, std::initializer_list<double> values) {
+  AppendNavNumbers(text, values);
+  text += '\n';
+}
+
+void AppendFirstLine(std::string& text, int number, std::uint32_t seconds, double a, double b, double c) {
+  AppendEpoch(text, number, seconds);
+  for (const double v : {a, b, c}) AppendNavNumber(text, v);
+  text += '\n';
+}
+
+void WriteGps(std::string& text, const ObservationSet& set, const std::vector<const GpsEphemeris*>& order) {
+  const HeaderFacts& h = set.Header();
+  text += kGpsVersionLine;
+  AppendProgramLines(text, set);
+  if (h.iono.present) {
+    for (const auto* values : {&h.iono.alpha, &h.iono.beta}) {
+      std::string line = kIonoLead;
+      for (const float v : *values) AppendIonoNumber(line, v);
+      AppendLabelled(text, std::move(line), values == &h.iono.alpha ? kLabelIonAlpha : kLabelIonBeta);
+    }
+  }
+  if (h.gpsUtc.present) {
+    std::string line;
+    AppendNavNumbers(line, {h.gpsUtc.a0, h.gpsUtc.a1});
+    AppendFormat(line, kUtcReferenceLayout, static_cast<int>(h.gpsUtc.tot),
+                 static_cast<int>(WidenReceiverWeek(h.gpsUtc.wnt)));
+    AppendLabelled(text, std::move(line), kLabelDeltaUtc);
+  }
+  AppendLeapSeconds(text, h.gpsUtc);
+  text += kEndOfHeaderLine;
+
+  for (const GpsEphemeris* e : order) {
+    const std::uint32_t m = e->middleTime.Seconds();
+    AppendFirstLine(text, e->prn, ClockReference(*e), e->af0, e->af1, e->af2);
+    AppendValues(text, {static_cast<double>(e->iode), e->crs, e->deltaN * kPi, e->m0 * kPi});
+    AppendValues(text, {e->cuc, e->eccentricity, e->cus, e->sqrtA});
+    AppendValues(text, {static_cast<double>(e->toe), e->cic, e->omega0 * kPi, e->cis});
+    AppendValues(text, {e->inclination * kPi, e->crc, e->argumentOfPerigee * kPi, e->omegaDot * kPi});
+    AppendValues(
+        text, {e->inclinationRate * kPi, static_cast<double>(e->navFlags & 3),
+               static_cast<double>(WidenReceiverWeek(m / kSecondsPerWeek)), (e->navFlags & 8) ? 1.0 : 0.0});
+    AppendValues(
+        text, {AccuracyMetres(e->ura), static_cast<double>(e->health), e->tgd, static_cast<double>(e->iodc)});
+    std::string last;
+    AppendNavNumbers(last, {static_cast<double>(m % kSecondsPerWeek)});
+    last.resize(kGpsLastLineWidth, ' ');
+    text += last;
+    text += '\n';
+  }
+}
+
+void WriteGlonass(std::string& text, const ObservationSet& set,
+                  const std::vector<const GlonassEphemeris*>& order) {
+  text += kGlonassVersionLine;
+  AppendProgramLines(text, set);
+  if (!order.empty()) {
+    const TGPSTime first(set.Header().firstTime.seconds);
+    std::string line;
+    AppendFormat(line, kDateLayout, static_cast<int>(first.Year(0)), static_cast<int>(first.Month(0)),
+                 static_cast<int>(first.Day(0)));
+    AppendNavNumbers(line, {-order.front()->tauC});
+    AppendLabelled(text, std::move(line), kLabelCorrection);
+  }
+  AppendLeapSeconds(text, set.Header().gpsUtc);
+  text += kEndOfHeaderLine;
+
+  for (const GlonassEphemeris* e : order) {
+    const std::int32_t frameTime = e->tk < 0 ? e->tk + kFrameDay : e->tk;
+    AppendFirstLine(text, e->sv, e->ReferenceSeconds(), -static_cast<double>(e->tauN), e->gammaN, frameTime);
+    // The channel byte is signed: -7..+13.
+    const auto channel = static_cast<std::int8_t>(e->frequencyNumber);
+    AppendValues(text, {e->x, e->vx, e->ax, static_cast<double>(e->healthBit)});
+    AppendValues(text, {e->y, e->vy, e->ay, static_cast<double>(channel)});
+    AppendValues(text, {e->z, e->vz, e->az, static_cast<double>(e->ageOfData)});
+  }
+}
+
+void WriteGeo(std::string& text, const ObservationSet& set, const std::vector<const GeoEphemeris*>& order) {
+  const HeaderFacts& h = set.Header();
+  text += kGeoVersionLine;
+  AppendProgramLines(text, set);
+  if (h.geoUtc.present) {
+    const TGPSTime reference(
+        static_cast<std::uint32_t>(GpsWeekSeconds(WidenReceiverWeek(h.geoUtc.wnt), h.geoUtc.tot)));
+    std::string line;
+    AppendFormat(line, kDateLayout, static_cast<int>(reference.Year(0)), static_cast<int>(reference.Month(0)),
+                 static_cast<int>(reference.Day(0)));
+    AppendNavNumbers(line, {h.geoUtc.a0});
+    AppendLabelled(text, std::move(line), kLabelCorrection);
+  }
+  AppendLeapSeconds(text, h.gpsUtc);
+  text += kEndOfHeaderLine;
+
+  for (const GeoEphemeris* e : order) {
+    AppendFirstLine(text, e->number, e->ReferenceSeconds(), e->gf0, e->gf1, static_cast<double>(e->tow));
+    AppendValues(text, {e->x * kKilometres, e->vx * kKilometres, e->ax * kKilometres, 0.0});
+    AppendValues(text, {e->y * kKilometres, e->vy * kKilometres, e->ay * kKilometres,
+                        AccuracyMetres(static_cast<std::int8_t>(e->accuracy))});
+    AppendValues(text, {e->z * kKilometres, e->vz * kKilometres, e->az * kKilometres});
+  }
+}
+
+}  // namespace
+
+SatellitesSeen SatellitesInObservations(const ObservationSet& set) {
+  std::array<bool, 256> ids{};
+  for (const EpochSatellite& s : set.Satellites()) ids[s.satelliteId] = true;
+  SeenTable seen{};
+  for (std::size_t id = 0; id < ids.size(); ++id) {
+    const int index = ids[id] ? SatelliteIndex(static_cast<std::uint8_t>(id)) : -1;
+    if (index >= 0) seen[static_cast<std::size_t>(index)] = true;
+  }
+  return seen;
+}
+
+bool HasNavigationData(const ObservationSet& set, NavigationSystem system) {
+  return HasNavigationData(set, system, SatellitesInObservations(set));
+}
+
+Status WriteNavigationFile(const ObservationSet& set, NavigationSystem system, ByteSink& out) {
+  return WriteNavigationFile(set, system, SatellitesInObservations(set), out, nullptr);
+}
+
+bool HasNavigationData(const ObservationSet& set, NavigationSystem system, const SatellitesSeen& seen) {
+  if (!SystemSeen(set.Header(), system)) return false;
+  const SystemView view = ViewOf(system);
+  for (std::size_t slot = 0; slot < view.slots; ++slot) {
+    if (seen[view.firstIndex + slot] && ListSize(set.Ephemerides(), system, slot) != 0) return true;
+  }
+  return false;
+}
+
+Status WriteNavigationFile(const ObservationSet& set, NavigationSystem system, const SatellitesSeen& seen,
+                           ByteSink& out, std::ostream* console) {
+  const SystemView view = ViewOf(system);
+  const EphemerisStore& ephemerides = set.Ephemerides();
+  std::string text;
+  switch (system) {
+    case NavigationSystem::Gps: WriteGps(text, set, InTimeOrder(ephemerides.gps, seen, view, console)); break;
+    case NavigationSystem::Glonass:
+      WriteGlonass(text, set, InTimeOrder(ephemerides.glonass, seen, view, console));
+      break;
+    case NavigationSystem::Geo: WriteGeo(text, set, InTimeOrder(ephemerides.geo, seen, view, console)); break;
+  }
+  if (console != nullptr) *console << '\n';
+  out.Write(text);
+  return out.Flush() ? Status::Ok : Status::OutputOpenFailed;
+}
+
+}  // namespace qzr2rin

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <ostream>
+
+#include "base/constants.h"
+#include "base/status.h"
+#include "output/byte_sink.h"
+
+namespace qzr2rin {
+
+class ObservationSet;
+
+// The three navigation files, written after the observation file.
+enum class NavigationSystem { Gps, Glonass, Geo };
+
+// The satellites that occur in the stored epochs, by the writers' index
+// (GPS, then GLONASS, then GEO). One walk over every stored satellite: the
+// run takes it once for all three files.
+using SatellitesSeen = std::array<bool, kGpsSatellites + kGlonassSatellites + kGeoSatellites>;
+SatellitesSeen SatellitesInObservations(const ObservationSet& set);
+
+// True when ephemerides of satellites that occur in the observation file
+// were collected for the system.
+bool HasNavigationData(const ObservationSet& set, NavigationSystem system, const SatellitesSeen& seen);
+bool HasNavigationData(const ObservationSet& set, NavigationSystem system);
+
+// Writes the system's navigation file; the satellites it holds are listed on
+// `console` unless that is null.
+Status WriteNavigationFile(const ObservationSet& set, NavigationSystem system, const SatellitesSeen& seen,
+                           ByteSink& out, std::ostream* console);
+Status WriteNavigationFile(const ObservationSet& set, NavigationSystem system, ByteSink& out);
+
+}  // namespace qzr2rin
