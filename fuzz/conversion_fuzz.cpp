@@ -231,7 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DiscardBuffer discard;
     std::ostream console(&discard);
     const qzr2rin::CommandLine command =
-        qzr2rin::ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data(), console);
+        qzr2rin::ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data(), console, console);
     int code = command.exitCode;
     if (command.convert) {
       // The process-wide switches come from this input's command line alone.

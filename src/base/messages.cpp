@@ -83,4 +83,11 @@ std::string BannerLine() {
   return line;
 }
 
+std::string VersionLine() {
+  std::string line(MessageText(kMsgProgramName));
+  line += ' ';
+  line += MessageText(kMsgBuild);
+  return line;
+}
+
 }  // namespace qzr2rin

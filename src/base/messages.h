@@ -34,4 +34,7 @@ std::string_view MonthAbbreviation(int month);
 // Program name, build text and notice, separated by single blanks.
 std::string BannerLine();
 
+// The program's name, version and build, as --version shows them.
+std::string VersionLine();
+
 }  // namespace qzr2rin

@@ -88,6 +88,17 @@ constexpr std::string_view kDecimationScreen =
     "Switch  -d <n>   Decimation. Output every n-th epoch.\n"
     "This switch can not be used together with -I.\n";
 
+constexpr std::string_view kLongOptions =
+    "Long options (--name value or --name=value):\n"
+    " --help                 Display this help on standard output\n"
+    " --version              Display the program name, version and build\n"
+    " --rinex <version>      RINEX version: 2.10 (default), 3.04 or 3.05 (3 is 3.05)\n"
+    " --long-names           Long file names (default with RINEX 3)\n"
+    " --short-names          Short file names (default with RINEX 2.10)\n"
+    " --station <SSSSMRCCC>  Site, monument, receiver and country of long names\n"
+    " --country <CCC>        ISO 3166 alpha-3 country code of long names (default XXX)\n"
+    " --marker-type <type>   RINEX 3 MARKER TYPE (default GEODETIC)\n";
+
 std::string_view ScreenLines(HelpScreen screen) {
   switch (screen) {
     case HelpScreen::Main: return kMainScreen;
@@ -113,5 +124,7 @@ void WriteHelp(HelpScreen screen, std::ostream& out) {
   out << HelpText(screen);
   out.flush();
 }
+
+std::string LongOptionsText() { return std::string(kLongOptions); }
 
 }  // namespace qzr2rin

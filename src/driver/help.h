@@ -18,4 +18,7 @@ std::string HelpText(HelpScreen screen);
 
 void WriteHelp(HelpScreen screen, std::ostream& out);
 
+// The long options, as --help lists them after the main screen.
+std::string LongOptionsText();
+
 }  // namespace qzr2rin

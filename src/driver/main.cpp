@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   qzr2rin::platform::EnsureStandardStreams();
   qzr2rin::platform::InstallSignalHandling();
   try {
-    const qzr2rin::CommandLine command = qzr2rin::ParseCommandLine(argc, argv, std::cerr);
+    const qzr2rin::CommandLine command = qzr2rin::ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (!command.convert) return command.exitCode;
     if (const std::string problem = qzr2rin::platform::FixedClockProblem(); !problem.empty()) {
       std::cerr << problem;

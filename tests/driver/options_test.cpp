@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/leading_integer.h"
+#include "base/messages.h"
 #include "driver/help.h"
 
 namespace qzr2rin {
@@ -139,7 +140,7 @@ TEST(CommandLine, HelpScreensUnknownSwitchesAndExitCodes) {
     SCOPED_TRACE(c.words.empty() ? std::string("(none)") : c.words.front());
     const Args args(c.words);
     std::ostringstream err;
-    const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err);
+    const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err, err);
     EXPECT_EQ(line.convert, c.convert);
     EXPECT_EQ(line.exitCode, c.convert ? 0 : -1);
     EXPECT_EQ(err.str(), c.err);
@@ -154,7 +155,7 @@ TEST(CommandLine, EverySwitchReachesItsOption) {
                   "-S", "-~"};
   // clang-format on
   std::ostringstream err;
-  const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err);
+  const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err, err);
   ASSERT_TRUE(line.convert);
   EXPECT_EQ(err.str(), "");
   const ConversionOptions& o = line.options;
@@ -197,7 +198,7 @@ TEST(CommandLine, EverySwitchReachesItsOption) {
 TEST(CommandLine, DefaultsWithOnlyAnInputFile) {
   const Args args{"/data/x.qzr"};
   std::ostringstream err;
-  const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err);
+  const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err, err);
   ASSERT_TRUE(line.convert);
   const ConversionOptions& o = line.options;
   EXPECT_EQ(o.inputFile, "/data/x.qzr");
@@ -216,7 +217,7 @@ TEST(CommandLine, AnEmptyOutputDirectoryKeepsTheCurrentOne) {
   for (const auto& words : kWords) {
     const Args args(words);
     std::ostringstream err;
-    EXPECT_EQ(ParseCommandLine(args.argc(), args.argv(), err).options.outputDirectory, ".");
+    EXPECT_EQ(ParseCommandLine(args.argc(), args.argv(), err, err).options.outputDirectory, ".");
   }
 }
 
@@ -225,7 +226,7 @@ TEST(CommandLine, ProfileMadeAbsoluteAndLongNamesKeptWhole) {
   const std::string longDir = "/" + std::string(280, 'd');
   const Args args{"-p", "prof.ini", "-o", longDir, longName};
   std::ostringstream err;
-  const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err);
+  const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err, err);
   ASSERT_TRUE(line.convert);
   EXPECT_EQ(line.options.profilePath, (std::filesystem::current_path() / "prof.ini").string());
   EXPECT_EQ(line.options.inputFile, longName);
@@ -260,7 +261,7 @@ TEST(CommandLine, NumbersReadLikeAtoi) {
     EXPECT_EQ(LeadingInteger(c.text), c.value);
     const Args args{"x.qzr", "-d", c.text, "-r", c.text};
     std::ostringstream err;
-    const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err);
+    const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err, err);
     EXPECT_EQ(line.options.decimation, c.value);
     ASSERT_EQ(line.options.glonassExcluded.count, 1u);
     EXPECT_EQ(line.options.glonassExcluded.numbers[0], c.value);
@@ -275,13 +276,139 @@ TEST(CommandLine, ExclusionNumbersPastTheSixtyFourthAreIgnored) {
   }
   const Args args(words);
   std::ostringstream err;
-  const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err);
+  const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err, err);
   ASSERT_TRUE(line.convert);
   const ExclusionList& gps = line.options.gpsExcluded;
   EXPECT_EQ(gps.count, 64u);
   EXPECT_TRUE(gps.Contains(64));
   EXPECT_FALSE(gps.Contains(65));
   EXPECT_EQ(line.options.glonassExcluded.count, 0u);
+}
+
+}  // namespace
+}  // namespace qzr2rin
+
+namespace qzr2rin {
+namespace {
+
+TEST(LongOptions, ValuesReachTheOutputOptions) {
+  struct Case {
+    std::vector<std::string> words;
+    RinexVersion version;
+    OutputOptions::Names names;
+    bool longNames;
+    std::string station;
+    std::string country;
+    std::string markerType;
+  };
+  using N = OutputOptions::Names;
+  const Case kCases[] = {
+      {{"x.qzr"}, RinexVersion::V210, N::Default, false, "", "", ""},
+      {{"--rinex", "3", "x.qzr"}, RinexVersion::V305, N::Default, true, "", "", ""},
+      {{"--rinex=3.05", "x.qzr"}, RinexVersion::V305, N::Default, true, "", "", ""},
+      {{"--rinex=3.04", "x.qzr"}, RinexVersion::V304, N::Default, true, "", "", ""},
+      {{"--rinex", "2.10", "x.qzr"}, RinexVersion::V210, N::Default, false, "", "", ""},
+      {{"--rinex", "3", "--short-names", "x.qzr"}, RinexVersion::V305, N::Short, false, "", "", ""},
+      {{"--long-names", "x.qzr"}, RinexVersion::V210, N::Long, true, "", "", ""},
+      {{"--long-names", "--short-names", "x.qzr"}, RinexVersion::V210, N::Short, false, "", "", ""},
+      {{"--station", "samp12deu", "--country=PRT", "x.qzr"},
+       RinexVersion::V210,
+       N::Default,
+       false,
+       "SAMP12DEU",
+       "PRT",
+       ""},
+      {{"--marker-type", "non_geodetic", "x.qzr"},
+       RinexVersion::V210,
+       N::Default,
+       false,
+       "",
+       "",
+       "NON_GEODETIC"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.words.front());
+    const Args args(c.words);
+    std::ostringstream err;
+    const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err, err);
+    ASSERT_TRUE(line.convert) << err.str();
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(line.output.version, c.version);
+    EXPECT_EQ(line.output.names, c.names);
+    EXPECT_EQ(line.output.LongNames(), c.longNames);
+    EXPECT_EQ(line.output.station, c.station);
+    EXPECT_EQ(line.output.country, c.country);
+    EXPECT_EQ(line.output.markerType, c.markerType);
+    EXPECT_EQ(line.options.inputFile, "x.qzr");
+  }
+}
+
+TEST(LongOptions, ErrorsHelpAndVersion) {
+  struct Case {
+    std::vector<std::string> words;
+    int exitCode;
+    std::string out;
+    std::string err;
+  };
+  const std::string kHelp = HelpText(HelpScreen::Main) + LongOptionsText();
+  const Case kCases[] = {
+      {{"--help"}, 0, kHelp, ""},
+      {{"x.qzr", "--help", "--bogus"}, 0, kHelp, ""},
+      {{"--version"}, 0, VersionLine() + "\n", ""},
+      {{"--bogus", "x.qzr"}, -1, "", "Unknown option: --bogus\n"},
+      {{"--Rinex", "3"}, -1, "", "Unknown option: --Rinex\n"},
+      {{"--help=yes"}, 10, "", "Option --help takes no value\n"},
+      {{"--long-names=1", "x.qzr"}, 10, "", "Option --long-names takes no value\n"},
+      {{"x.qzr", "--rinex"}, 10, "", "Option --rinex needs a value\n"},
+      {{"--rinex", "4", "x.qzr"}, 10, "", "Unknown RINEX version 4: 2.10, 3.04 or 3.05 (3 is 3.05)\n"},
+      {{"--rinex=", "x.qzr"}, 10, "", "Unknown RINEX version : 2.10, 3.04 or 3.05 (3 is 3.05)\n"},
+      {{"--rinex", "2", "x.qzr"}, 10, "", "Unknown RINEX version 2: 2.10, 3.04 or 3.05 (3 is 3.05)\n"},
+      {{"--station", "SAMP0DEU", "x.qzr"},
+       10,
+       "",
+       "Bad station SAMP0DEU: nine characters, as SSSSMRCCC (site, monument, receiver, country)\n"},
+      {{"--station", "SAMPX0DEU", "x.qzr"},
+       10,
+       "",
+       "Bad station SAMPX0DEU: nine characters, as SSSSMRCCC (site, monument, receiver, country)\n"},
+      {{"--station", "SA_P00DEU", "x.qzr"},
+       10,
+       "",
+       "Bad station SA_P00DEU: nine characters, as SSSSMRCCC (site, monument, receiver, country)\n"},
+      {{"--country", "DE", "x.qzr"}, 10, "", "Bad country code DE: three letters (ISO 3166 alpha-3)\n"},
+      {{"--country", "D3U", "x.qzr"}, 10, "", "Bad country code D3U: three letters (ISO 3166 alpha-3)\n"},
+      {{"--marker-type", "BOAT", "x.qzr"}, 10, "", "Bad marker type BOAT: one of " + MarkerTypeList() + "\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.words.front());
+    const Args args(c.words);
+    std::ostringstream out;
+    std::ostringstream err;
+    const CommandLine line = ParseCommandLine(args.argc(), args.argv(), out, err);
+    EXPECT_FALSE(line.convert);
+    EXPECT_EQ(line.exitCode, c.exitCode);
+    EXPECT_EQ(out.str(), c.out);
+    EXPECT_EQ(err.str(), c.err);
+  }
+}
+
+TEST(LongOptions, ShortSwitchesKeepTheirMeaning) {
+  // "--" alone stays what it was: an unknown switch "-".
+  EXPECT_EQ(Trace(Args{"-qx", "--", "-o", "out", "/h", "/tmp/a.qzr"}), "q ?45 o=out h i=/tmp/a.qzr");
+  // A long option that takes a value takes the next word, whatever it is.
+  const Args args{"--station", "--rinex=3", "--long-names=x"};
+  OptionScanner scanner(args.argc(), args.argv());
+  ASSERT_EQ(scanner.Next(), OptionScanner::kLong);
+  EXPECT_EQ(scanner.LongName(), "station");
+  EXPECT_FALSE(scanner.ValueGiven());
+  ASSERT_TRUE(scanner.TakeValue());
+  EXPECT_EQ(scanner.Argument(), "--rinex=3");
+  ASSERT_EQ(scanner.Next(), OptionScanner::kLong);
+  EXPECT_EQ(scanner.LongName(), "long-names");
+  EXPECT_TRUE(scanner.ValueGiven());
+  EXPECT_EQ(scanner.Argument(), "x");
+  EXPECT_EQ(scanner.Next(), OptionScanner::kEnd);
+  EXPECT_FALSE(scanner.TakeValue());
 }
 
 }  // namespace

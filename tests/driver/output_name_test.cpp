@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,93 @@ TEST(OutputName, DirectoryLengthLimit) {
     EXPECT_EQ(calls, c.status == Status::Ok ? 1 : 0);
     EXPECT_EQ(names.Empty(), c.status != Status::Ok);
   }
+}
+
+}  // namespace
+}  // namespace qzr2rin
+
+namespace qzr2rin {
+namespace {
+
+TEST(LongNames, PeriodAndFrequencyCodes) {
+  struct Period {
+    std::uint32_t span;  // seconds from the first to the last epoch
+    const char* code;
+  };
+  const Period kPeriods[] = {
+      {86400 - 30, "01D"},  // a day at 30 s
+      {86400 - 1, "01D"},   // a day at 1 Hz
+      {3600 - 30, "01H"},  {3600 - 1, "01H"}, {900 - 1, "15M"}, {240 - 5, "04M"}, {7 * 86400 - 30, "07D"},
+      {3 * 3600, "03H"},   {150 * 60, "03H"},  // 150 minutes: no exact unit
+      {61, "02M"},         {1, "01M"},        {0, "00U"},
+  };
+  for (const auto& p : kPeriods) {
+    SCOPED_TRACE(p.span);
+    EXPECT_EQ(PeriodCode(1000, 1000 + p.span), p.code);
+  }
+  struct Frequency {
+    std::int32_t intervalMs;
+    const char* code;
+  };
+  const Frequency kFrequencies[] = {
+      {30000, "30S"},   {1000, "01S"}, {15000, "15S"}, {200, "05Z"},   {100, "10Z"},
+      {500, "02Z"},     {10, "01C"},   {60000, "01M"}, {90000, "90S"}, {300000, "05M"},
+      {3600000, "01H"}, {0, "00U"},    {1500, "00U"},  {300, "00U"},   {-5, "00U"},
+  };
+  for (const auto& f : kFrequencies) {
+    SCOPED_TRACE(f.intervalMs);
+    EXPECT_EQ(FrequencyCode(f.intervalMs), f.code);
+  }
+}
+
+TEST(LongNames, WholeNamesOfEachKind) {
+  struct Case {
+    const char* name;
+    std::uint32_t first;
+    std::uint32_t last;
+    std::int32_t intervalMs;
+    char system;
+    const char* observation;
+    const char* navigation;
+  };
+  const Case kCases[] = {
+      {"daily 30 s", At(k20040206, 0), At(k20040206, 23, 59, 30), 30000, 'M',
+       "out/SAMP00DEU_R_20040370000_01D_30S_MO.rnx", "out/SAMP00DEU_R_20040370000_01D_MN.rnx"},
+      {"hourly 1 Hz", At(k20041231, 13), At(k20041231, 13, 59, 59), 1000, 'G',
+       "out/SAMP00DEU_R_20043661300_01H_01S_GO.rnx", "out/SAMP00DEU_R_20043661300_01H_MN.rnx"},
+      {"15 minutes at 5 Hz from the first epoch's minute", At(k20000301, 7, 45, 12), At(k20000301, 8, 0, 11),
+       200, 'R', "out/SAMP00DEU_R_20000610745_15M_05Z_RO.rnx", "out/SAMP00DEU_R_20000610745_15M_MN.rnx"},
+      {"4 minutes at 5 s", At(k21000301, 0, 1), At(k21000301, 0, 4, 55), 5000, 'S',
+       "out/SAMP00DEU_R_21000600001_04M_05S_SO.rnx", "out/SAMP00DEU_R_21000600001_04M_MN.rnx"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const LongNameFacts facts{"SAMP00DEU", c.first, c.last, c.intervalMs, c.system};
+    const OutputNames names = OutputNames::Long("out", facts);
+    EXPECT_TRUE(names.IsLong());
+    EXPECT_EQ(names.Path(FileKind::Observation), c.observation);
+    EXPECT_EQ(names.Path(FileKind::MixedNavigation), c.navigation);
+  }
+  const OutputNames names =
+      OutputNames::Long("d", {"SITE00XXX", At(k20040206, 0), At(k20040206, 1), 1000, 'M'});
+  EXPECT_EQ(names.Path(FileKind::GpsNavigation), "d/SITE00XXX_R_20040370000_01H_GN.rnx");
+  EXPECT_EQ(names.Path(FileKind::GlonassNavigation), "d/SITE00XXX_R_20040370000_01H_RN.rnx");
+  EXPECT_EQ(names.Path(FileKind::GeoNavigation), "d/SITE00XXX_R_20040370000_01H_SN.rnx");
+  EXPECT_EQ(OutputNames("out", "SITE", 37, "a", 2004).Path(FileKind::MixedNavigation), "out/SITE037a.04P");
+}
+
+TEST(LongNames, OneTryAndNeverOverwrites) {
+  FakeTake take{1, {}};
+  OutputNames names;
+  const LongNameFacts facts{"SAMP00DEU", At(k20040206, 0), At(k20040206, 1), 1000, 'M'};
+  EXPECT_EQ(ChooseLongNames("out", facts, std::ref(take), names), Status::OutputOpenFailed);
+  EXPECT_TRUE(names.Empty());
+  EXPECT_EQ(take.tried.size(), 1u);
+  FakeTake free{0, {}};
+  EXPECT_EQ(ChooseLongNames("out", facts, std::ref(free), names), Status::Ok);
+  EXPECT_EQ(names.Path(FileKind::Observation), "out/SAMP00DEU_R_20040370000_01H_01S_MO.rnx");
+  EXPECT_EQ(ChooseLongNames(std::string(kMaxOutputDirectoryLength + 1, 'd'), facts, std::ref(free), names),
+            Status::NameTooLong);
 }
 
 }  // namespace
