@@ -45,6 +45,25 @@ constexpr std::int64_t BroadcastWeekOf(std::uint32_t seconds) {
   return seconds / kSecondsPerWeek % kWeekRollover;
 }
 
+// The week of a leap second (WN_LSF): the broadcast gives its low 8 bits, a
+// receiver may give 10 bits or the full week. A count is the week of that
+// count nearest to `fullWeek` (the UTC reference week, widened).
+constexpr std::int64_t WidenLeapSecondWeek(std::int64_t week, std::int64_t fullWeek) {
+  constexpr std::int64_t kEightBitWeeks = 256;
+  std::int64_t cycle = 0;
+  if (week < kEightBitWeeks) {
+    cycle = kEightBitWeeks;
+  } else if (week < kWeekRollover) {
+    cycle = kWeekRollover;
+  } else {
+    return week;
+  }
+  std::int64_t widened = fullWeek - (fullWeek % cycle) + week;
+  if (widened - fullWeek > cycle / 2) widened -= cycle;
+  if (fullWeek - widened > cycle / 2) widened += cycle;
+  return widened;
+}
+
 // Weeks from `b` to `a` where either may be a 10-bit count: the difference
 // modulo 1024, brought into -512..512.
 constexpr std::int64_t WeeksApart(std::int64_t a, std::int64_t b) {

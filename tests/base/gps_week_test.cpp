@@ -83,3 +83,30 @@ TEST(GpsWeek, WeeksApartAcrossTheRolloverFoldIntoHalfACycle) {
 
 }  // namespace
 }  // namespace qzr2rin
+
+namespace qzr2rin {
+namespace {
+
+TEST(GpsWeek, LeapSecondWeekIsTheCountNearestTheReference) {
+  struct Case {
+    std::int64_t week;
+    std::int64_t reference;
+    std::int64_t widened;
+  };
+  const Case kCases[] = {
+      {137, 2185, 2185},   // 8 bits of week 2185
+      {137, 2200, 2185},   // a leap second weeks ago
+      {9, 2295, 2313},     // ahead, across an 8-bit cycle
+      {250, 2310, 2298},   // behind, across an 8-bit cycle
+      {137, 1929, 1929},   // 1929 = 7 * 256 + 137
+      {905, 1929, 1929},   // 10 bits of 1929
+      {1929, 2400, 1929},  // a full week passes
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.week);
+    EXPECT_EQ(WidenLeapSecondWeek(c.week, c.reference), c.widened);
+  }
+}
+
+}  // namespace
+}  // namespace qzr2rin
