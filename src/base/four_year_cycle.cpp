@@ -6,7 +6,6 @@
 namespace qzr2rin {
 namespace {
 
-constexpr unsigned kDaysInLeapYear = 366;
 // Outside the leap year, a day this early in a cycle belongs to the next
 // cycle: the third year has just turned into the new leap year.
 constexpr unsigned kEarlyDaysOfCycle = 364;
@@ -15,13 +14,13 @@ constexpr unsigned kEarlyDaysOfCycle = 364;
 
 std::uint32_t FourYearCycleStart(std::uint32_t today, unsigned dayOfCycle) {
   const unsigned year = TGPSTime(static_cast<std::uint32_t>(std::uint64_t{today} * kSecondsPerDay)).Year();
-  unsigned base = year - year % 4;
-  if (year % 4 == 0) {
+  unsigned base = year - year % kYearsPerLeapCycle;
+  if (year % kYearsPerLeapCycle == 0) {
     // In the leap year itself only its own 366 days are this cycle's; a
     // later day is the end of the previous cycle, just before New Year.
-    if (dayOfCycle > kDaysInLeapYear) base -= 4;
+    if (dayOfCycle > kDaysPerLeapYear) base -= kYearsPerLeapCycle;
   } else if (dayOfCycle < kEarlyDaysOfCycle) {
-    base += 4;
+    base += kYearsPerLeapCycle;
   }
   TGPSTime first;
   first.Set(base, TGPSTime::January, 1, 0, 0, 0);

@@ -3,40 +3,60 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <limits>
 #include <string_view>
 
 #include "base/day_time.h"
+#include "base/time_units.h"
 #include "platform/clock.h"
 
 namespace qzr2rin {
 namespace {
 
-constexpr unsigned kFirstYear = 1980;
+constexpr unsigned kFirstYear = kGpsOriginYear;
 constexpr unsigned kLastYear = 2116;
-// The origin is 6 January 1980; days 1..5 of that January do not exist.
-constexpr unsigned kOriginDayOfJanuary = 6;
+constexpr unsigned kOriginDayOfJanuary = kGpsOriginDayOfJanuary;
 constexpr std::int64_t kOriginUnixSeconds = 315964800;
 constexpr std::uint64_t kMaxSeconds = 0xFFFFFFFFu;
 
-constexpr std::array<std::uint8_t, 13> kMonthLengths = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+constexpr std::array<std::uint8_t, kMonthsPerYear + 1> kMonthLengths = {0,  31, 28, 31, 30, 31, 30,
+                                                                        31, 31, 30, 31, 30, 31};
 
-constexpr std::array<std::string_view, 13> kMonthNames = {
+constexpr std::array<std::string_view, kMonthsPerYear + 1> kMonthNames = {
     "",     "January", "February",  "March",   "April",    "May",     "June",
     "July", "August",  "September", "October", "November", "December"};
-constexpr std::array<std::string_view, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                                       "Thursday", "Friday", "Saturday"};
+constexpr std::array<std::string_view, kDaysPerWeek> kDayNames = {
+    "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 constexpr const char* kDefaultDatePicture = "yyyy-MM-dd";
 constexpr const char* kDefaultTimePicture = "HH:mm:ss";
 constexpr const char* kMsTimeLayout = "%02d:%02d:%06.3f";
 constexpr const char* kNsTimeLayout = "%02d:%02d:%012.9f";
 constexpr std::string_view kConversionFailed = "<Time conversion failed>";
+// Abbreviated day and month names.
+constexpr std::size_t kShortNameLength = 3;
 
-bool IsLeap(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+// A shown time moves by an offset of at most half a day, in minutes; the
+// offset kLocalZoneOffset shows it in the local time zone instead.
+constexpr unsigned kHoursPerHalfDay = kHoursPerDay / 2;
+constexpr int kMaxOffsetMinutes = static_cast<int>(kHoursPerHalfDay * kMinutesPerHour);
+constexpr int kLocalZoneOffset = 800;
+
+// Every digit of an unsigned and the terminator.
+constexpr std::size_t kNumberTextSize = std::numeric_limits<unsigned>::digits10 + 2;
+constexpr std::size_t kFractionalTimeSize = 64;
+
+// Julian days start at noon: the one that starts at noon of the origin day.
+constexpr long double kJulianDayOfOriginNoon = 2444245.0L;
+constexpr long double kSecondsToNoon = kSecondsPerDay / 2;
+constexpr long double kDaysPerSecond = 1.0L / kSecondsPerDay;
+// Same values as kSecondsPerMs and kSecondsPerNs, in long double.
+constexpr long double kLongSecondsPerMs = 1.0L / kMsPerSecond;
+constexpr long double kLongSecondsPerNs = 1.0L / kNsPerSecond;
 
 unsigned DaysInYear(unsigned year) {
-  if (year == kFirstYear) return 366 - kOriginDayOfJanuary;
-  return IsLeap(year) ? 366 : 365;
+  if (year == kFirstYear) return kDaysPerLeapYear - kOriginDayOfJanuary;
+  return IsLeapYear(year) ? kDaysPerLeapYear : kDaysPerYear;
 }
 
 std::uint64_t DaysBeforeYear(unsigned year) {
@@ -48,14 +68,14 @@ std::uint64_t DaysBeforeYear(unsigned year) {
 // Within 1980 the day count runs from 0 (6 January) to 360 (31 December); in
 // later years from 1 (1 January).
 void BreakDays(std::uint32_t count, unsigned& year, TGPSTime::TMonth& month, unsigned& day) {
-  unsigned d = count / TGPSTime::kSecondsPerDay;
+  unsigned d = count / kSecondsPerDay;
   unsigned y = kFirstYear;
   while (DaysInYear(y) < d) {
     d -= DaysInYear(y);
     ++y;
   }
   unsigned m = 1;
-  while (m <= 12 && TGPSTime::DaysInMonth(y, static_cast<TGPSTime::TMonth>(m)) < d) {
+  while (m <= TGPSTime::December && TGPSTime::DaysInMonth(y, static_cast<TGPSTime::TMonth>(m)) < d) {
     d -= TGPSTime::DaysInMonth(y, static_cast<TGPSTime::TMonth>(m));
     ++m;
   }
@@ -79,10 +99,12 @@ Date DateOf(std::uint32_t count) {
 
 std::uint32_t Shifted(std::uint32_t count, int offsetMinutes) {
   // Unsigned arithmetic: any offset wraps at 32 bits instead of overflowing.
-  return count + static_cast<std::uint32_t>(offsetMinutes) * 60u;
+  return count + static_cast<std::uint32_t>(offsetMinutes) * kSecondsPerMinute;
 }
 
-long double JulianDay(long double seconds) { return (seconds - 43200.0L) * (1.0L / 86400.0L) + 2444245.0L; }
+long double JulianDay(long double seconds) {
+  return (seconds - kSecondsToNoon) * kDaysPerSecond + kJulianDayOfOriginNoon;
+}
 
 // The broken-down time that AsString formats.
 struct Fields {
@@ -95,11 +117,12 @@ struct Fields {
   unsigned second = 0;
 };
 
-// False when the local time zone conversion (offset 800) fails.
+// False when the local time zone conversion fails.
 bool BreakDown(std::uint32_t count, int offsetMinutes, Fields& f) {
   std::uint32_t t = count;
-  if (offsetMinutes != 0 && offsetMinutes >= -720 && offsetMinutes <= 720) t = Shifted(t, offsetMinutes);
-  if (offsetMinutes == 800) {
+  if (offsetMinutes != 0 && offsetMinutes >= -kMaxOffsetMinutes && offsetMinutes <= kMaxOffsetMinutes)
+    t = Shifted(t, offsetMinutes);
+  if (offsetMinutes == kLocalZoneOffset) {
     platform::CalendarTime local;
     if (!platform::ToLocal(kOriginUnixSeconds + static_cast<std::int64_t>(t), local)) return false;
     f.year = static_cast<unsigned>(local.year);
@@ -114,8 +137,8 @@ bool BreakDown(std::uint32_t count, int offsetMinutes, Fields& f) {
   TGPSTime::TMonth month = TGPSTime::January;
   BreakDays(t, f.year, month, f.day);
   f.month = month;
-  f.dayOfWeek = (t / TGPSTime::kSecondsPerDay) % 7;
-  const DayTime rest = SplitSecondOfDay(t % TGPSTime::kSecondsPerDay);
+  f.dayOfWeek = (t / kSecondsPerDay) % kDaysPerWeek;
+  const DayTime rest = SplitSecondOfDay(t % kSecondsPerDay);
   f.hour = rest.hours;
   f.minute = rest.minutes;
   f.second = rest.seconds;
@@ -123,7 +146,7 @@ bool BreakDown(std::uint32_t count, int offsetMinutes, Fields& f) {
 }
 
 void AppendNumber(std::string& out, unsigned value, int minDigits) {
-  char text[16];
+  char text[kNumberTextSize];
   const int n = std::snprintf(text, sizeof text, "%0*u", minDigits, value);
   if (n > 0) out.append(text, static_cast<std::size_t>(n));
 }
@@ -180,21 +203,22 @@ std::string FormatDate(const char* picture, const Fields& f) {
                              if (run <= 2) {
                                AppendNumber(out, f.day, static_cast<int>(run));
                              } else {
-                               const std::string_view name = kDayNames[f.dayOfWeek % 7];
-                               out += run == 3 ? name.substr(0, 3) : name;
+                               const std::string_view name = kDayNames[f.dayOfWeek % kDaysPerWeek];
+                               out += run == kShortNameLength ? name.substr(0, kShortNameLength) : name;
                              }
                              break;
                            case 'M':
                              if (run <= 2) {
                                AppendNumber(out, f.month, static_cast<int>(run));
                              } else {
-                               const std::string_view name = f.month <= 12 ? kMonthNames[f.month] : "";
-                               out += run == 3 ? name.substr(0, 3) : name;
+                               const std::string_view name =
+                                   f.month <= TGPSTime::December ? kMonthNames[f.month] : "";
+                               out += run == kShortNameLength ? name.substr(0, kShortNameLength) : name;
                              }
                              break;
                            default:  // 'y'
                              if (run <= 2) {
-                               AppendNumber(out, f.year % 100, static_cast<int>(run));
+                               AppendNumber(out, TwoDigitYear(f.year), static_cast<int>(run));
                              } else {
                                AppendNumber(out, f.year, 4);
                              }
@@ -208,19 +232,24 @@ std::string FormatTime(const char* picture, const Fields& f) {
                        [&f](std::string& out, char letter, std::size_t run) {
                          const int digits = run >= 2 ? 2 : 1;
                          switch (letter) {
-                           case 'h': AppendNumber(out, f.hour % 12 == 0 ? 12 : f.hour % 12, digits); break;
+                           case 'h': {
+                             const unsigned hour = f.hour % kHoursPerHalfDay;
+                             AppendNumber(out, hour == 0 ? kHoursPerHalfDay : hour, digits);
+                             break;
+                           }
                            case 'H': AppendNumber(out, f.hour, digits); break;
                            case 'm': AppendNumber(out, f.minute, digits); break;
                            case 's': AppendNumber(out, f.second, digits); break;
                            default:  // 't'
-                             out += f.hour < 12 ? (run >= 2 ? "AM" : "A") : (run >= 2 ? "PM" : "P");
+                             out += f.hour < kHoursPerHalfDay ? (run >= 2 ? "AM" : "A")
+                                                              : (run >= 2 ? "PM" : "P");
                              break;
                          }
                        });
 }
 
 std::string FractionalTime(const char* layout, const Fields& f, double second) {
-  char text[64];
+  char text[kFractionalTimeSize];
   const int n =
       std::snprintf(text, sizeof text, layout, static_cast<int>(f.hour), static_cast<int>(f.minute), second);
   if (n <= 0) return {};
@@ -252,9 +281,10 @@ void TGPSTime::Set(unsigned year, TMonth month, unsigned day, unsigned hour, uns
                    unsigned second) {
   seconds = 0;
   const bool firstMonth = year == kFirstYear && month == January;
-  if (year < kFirstYear || year > kLastYear || month < January || month > December || day < 1 || day > 31)
+  if (year < kFirstYear || year > kLastYear || month < January || month > December || day < 1 ||
+      day > kLongestMonthDays)
     return;
-  if (hour > 23 || minute > 59 || second > 59) return;
+  if (hour >= kHoursPerDay || minute >= kMinutesPerHour || second >= kSecondsPerMinute) return;
   if (firstMonth ? (day < kOriginDayOfJanuary || day > kOriginDayOfJanuary + DaysInMonth(year, month))
                  : day > DaysInMonth(year, month))
     return;
@@ -262,7 +292,8 @@ void TGPSTime::Set(unsigned year, TMonth month, unsigned day, unsigned hour, uns
   for (unsigned m = January; m < month; ++m) days += DaysInMonth(year, static_cast<TMonth>(m));
   days += day;
   if (firstMonth) days -= kOriginDayOfJanuary;
-  const std::uint64_t count = days * kSecondsPerDay + hour * 3600u + minute * 60u + second;
+  const std::uint64_t count =
+      days * kSecondsPerDay + hour * kSecondsPerHour + minute * kSecondsPerMinute + second;
   // Past 2116-02-12 06:28:15 the count would wrap to an unrelated time.
   if (count <= kMaxSeconds) seconds = static_cast<std::uint32_t>(count);
 }
@@ -276,18 +307,18 @@ TGPSTime::TMonth TGPSTime::Month(int offsetMinutes) const {
 unsigned TGPSTime::Day(int offsetMinutes) const { return DateOf(Shifted(seconds, offsetMinutes)).day; }
 
 TGPSTime::TDayOfWeek TGPSTime::DayOfWeek(int offsetMinutes) const {
-  return static_cast<TDayOfWeek>(Shifted(seconds, offsetMinutes) / kSecondsPerDay % 7);
+  return static_cast<TDayOfWeek>(Shifted(seconds, offsetMinutes) / kSecondsPerDay % kDaysPerWeek);
 }
 
 void TGPSTime::GetDate(unsigned& year, TMonth& month, unsigned& day, TDayOfWeek& dayOfWeek) const {
   BreakDays(seconds, year, month, day);
-  dayOfWeek = static_cast<TDayOfWeek>(GPSDay() % 7);
+  dayOfWeek = static_cast<TDayOfWeek>(GPSDay() % kDaysPerWeek);
 }
 
 std::uint8_t TGPSTime::DaysInMonth(unsigned year, TMonth month) {
   if (month < January || month > December) return 0;
   if (year == kFirstYear && month == January) return kMonthLengths[January] - kOriginDayOfJanuary;
-  if (month == February && IsLeap(year)) return 29;
+  if (month == February && IsLeapYear(year)) return kLeapFebruaryDays;
   return kMonthLengths[month];
 }
 
@@ -302,24 +333,24 @@ std::string TGPSTime::AsString(int layout, int offsetMinutes, const char* dateFo
 }
 
 long double TGPSTimeMS::JulDay(int offsetSeconds) const {
-  return JulianDay(static_cast<long double>(seconds) + milliseconds * 0.001L + offsetSeconds);
+  return JulianDay(static_cast<long double>(seconds) + milliseconds * kLongSecondsPerMs + offsetSeconds);
 }
 
 std::string TGPSTimeMS::AsString(int layout, int offsetMinutes, const char* dateFormat,
                                  const char* /*timeFormat*/) const {
   return Compose(seconds, layout, offsetMinutes, dateFormat, [this](const Fields& f) {
-    return FractionalTime(kMsTimeLayout, f, f.second + milliseconds * 0.001);
+    return FractionalTime(kMsTimeLayout, f, f.second + milliseconds * kSecondsPerMs);
   });
 }
 
 long double TGPSTimeNS::JulDay(int offsetSeconds) const {
-  return JulianDay(static_cast<long double>(seconds) + nanoseconds * 1e-9L + offsetSeconds);
+  return JulianDay(static_cast<long double>(seconds) + nanoseconds * kLongSecondsPerNs + offsetSeconds);
 }
 
 std::string TGPSTimeNS::AsString(int layout, int offsetMinutes, const char* dateFormat,
                                  const char* /*timeFormat*/) const {
   return Compose(seconds, layout, offsetMinutes, dateFormat, [this](const Fields& f) {
-    return FractionalTime(kNsTimeLayout, f, f.second + nanoseconds * 1e-9);
+    return FractionalTime(kNsTimeLayout, f, f.second + nanoseconds * kSecondsPerNs);
   });
 }
 

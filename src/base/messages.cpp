@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/time_units.h"
+
 namespace qzr2rin {
 namespace {
 
@@ -68,9 +70,9 @@ std::string GetError(int status) {
 void GetError(int status, std::string& text) { text = GetError(status); }
 
 std::string_view MonthAbbreviation(int month) {
-  static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                                               "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-  if (month < 1 || month > 12) return "???";
+  static constexpr std::array<std::string_view, kMonthsPerYear> kMonths = {
+      "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  if (month < 1 || month > static_cast<int>(kMonths.size())) return "???";
   return kMonths[static_cast<std::size_t>(month - 1)];
 }
 

@@ -5,6 +5,15 @@
 namespace qzr2rin {
 namespace {
 
+constexpr unsigned kDecimalBase = 10;
+constexpr std::uint32_t kMsPerTenth = kMsPerSecond / kDecimalBase;
+constexpr std::uint32_t kMsPerHundredth = kMsPerTenth / kDecimalBase;
+// A two-digit year from the GPS origin year on is of the 1900s, below it of
+// the 2000s.
+constexpr unsigned kFirstTwoDigitYearOf1900s = TwoDigitYear(kGpsOriginYear);
+constexpr unsigned kYear1900 = 1900;
+constexpr unsigned kYear2000 = kYear1900 + kYearsPerCentury;
+
 // A number of one or two decimal digits. Anything else, including an empty
 // text, is malformed.
 bool ReadNumber(std::string_view digits, unsigned& value) {
@@ -12,7 +21,7 @@ bool ReadNumber(std::string_view digits, unsigned& value) {
   value = 0;
   for (const char c : digits) {
     if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<unsigned>(c - '0');
+    value = value * kDecimalBase + static_cast<unsigned>(c - '0');
   }
   return true;
 }
@@ -24,7 +33,7 @@ bool ReadFractionMs(std::string_view digits, std::uint32_t& ms) {
   if (digits.empty()) return true;
   unsigned value = 0;
   if (!ReadNumber(digits, value)) return false;
-  ms = digits.size() == 1 ? value * 100 : value * 10;
+  ms = digits.size() == 1 ? value * kMsPerTenth : value * kMsPerHundredth;
   return true;
 }
 
@@ -48,7 +57,7 @@ bool ReadClock(std::string_view text, WindowEnd& end) {
   end.hourGiven = true;
   end.minutesGiven = count > 1;
   end.secondsGiven = count > 2;
-  if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return false;
+  if (parts[0] >= kHoursPerDay || parts[1] >= kMinutesPerHour || parts[2] >= kSecondsPerMinute) return false;
   end.msOfDay = parts[0] * kMsPerHour + parts[1] * kMsPerMinute + parts[2] * kMsPerSecond;
   return true;
 }
@@ -56,7 +65,7 @@ bool ReadClock(std::string_view text, WindowEnd& end) {
 bool ParseShortForm(std::string_view text, WindowEnd& end) {
   if (text.size() > 8) return false;
   unsigned day = 0;
-  if (!ReadNumber(text.substr(0, 2), day) || day < 1 || day > 31) return false;
+  if (!ReadNumber(text.substr(0, 2), day) || day < 1 || day > kLongestMonthDays) return false;
   end.day = day;
   return ReadClock(text.size() > 2 ? text.substr(2) : std::string_view{}, end);
 }
@@ -65,15 +74,15 @@ bool ParseFullForm(std::string_view text, std::size_t dAt, WindowEnd& end) {
   end.fullForm = true;
   unsigned date[3] = {0, 0, 0};
   const int count = ReadParts(text.substr(0, dAt), date);
-  if (count == 0 || date[0] < 1 || date[0] > 31) return false;
+  if (count == 0 || date[0] < 1 || date[0] > kLongestMonthDays) return false;
   end.day = date[0];
   if (count > 1) {
-    if (date[1] < 1 || date[1] > 12) return false;
+    if (date[1] < 1 || date[1] > kMonthsPerYear) return false;
     end.month = date[1];
     end.monthGiven = true;
   }
   if (count > 2) {
-    end.year = date[2] > 79 ? 1900 + date[2] : 2000 + date[2];
+    end.year = date[2] >= kFirstTwoDigitYearOf1900s ? kYear1900 + date[2] : kYear2000 + date[2];
     end.yearGiven = true;
   }
 
@@ -118,20 +127,20 @@ Status ParseTimeWindow(const std::string_view* startText, const std::string_view
 
   if (finishText != nullptr) {
     // A finish second counts in full.
-    if (!finish.fullForm) finish.msOfDay += 999;
+    if (!finish.fullForm) finish.msOfDay += kMsPerSecond - 1;
   } else if (startText != nullptr && !start.fullForm) {
     // The finish closes the last unit the start named: its day, hour,
     // minute or second.
     finish = start;
-    std::uint32_t span = 86399999;
+    std::uint32_t unit = kMsPerDay;
     if (start.secondsGiven) {
-      span = 999;
+      unit = kMsPerSecond;
     } else if (start.minutesGiven) {
-      span = 59999;
+      unit = kMsPerMinute;
     } else if (start.hourGiven) {
-      span = 3599999;
+      unit = kMsPerHour;
     }
-    finish.msOfDay = start.msOfDay + span;
+    finish.msOfDay = start.msOfDay + unit - 1;
   }
   return Status::Ok;
 }

@@ -8,6 +8,12 @@
 #include "platform/streams.h"
 
 namespace qzr2rin {
+namespace {
+
+// Most dump lines fit; a longer one is formatted a second time at its size.
+constexpr std::size_t kShortLineSize = 512;
+
+}  // namespace
 
 bool DumpLog::Open(const std::string& path) {
   path_ = path;
@@ -36,7 +42,7 @@ std::string DumpLogRefusal(const std::string& path, const std::string& input) {
 
 void DumpLog::Printf(const char* layout, ...) {
   if (!Enabled()) return;
-  char small[512];
+  char small[kShortLineSize];
   va_list args;
   va_start(args, layout);
   va_list again;

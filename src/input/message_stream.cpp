@@ -21,7 +21,11 @@ constexpr std::string_view kBadChecksumText = "Bad Checksum";
 
 constexpr bool IsLineBreak(std::uint8_t b) { return b == '\r' || b == '\n'; }
 // Only at the start of a line: "!" to "/".
-constexpr bool IsCommentStart(std::uint8_t b) { return b >= 0x21 && b <= 0x2F; }
+constexpr bool IsCommentStart(std::uint8_t b) { return b >= '!' && b <= '/'; }
+
+constexpr int kHexBase = 16;
+constexpr int kNibbleBits = 4;
+constexpr unsigned kNibbleMask = 0x0F;
 
 constexpr int HexDigit(std::uint8_t b) {
   if (b >= '0' && b <= '9') return b - '0';
@@ -29,14 +33,22 @@ constexpr int HexDigit(std::uint8_t b) {
   return -1;
 }
 
-constexpr std::array<std::uint16_t, 256> kCrcTable = [] {
-  std::array<std::uint16_t, 256> table{};
+// The 16-bit CRC with polynomial x^16 + x^12 + x^5 + 1, most significant
+// bit first, by table: one entry per value of the byte shifted out.
+constexpr unsigned kCrcPolynomial = 0x1021;
+constexpr unsigned kCrcMask = 0xFFFF;
+constexpr unsigned kCrcTopBit = 0x8000;
+constexpr unsigned kByteMask = 0xFF;
+constexpr int kByteBits = 8;
+
+constexpr std::array<std::uint16_t, kByteMask + 1> kCrcTable = [] {
+  std::array<std::uint16_t, kByteMask + 1> table{};
   for (unsigned i = 0; i < table.size(); ++i) {
-    unsigned a = i << 8;
-    for (int bit = 0; bit < 8; ++bit) {
-      const bool out = (a & 0x8000u) != 0;
-      a = (a << 1) & 0xFFFFu;
-      if (out) a ^= 0x1021u;
+    unsigned a = i << kByteBits;
+    for (int bit = 0; bit < kByteBits; ++bit) {
+      const bool out = (a & kCrcTopBit) != 0;
+      a = (a << 1) & kCrcMask;
+      if (out) a ^= kCrcPolynomial;
     }
     table[i] = static_cast<std::uint16_t>(a);
   }
@@ -72,7 +84,7 @@ std::uint8_t Checksum(std::span<const std::uint8_t> bytes) {
 std::uint16_t Crc16(std::span<const std::uint8_t> bytes) {
   std::uint16_t crc = 0;
   for (const std::uint8_t b : bytes) {
-    crc = static_cast<std::uint16_t>(kCrcTable[((crc >> 8) ^ b) & 0xFFu] ^ (crc << 8));
+    crc = static_cast<std::uint16_t>(kCrcTable[((crc >> kByteBits) ^ b) & kByteMask] ^ (crc << kByteBits));
   }
   return crc;
 }
@@ -129,7 +141,7 @@ int MessageScanner::ReadLength(std::size_t position) const {
   for (std::size_t i = 2; i < kHeaderSize; ++i) {
     const int digit = HexDigit(view_[position + i]);
     if (digit < 0) return -1;
-    value = value * 16 + digit;
+    value = value * kHexBase + digit;
   }
   return value;
 }
@@ -270,8 +282,8 @@ void MessageScanner::ReportForeignBytes(std::size_t start, std::size_t count) co
   std::string line;
   line.reserve(kChunk);
   for (const std::uint8_t b : view_.subspan(start, count)) {
-    line.push_back(kHex[b >> 4]);
-    line.push_back(kHex[b & 0x0F]);
+    line.push_back(kHex[b >> kNibbleBits]);
+    line.push_back(kHex[b & kNibbleMask]);
     line.push_back(' ');
     if (line.size() >= kChunk) {
       dump_.Write(line);

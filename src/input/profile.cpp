@@ -15,6 +15,7 @@ namespace {
 // A line is kept to this many characters: far more than any key plus the
 // longest value returned, and it bounds memory on a file with no line ends.
 constexpr std::size_t kKeptLineLength = 64 * 1024;
+constexpr std::size_t kReadChunk = 16 * 1024;
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
@@ -81,7 +82,7 @@ class ProfileBuffer : public std::streambuf {
 
  private:
   platform::RegularFileReader& file_;
-  char buffer_[16 * 1024];
+  char buffer_[kReadChunk];
 };
 
 // "[ name ]" -> "name"; a header without its closing bracket names the rest

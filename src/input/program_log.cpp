@@ -3,19 +3,26 @@
 #include <cstdio>
 
 #include "base/messages.h"
+#include "base/time_units.h"
 #include "platform/clock.h"
 #include "platform/streams.h"
 
 namespace qzr2rin {
+namespace {
+
+// Far more than the longest formatted line of a record.
+constexpr std::size_t kLineSize = 128;
+
+}  // namespace
 
 std::string ProgramLogPath() { return platform::TemporaryDirectory() + "QZR2RIN.log"; }
 
 void AppendProgramLog(const std::string& inputName, std::uint32_t lastError, Status status) {
   const platform::CalendarTime now = platform::WallClockNow();
-  char line[128];
+  char line[kLineSize];
   std::string record = "------------------------------------------------------------------\n";
   std::snprintf(line, sizeof line, "                 %02d-%3.3s-%02d %02d:%02d\n", now.day,
-                MonthAbbreviation(now.month).data(), now.year % 100, now.hour, now.minute);
+                MonthAbbreviation(now.month).data(), TwoDigitYear(now.year), now.hour, now.minute);
   record += line;
   record += BannerLine();
   record += '\n';

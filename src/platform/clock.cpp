@@ -8,6 +8,9 @@
 namespace qzr2rin::platform {
 namespace {
 
+// struct tm counts years from 1900 and months from 0.
+constexpr int kTmYearBase = 1900;
+
 bool FixedClock(std::int64_t& seconds) {
   const char* text = std::getenv("SOURCE_DATE_EPOCH");
   if (text == nullptr || *text == '\0') return false;
@@ -24,7 +27,7 @@ constexpr std::int64_t kFirstShownSecond = 315532800;
 constexpr std::int64_t kLastShownSecond = 3471292799;
 
 void FromTm(const std::tm& tm, CalendarTime& out) {
-  out.year = tm.tm_year + 1900;
+  out.year = tm.tm_year + kTmYearBase;
   out.month = tm.tm_mon + 1;
   out.day = tm.tm_mday;
   out.hour = tm.tm_hour;

@@ -25,6 +25,13 @@ struct StagedSlot {
 constexpr int kStagedSlots = 16;
 StagedSlot g_staged[kStagedSlots];
 
+// Output files are readable by all; the append-only ones, which sit in a
+// shared directory, by their owner alone.
+constexpr mode_t kSharedFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
+constexpr mode_t kPrivateFileMode = S_IRUSR | S_IWUSR;
+// Temporary names tried while each one is taken by another file.
+constexpr int kTemporaryNameAttempts = 100;
+
 int RegisterStaged(const std::string& path) {
   if (path.size() >= PATH_MAX) return -1;
   for (int i = 0; i < kStagedSlots; ++i) {
@@ -75,12 +82,12 @@ bool OutputFile::Open(const std::string& path, OpenMode mode, std::size_t buffer
   failed_ = false;
   lastError_ = 0;
   int flags = O_WRONLY | O_CLOEXEC;
-  mode_t permissions = 0644;
+  mode_t permissions = kSharedFileMode;
   switch (mode) {
     case OpenMode::Truncate: flags |= O_CREAT | O_TRUNC; break;
     case OpenMode::Append:
       flags |= O_CREAT | O_APPEND | O_NOFOLLOW;
-      permissions = 0600;
+      permissions = kPrivateFileMode;
       break;
     case OpenMode::Exclusive: flags |= O_CREAT | O_EXCL; break;
   }
@@ -141,7 +148,7 @@ bool StagedFile::Open(const std::string& finalPath, std::size_t bufferSize) {
   lastError_ = 0;
   static unsigned counter = 0;
   const std::string stem = DirectoryOf(finalPath) + ".qzr2rin-" + std::to_string(::getpid()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     const std::string path = stem + std::to_string(counter++) + ".tmp";
     // Listed before it exists: a signal in between must not leave it behind.
     slot_ = RegisterStaged(path);

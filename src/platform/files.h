@@ -14,6 +14,9 @@ enum class OpenMode {
   Exclusive,  // created; fails when any file of that name exists
 };
 
+// The buffer of an output file unless its opener asks for another size.
+inline constexpr std::size_t kDefaultBufferSize = 64 * 1024;
+
 // A file written through a buffer of its own. Write errors are remembered,
 // never ignored: Close() reports whether every byte reached the file.
 class OutputFile {
@@ -26,7 +29,7 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   // Opens path; returns false and keeps errno in LastError() on failure.
-  bool Open(const std::string& path, OpenMode mode, std::size_t bufferSize = 64 * 1024);
+  bool Open(const std::string& path, OpenMode mode, std::size_t bufferSize = kDefaultBufferSize);
   bool IsOpen() const { return fd_ >= 0; }
 
   void Write(std::string_view text);
@@ -63,7 +66,7 @@ class StagedFile {
   StagedFile& operator=(const StagedFile&) = delete;
 
   // Creates the temporary beside finalPath; false with LastError() set.
-  bool Open(const std::string& finalPath, std::size_t bufferSize = 64 * 1024);
+  bool Open(const std::string& finalPath, std::size_t bufferSize = kDefaultBufferSize);
   bool IsOpen() const { return file_.IsOpen(); }
   OutputFile& File() { return file_; }
   // Where the bytes are until the file is named.

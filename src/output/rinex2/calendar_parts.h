@@ -31,7 +31,7 @@ inline CalendarParts SplitTime(std::uint32_t seconds, std::uint32_t nanoseconds)
   parts.day = static_cast<int>(day);
   parts.hour = static_cast<int>(time.hours);
   parts.minute = static_cast<int>(time.minutes);
-  parts.seconds = static_cast<double>(time.seconds) + nanoseconds * 1e-9;
+  parts.seconds = static_cast<double>(time.seconds) + nanoseconds * kSecondsPerNs;
   return parts;
 }
 

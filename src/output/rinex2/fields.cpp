@@ -21,6 +21,23 @@ constexpr int kMaxWidth = 64;
 constexpr std::uint64_t kPowersOfTen[kMaxPrecision + 1] = {1,      10,      100,      1000,      10000,
                                                            100000, 1000000, 10000000, 100000000, 1000000000};
 
+constexpr unsigned kDecimalBase = 10;
+constexpr unsigned kTwoDigits = kDecimalBase * kDecimalBase;  // values of a digit pair
+constexpr unsigned kThreeDigits = kTwoDigits * kDecimalBase;  // values of a digit triple
+constexpr int kWordBits = 64;
+constexpr int kByteBits = 8;
+constexpr std::uint64_t kByteMask = 0xFF;
+// The shift of byte `at` of a word, numbered from the low end.
+constexpr int ByteShift(int at) { return kByteBits * at; }
+// The most characters WriteDigits writes: a 64-bit count of units has at
+// most twenty digits, then the point and the sign.
+constexpr int kMaxDigitsLength = 32;
+// A finite double in fixed notation with nine decimals: at most 309 integer
+// digits.
+constexpr std::size_t kSlowTextSize = 400;
+// Most formatted texts fit; a longer one is formatted a second time.
+constexpr std::size_t kFormatTextSize = 256;
+
 constexpr int kMantissaBits = 52;
 constexpr int kExponentBias = 1075;  // bias plus the mantissa bits
 constexpr std::uint64_t kMantissaMask = (std::uint64_t{1} << kMantissaBits) - 1;
@@ -68,7 +85,7 @@ inline bool ScaledMagnitude(double value, int precision, std::uint64_t& units) {
   if (precision <= 3) {
     // mantissa * 1000 < 2^63: one 64-bit product.
     const std::uint64_t product = d.mantissa * kPowersOfTen[precision];
-    units = shift >= 64 ? 0 : RoundShifted(product, shift);
+    units = shift >= kWordBits ? 0 : RoundShifted(product, shift);
     return true;
   }
   // mantissa < 2^53 and the scale < 2^30: the product needs at most 83 bits,
@@ -80,22 +97,22 @@ inline bool ScaledMagnitude(double value, int precision, std::uint64_t& units) {
     return true;
   }
   const Wide quotient = RoundShifted(product, shift);
-  if ((quotient >> 64) != 0) return false;
+  if ((quotient >> kWordBits) != 0) return false;
   units = static_cast<std::uint64_t>(quotient);
   return true;
 }
 
 constexpr auto kDigitPairs = [] {
-  std::array<char, 200> pairs{};
-  for (int i = 0; i < 100; ++i) {
-    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  std::array<char, 2 * kTwoDigits> pairs{};
+  for (unsigned i = 0; i < kTwoDigits; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / kDecimalBase);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % kDecimalBase);
   }
   return pairs;
 }();
 
 // Writes the digits of a scaled magnitude so that they end just before
-// `end`; returns where they start. At most 32 characters. A constant
+// `end`; returns where they start. At most kMaxDigitsLength characters. A constant
 // precision makes every division a multiplication.
 template <int Precision>
 char* WriteDigits(char* end, std::uint64_t units, bool negative) {
@@ -107,18 +124,18 @@ char* WriteDigits(char* end, std::uint64_t units, bool negative) {
     int left = Precision;
     for (; left >= 2; left -= 2) {
       p -= 2;
-      std::memcpy(p, &kDigitPairs[2 * (decimals % 100)], 2);
-      decimals /= 100;
+      std::memcpy(p, &kDigitPairs[2 * (decimals % kTwoDigits)], 2);
+      decimals /= kTwoDigits;
     }
     if (left == 1) *--p = static_cast<char>('0' + decimals);
     *--p = '.';
   }
-  while (whole >= 100) {
+  while (whole >= kTwoDigits) {
     p -= 2;
-    std::memcpy(p, &kDigitPairs[2 * (whole % 100)], 2);
-    whole /= 100;
+    std::memcpy(p, &kDigitPairs[2 * (whole % kTwoDigits)], 2);
+    whole /= kTwoDigits;
   }
-  if (whole >= 10) {
+  if (whole >= kDecimalBase) {
     p -= 2;
     std::memcpy(p, &kDigitPairs[2 * whole], 2);
   } else {
@@ -163,32 +180,34 @@ char* FormatRight(char* end, double value, int precision) {
 
 void AppendSlow(std::string& line, double value, int width, int precision) {
   // Far outside any field; the library's exact conversion is as correct.
-  char text[400];
+  char text[kSlowTextSize];
   const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, precision);
   AppendPadded(line, text, static_cast<std::size_t>(result.ptr - text), width);
 }
 
 constexpr auto kDigitTriples = [] {
-  std::array<char, 4000> triples{};
-  for (int i = 0; i < 1000; ++i) {
-    triples[static_cast<std::size_t>(4 * i)] = static_cast<char>('0' + i / 100);
-    triples[static_cast<std::size_t>(4 * i + 1)] = static_cast<char>('0' + i / 10 % 10);
-    triples[static_cast<std::size_t>(4 * i + 2)] = static_cast<char>('0' + i % 10);
+  std::array<char, 4 * kThreeDigits> triples{};
+  for (unsigned i = 0; i < kThreeDigits; ++i) {
+    triples[4 * i] = static_cast<char>('0' + i / kTwoDigits);
+    triples[4 * i + 1] = static_cast<char>('0' + i / kDecimalBase % kDecimalBase);
+    triples[4 * i + 2] = static_cast<char>('0' + i % kDecimalBase);
   }
   return triples;
 }();
 
+// The three digit characters of 0..999 in the low three bytes.
+constexpr std::uint32_t kTripleMask = (std::uint32_t{1} << ByteShift(3)) - 1;
 std::uint64_t Triple(std::uint32_t n) {
   std::uint32_t bytes = 0;
   std::memcpy(&bytes, &kDigitTriples[4 * n], 4);
-  return bytes & 0xFFFFFF;
+  return bytes & kTripleMask;
 }
 
 // Sets byte `at` (0..15) of a 16-byte field held as two words.
 void SetByte(std::uint64_t& head, std::uint64_t& tail, int at, char c) {
   std::uint64_t& word = at < 8 ? head : tail;
-  const int shift = 8 * (at & 7);
-  word = (word & ~(std::uint64_t{0xFF} << shift)) | (std::uint64_t{static_cast<unsigned char>(c)} << shift);
+  const int shift = ByteShift(at & 7);
+  word = (word & ~(kByteMask << shift)) | (std::uint64_t{static_cast<unsigned char>(c)} << shift);
 }
 
 // The 16 columns of a finite observation below 10^13 units, composed in two
@@ -202,19 +221,22 @@ void WriteObservationField(char* field, std::uint64_t units, bool negative, char
   const auto low = static_cast<std::uint32_t>(units % 1000000);
   const std::uint32_t top = high / 1000;
   const std::uint64_t lastThree = Triple(low / 1000);  // the integer digits in columns 8-10
-  std::uint64_t head = (std::uint64_t{'0'} + top / 1000) | Triple(top % 1000) << 8 |
-                       Triple(high % 1000) << 32 | (lastThree & 0xFF) << 56;
-  std::uint64_t tail = lastThree >> 8 | std::uint64_t{'.'} << 16 | Triple(low % 1000) << 24 |
-                       std::uint64_t{static_cast<unsigned char>(lossOfLock)} << 48 |
-                       std::uint64_t{static_cast<unsigned char>(strength)} << 56;
+  std::uint64_t head = (std::uint64_t{'0'} + top / kThreeDigits) |
+                       Triple(top % kThreeDigits) << ByteShift(1) |
+                       Triple(high % kThreeDigits) << ByteShift(4) | (lastThree & kByteMask) << ByteShift(7);
+  std::uint64_t tail = lastThree >> ByteShift(1) | std::uint64_t{'.'} << ByteShift(2) |
+                       Triple(low % kThreeDigits) << ByteShift(3) |
+                       std::uint64_t{static_cast<unsigned char>(lossOfLock)} << ByteShift(6) |
+                       std::uint64_t{static_cast<unsigned char>(strength)} << ByteShift(7);
   // Leading zeros, at most nine: the first bytes equal to '0'. '0' and ' '
   // differ in one bit.
   constexpr std::uint64_t kZeros = 0x3030303030303030ULL;
+  constexpr std::uint64_t kZerosToBlanks = kZeros ^ 0x2020202020202020ULL;
   const int zerosInHead = std::countr_zero(head ^ kZeros) / 8;
   const int blanks = zerosInHead + ((zerosInHead == 8 && (tail & 0xFF) == '0') ? 1 : 0);
   const std::uint64_t mask = blanks >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * blanks)) - 1;
-  head ^= 0x1010101010101010ULL & mask;
-  if (blanks == 9) tail ^= 0x10;
+  head ^= kZerosToBlanks & mask;
+  if (blanks == 9) tail ^= kZerosToBlanks & kByteMask;
   if (negative) SetByte(head, tail, blanks - 1, '-');
   std::memcpy(field, &head, 8);
   std::memcpy(field + 8, &tail, 8);
@@ -223,13 +245,14 @@ void WriteObservationField(char* field, std::uint64_t units, bool negative, char
 // printf's "%<width>d" (or "%0<width>d") for 0..999; anything else through
 // printf itself.
 void AppendSmall(std::string& line, int value, int width, bool zeros) {
-  if (value < 0 || value > 999) {
+  if (value < 0 || value >= static_cast<int>(kThreeDigits)) {
     AppendFormat(line, zeros ? "%0*d" : "%*d", width, value);
     return;
   }
   char text[3];
   int length = 0;
-  if (value >= 100) text[length++] = static_cast<char>('0' + value / 100);
+  constexpr int kHundred = static_cast<int>(kTwoDigits);
+  if (value >= kHundred) text[length++] = static_cast<char>('0' + value / kHundred);
   if (value >= 10) text[length++] = static_cast<char>('0' + value / 10 % 10);
   text[length++] = static_cast<char>('0' + value % 10);
   if (length < width) line.append(static_cast<std::size_t>(width - length), zeros ? '0' : ' ');
@@ -241,7 +264,7 @@ void AppendSmall(std::string& line, int value, int width, bool zeros) {
 void AppendFixed(std::string& line, double value, int width, int precision) {
   precision = std::clamp(precision, 0, kMaxPrecision);
   width = std::clamp(width, 0, kMaxWidth);
-  char text[kMaxWidth + 32];
+  char text[kMaxWidth + kMaxDigitsLength];
   char* const end = text + sizeof text;
   char* start = FormatRight(end, value, precision);
   if (start == nullptr) {
@@ -278,13 +301,15 @@ bool PutObservation(char* field, double value, char lossOfLock, char strength) {
   if (!ScaledMagnitude(value, kObservationPrecision, units)) return false;
   // Ten integer digits fit, or nine and the sign.
   const bool negative = std::signbit(value);
-  if (units >= (negative ? kPowersOfTen[9] * 1000 : kPowersOfTen[9] * 10000)) return false;
+  constexpr std::uint64_t kNineDigits = kPowersOfTen[kMaxPrecision];
+  constexpr std::uint64_t kUnitsPerWhole = kPowersOfTen[kObservationPrecision];
+  if (units >= (negative ? kNineDigits : kNineDigits * kDecimalBase) * kUnitsPerWhole) return false;
   WriteObservationField(field, units, negative, lossOfLock, strength);
   return true;
 }
 
 void AppendFormat(std::string& line, const char* layout, ...) {
-  char text[256];
+  char text[kFormatTextSize];
   va_list args;
   va_start(args, layout);
   va_list again;
@@ -304,24 +329,29 @@ void AppendFormat(std::string& line, const char* layout, ...) {
 
 void AppendEpochFields(std::string& line, int year2, int month, int day, int hour, int minute, double seconds,
                        int flag, int count) {
+  constexpr int kYearWidth = 2;
+  constexpr int kWidth = 3;
+  constexpr int kSecondsWidth = 11;
+  constexpr int kSecondsPrecision = 7;
   line += ' ';
-  AppendSmall(line, year2, 2, true);
-  AppendSmall(line, month, 3, false);
-  AppendSmall(line, day, 3, false);
-  AppendSmall(line, hour, 3, false);
-  AppendSmall(line, minute, 3, false);
-  AppendFixed(line, seconds, 11, 7);
-  AppendSmall(line, flag, 3, false);
-  AppendSmall(line, count, 3, false);
+  AppendSmall(line, year2, kYearWidth, true);
+  AppendSmall(line, month, kWidth, false);
+  AppendSmall(line, day, kWidth, false);
+  AppendSmall(line, hour, kWidth, false);
+  AppendSmall(line, minute, kWidth, false);
+  AppendFixed(line, seconds, kSecondsWidth, kSecondsPrecision);
+  AppendSmall(line, flag, kWidth, false);
+  AppendSmall(line, count, kWidth, false);
 }
 
 void FinishLabelled(std::string& line, std::string_view label) {
+  constexpr unsigned char kDelete = 0x7F;
   line.resize(kLabelColumn, ' ');
   // A line end or other control character in a name or a profile text would
   // split the record or shift its label; bytes from 0x80 up are left alone.
   for (char& c : line) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) c = ' ';
+    if (byte < ' ' || byte == kDelete) c = ' ';
   }
   line += label;
   line += '\n';

@@ -5,6 +5,7 @@
 
 #include "base/messages.h"
 #include "base/process_flags.h"
+#include "base/time_units.h"
 #include "decoders/identification.h"
 #include "output/rinex2/calendar_parts.h"
 #include "output/rinex2/fields.h"
@@ -200,7 +201,8 @@ void TRinex::WriteProgramLine() {
   const platform::CalendarTime now = platform::WallClockNow();
   AppendFormat(lineBuffer_, layout::kProgramValue, std::string(MessageText(kMsgProgramName)).c_str(),
                profile_.GetString(MessageText(kMsgRunBy), MessageText(kMsgRunBy)).c_str(), now.day,
-               std::string(MonthAbbreviation(now.month)).c_str(), now.year % 100, now.hour, now.minute);
+               std::string(MonthAbbreviation(now.month)).c_str(), TwoDigitYear(now.year), now.hour,
+               now.minute);
   EmitLabelled(layout::kLabelProgram);
 }
 

@@ -16,9 +16,11 @@ inline constexpr int kFirstGlonassIndex = static_cast<int>(kGpsSatellites);
 inline constexpr int kFirstSbasIndex = static_cast<int>(kGpsSatellites + kGlonassSatellites);
 inline constexpr int kFirstSbasNumber = kFirstGeoPrn - kGeoNumberOffset;  // id number of PRN 120
 // Every output order hangs on these; a change of a base count must not move
-// them unnoticed.
+// them unnoticed, so the values are written out here.
+// NOLINTBEGIN(readability-magic-numbers)
 static_assert(kSatelliteIndexCount == 89 && kFirstGlonassIndex == 37 && kFirstSbasIndex == 70 &&
               kFirstSbasNumber == 20);
+// NOLINTEND(readability-magic-numbers)
 
 // Index of a satellite id, or -1 for a number the table has no room for
 // (number 0 included). System bits 11 count as SBAS, as the letter does.
