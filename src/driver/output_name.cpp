@@ -49,9 +49,7 @@ std::string CountIn(std::uint64_t amount, const Unit (&units)[N], bool roundUp) 
   return std::string(kUnknown);
 }
 
-constexpr std::uint64_t kMinutesPerHour = kSecondsPerHour / kSecondsPerMinute;
 constexpr std::uint64_t kMinutesPerDay = kSecondsPerDay / kSecondsPerMinute;
-constexpr std::uint64_t kDaysPerYear = 365;
 constexpr std::uint64_t kHundredthsPerSecond = 100;
 
 }  // namespace
@@ -92,7 +90,7 @@ std::string NominalStart(std::uint32_t seconds) {
 char SequenceCharacter(std::uint32_t firstSeconds, std::uint32_t lastSeconds) {
   const bool withinADay =
       static_cast<std::uint64_t>(lastSeconds) < static_cast<std::uint64_t>(firstSeconds) + kSecondsPerDay;
-  constexpr unsigned kLastHour = kSecondsPerDay / kSecondsPerHour - 1;
+  constexpr unsigned kLastHour = kHoursPerDay - 1;
   if (withinADay && HourOfDay(lastSeconds) == kLastHour && HourOfDay(firstSeconds) == 0) return '0';
   return static_cast<char>('a' + HourOfDay(firstSeconds));
 }
@@ -100,10 +98,7 @@ char SequenceCharacter(std::uint32_t firstSeconds, std::uint32_t lastSeconds) {
 int DayOfYear(std::uint32_t seconds) {
   const TGPSTime time(seconds);
   const unsigned year = time.Year(0);
-  // GPS time starts on the sixth day of its first year.
-  constexpr unsigned kGpsFirstYear = 1980;
-  constexpr int kGpsFirstDayOfYear = 6;
-  if (year == kGpsFirstYear) return static_cast<int>(time.GPSDay()) + kGpsFirstDayOfYear;
+  if (year == kGpsOriginYear) return static_cast<int>(time.GPSDay() + kGpsOriginDayOfJanuary);
   return static_cast<int>(time.GPSDay() - TGPSTime(year, 1).GPSDay()) + 1;
 }
 
@@ -137,8 +132,7 @@ OutputNames::OutputNames(std::string_view directory, std::string_view station, i
   std::snprintf(numbers, sizeof numbers, "%03d", dayOfYear);
   base_ += numbers;
   base_ += sequence;
-  constexpr int kYearsPerCentury = 100;
-  std::snprintf(numbers, sizeof numbers, ".%02d", year % kYearsPerCentury);
+  std::snprintf(numbers, sizeof numbers, ".%02d", TwoDigitYear(year));
   base_ += numbers;
 }
 

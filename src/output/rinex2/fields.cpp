@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/ascii.h"
+
 namespace qzr2rin {
 namespace {
 
@@ -345,13 +347,11 @@ void AppendEpochFields(std::string& line, int year2, int month, int day, int hou
 }
 
 void FinishLabelled(std::string& line, std::string_view label) {
-  constexpr unsigned char kDelete = 0x7F;
   line.resize(kLabelColumn, ' ');
   // A line end or other control character in a name or a profile text would
   // split the record or shift its label; bytes from 0x80 up are left alone.
   for (char& c : line) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < ' ' || byte == kDelete) c = ' ';
+    if (IsControlCharacter(static_cast<unsigned char>(c))) c = ' ';
   }
   line += label;
   line += '\n';
