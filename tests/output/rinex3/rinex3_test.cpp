@@ -376,5 +376,33 @@ TEST(Rinex3File, WithoutEpochsTheHeaderGoesByTheLog) {
   EXPECT_EQ(LineWith(file, "SYS / # / OBS TYPES"), "");
 }
 
+// Twelve types: one types line, and counts that go on in a second line.
+TEST(Rinex3Header, AllTwelveTypesOfASystem) {
+  ProcessFlagsScope flags({});
+  Collected c;
+  c.Occupation(1, "PILLAR1", "");
+  c.Epoch(At(10, 0, 0));
+  const std::uint16_t p1All = kFlagPseudorange | kFlagCarrierPhase | kFlagDoppler | kFlagCn0InStatus2;
+  c.Satellite(kG05, {{kCaAll, 21000000.5, 110000000.5, 10.0f, 40},
+                     {p1All, 21000000.75, 110000000.75, 10.5f, 38},
+                     {static_cast<std::uint16_t>(p1All | kFlagL2Set), 21000001.5, 86000000.5, 7.5f, 30}});
+  const std::string file = c.Write();
+  EXPECT_NE(file.find("G   12 C1C L1C D1C S1C C1W L1W D1W S1W C2W L2W D2W S2W      SYS / # / OBS TYPES\n"),
+            std::string::npos);
+  EXPECT_NE(file.find("   G05     1     1     1     1     1     1     1     1     1PRN / # OF OBS\n"
+                      "           1     1     1                                    PRN / # OF OBS\n"),
+            std::string::npos);
+  EXPECT_NE(file.find("G L1C                                                       SYS / PHASE SHIFT\n"
+                      "G L1W                                                       SYS / PHASE SHIFT\n"
+                      "G L2W                                                       SYS / PHASE SHIFT\n"),
+            std::string::npos);
+  const std::vector<std::string> body = Lines(Body(file));
+  ASSERT_EQ(body.size(), 2u);
+  EXPECT_EQ(
+      body[1],
+      "G05  21000000.500 6 110000000.500 6       -10.000          40.000    21000000.750 6 110000000.750 6"
+      "       -10.500          38.000    21000001.500 5  86000000.500 5        -7.500          30.000");
+}
+
 }  // namespace
 }  // namespace qzr2rin
