@@ -43,6 +43,8 @@ inline constexpr std::uint16_t kFlagPseudorange = 0x0100;
 inline constexpr std::uint16_t kFlagCarrierPhase = 0x0200;
 inline constexpr std::uint16_t kFlagDoppler = 0x0400;
 inline constexpr std::uint16_t kFlagSmoothing = 0x0800;
+// The Doppler of an L1 P set is the L1 C/A one, copied: not measured on P.
+inline constexpr std::uint16_t kFlagDopplerCopied = 0x1000;
 inline constexpr std::uint16_t kFlagCn0QuarterUnits = 0x4000;
 
 // One observation set.

@@ -360,10 +360,11 @@ Status OnDoppler(TQZRFile& f, Body body, int signal) {
         SignalSlot& set = SetOf(slot, signal);
         set.doppler = hertz;
         set.signalFlags |= static_cast<std::uint16_t>(kFlagDoppler | SetMark(signal));
+        set.signalFlags &= static_cast<std::uint16_t>(~kFlagDopplerCopied);
         // The receiver sends one L1 Doppler; the P set shares it.
         if (signal == kSignalCaL1) {
           slot.signals[kSignalPL1].doppler = hertz;
-          slot.signals[kSignalPL1].signalFlags |= kFlagDoppler;
+          slot.signals[kSignalPL1].signalFlags |= kFlagDoppler | kFlagDopplerCopied;
         }
       });
 }

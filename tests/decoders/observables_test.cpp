@@ -404,7 +404,7 @@ TEST(ObservableDoppler, L1CaDopplerAlsoFillsTheL1PSet) {
     std::uint16_t flags[3];
   };
   const Case kCases[] = {
-      {"DC", {0x0410, 0x0400, 0}},
+      {"DC", {0x0410, 0x1400, 0}},  // the P set's copy is marked as one
       {"D1", {0, 0x0400, 0}},
       {"D2", {0, 0, 0x0408}},
   };
@@ -417,6 +417,30 @@ TEST(ObservableDoppler, L1CaDopplerAlsoFillsTheL1PSet) {
       EXPECT_EQ(set.signalFlags, c.flags[s]) << "signal " << s;
       EXPECT_FLOAT_EQ(set.doppler, c.flags[s] != 0 ? 5.0f : 0.0f) << "signal " << s;
     }
+  }
+}
+
+// The P set holds its own L1 Doppler only when [D1] came last; a later [DC]
+// copies over it again.
+TEST(ObservableDoppler, L1PDopplerIsMarkedCopiedUnlessD1CameLast) {
+  struct Case {
+    const char* name;
+    const char* first;
+    const char* second;
+    std::uint16_t flags;
+    float hertz;
+  };
+  const Case kCases[] = {
+      {"DC then D1", "DC", "D1", 0x0400, 7.0f},
+      {"D1 then DC", "D1", "DC", 0x1400, 7.0f},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    ConverterBench bench(Log(
+        {List({kGps5}), Values<std::int32_t>(c.first, {50000}), Values<std::int32_t>(c.second, {70000})}));
+    Walk(bench);
+    EXPECT_EQ(SetOf(bench.file(), 0, kSignalPL1).signalFlags, c.flags);
+    EXPECT_FLOAT_EQ(SetOf(bench.file(), 0, kSignalPL1).doppler, c.hertz);
   }
 }
 

@@ -1,11 +1,79 @@
 #include "support/observation_sets.h"
 
+#include <gtest/gtest.h>
+
+#include "decoders/events.h"
+#include "decoders/occupations.h"
+#include "support/converter_state.h"
+
 namespace qzrtest {
 
 qzr2rin::ObservationSet RecordsOnly(const qzr2rin::StoredRecords& records) {
   static const qzr2rin::EphemerisStore kNoEphemerides;
   return qzr2rin::ObservationSet(records, kNoEphemerides, qzr2rin::HeaderFacts{},
                                  qzr2rin::TProfile("QZR2RIN", ""), records.CurrentOccupation());
+}
+
+CollectedRecords::CollectedRecords() : bench_(LogBuilder().Text(std::string(100, '\n'))) {
+  WithInputName(f(), "pill0360.qzr");
+  WithHeaderReceiver(f(), "QZ0012345", "QZR 3.0", "1.23");
+  WithAntennaNumber(f(), "ANT123");
+  WithAntennaType(f(), "QZRDOME_E");
+  WithOutputInterval(f(), 30000);
+}
+
+void CollectedRecords::Occupation(std::int16_t number, const std::string& name,
+                                  const std::string& markerNumber, qzr2rin::AntennaBlock antenna,
+                                  bool authenticated) {
+  WithAntenna(f(), antenna);
+  WithAuthenticationMark(f(), authenticated);
+  ASSERT_EQ(qzr2rin::StoreOccupation(f(), number, name, markerNumber), qzr2rin::Status::Ok);
+  WithAuthenticationMark(f(), false);
+}
+
+void CollectedRecords::Epoch(std::uint32_t seconds, std::uint32_t nanoseconds, std::int32_t flags,
+                             std::array<double, 3> position, double clockOffset) {
+  qzr2rin::DataEpoch& e = Records(f()).AppendEpoch();
+  e.seconds = seconds;
+  e.nanoseconds = nanoseconds;
+  e.epochFlags = flags;
+  e.position = position;
+  e.clockOffset = clockOffset;
+  CountOutputEpoch(f(), qzr2rin::TGPSTimeNS(seconds, nanoseconds));
+}
+
+void CollectedRecords::Satellite(std::uint8_t id, const std::vector<StoredSet>& sets) {
+  qzr2rin::EpochSatellite& s = Records(f()).AddSatellite();
+  s.satelliteId = id;
+  std::size_t k = 0;
+  for (const StoredSet& set : sets) {
+    qzr2rin::SignalSlot& slot = s.sets[k];
+    slot.signalFlags = set.flags;
+    if (k + 1 < sets.size()) slot.signalFlags |= qzr2rin::kFlagAnotherSetFollows;
+    slot.pseudorange = set.range;
+    slot.carrierPhase = set.phase;
+    slot.doppler = set.doppler;
+    slot.status2 = set.status2;
+    slot.smoothingCorrection = set.smoothing;
+    ++k;
+  }
+  MarkSeen(f(), id);
+}
+
+void CollectedRecords::Event(std::uint8_t port, std::uint32_t seconds, std::uint32_t nanoseconds,
+                             std::uint16_t timeBase) {
+  qzr2rin::DataEvent e;
+  e.port = port;
+  e.seconds = seconds;
+  e.nanoseconds = nanoseconds;
+  e.timeBase = timeBase;
+  e.occupation = Records(f()).CurrentOccupation();
+  Records(f()).AppendEvent(e);
+}
+
+qzr2rin::ObservationSet CollectedRecords::Collect() {
+  qzr2rin::ConvertEventTimes(f());
+  return qzr2rin::CollectObservations(f());
 }
 
 }  // namespace qzrtest

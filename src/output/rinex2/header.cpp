@@ -6,47 +6,14 @@
 #include "base/messages.h"
 #include "base/process_flags.h"
 #include "base/time_units.h"
-#include "decoders/identification.h"
+#include "output/header_texts.h"
 #include "output/rinex2/calendar_parts.h"
 #include "output/rinex2/fields.h"
 #include "output/rinex2/layouts.h"
 #include "output/rinex2/rinex.h"
-#include "output/rinex2/signature.h"
 #include "platform/clock.h"
 
 namespace qzr2rin {
-namespace {
-
-constexpr std::string_view kKeyDeltaH = "ANT DELTA H";
-constexpr std::string_view kKeyDeltaE = "ANT DELTA E";
-constexpr std::string_view kKeyDeltaN = "ANT DELTA N";
-// The F14.4 of each delta in layout::kThreeMetresValue.
-constexpr int kDeltaWidth = 14;
-constexpr int kDeltaPrecision = 4;
-
-constexpr std::string_view kDefaultComment =
-    "Use -p (profile) switch to override ANTENNA TYPE and DELTA and other fields";
-
-// A profile number replaces a value only when it is not 0, and only when it
-// fits the header's F14.4 field: a wider one would shift every column after
-// it, so it counts as not given, and `warnings` hears of it.
-double Override(const TProfile& profile, std::string_view key, double own, std::ostream* warnings) {
-  const std::string text = profile.GetString(key, "");
-  const double value = ProfileNumber(text);
-  if (value == 0) return own;
-  std::string field;
-  AppendFixed(field, value, kDeltaWidth, kDeltaPrecision);
-  if (field.size() > static_cast<std::size_t>(kDeltaWidth)) {
-    if (warnings != nullptr) {
-      *warnings << "Profile value " << key << " = " << text << " does not fit its field; ignored\n"
-                << std::flush;
-    }
-    return own;
-  }
-  return value;
-}
-
-}  // namespace
 
 void TRinex::WriteHeader() {
   WriteVersion();
@@ -83,11 +50,7 @@ void TRinex::WriteVersion() {
 
 // The profile's comment in pieces of a line each, then the input's name.
 void TRinex::WriteComments() {
-  std::string comment = profile_.GetString(MessageText(kMsgComment), kDefaultComment);
-  if (comment.size() > layout::kCommentLimit) comment.resize(layout::kCommentLimit);
-  for (std::size_t at = 0; at < comment.size(); at += layout::kCommentPiece) {
-    WriteLabelled(std::string_view(comment).substr(at, layout::kCommentPiece), layout::kLabelComment);
-  }
+  for (const std::string& line : ProfileCommentLines(profile_)) WriteLabelled(line, layout::kLabelComment);
   AppendFormat(lineBuffer_, layout::kInputNameValue, set_.Header().inputName.c_str());
   EmitLabelled(layout::kLabelComment);
 }
@@ -106,14 +69,9 @@ void TRinex::WriteReceiver() {
   EmitLabelled(layout::kLabelReceiver);
 }
 
-// A profile's antenna number and type replace the log's when not empty.
 void TRinex::WriteAntenna() {
-  const HeaderFacts& f = set_.Header();
-  std::string antennaNumber = profile_.GetString(MessageText(kMsgAntennaNumber), "");
-  if (antennaNumber.empty()) antennaNumber = f.antennaNumber;
-  std::string antennaType = profile_.GetString(MessageText(kMsgAntennaType), "");
-  if (antennaType.empty()) antennaType = f.antennaType;
-  AppendFormat(lineBuffer_, layout::kAntennaValue, antennaNumber.c_str(), antennaType.c_str());
+  const AntennaTexts antenna = AntennaTextsOf(set_, profile_);
+  AppendFormat(lineBuffer_, layout::kAntennaValue, antenna.number.c_str(), antenna.type.c_str());
   EmitLabelled(layout::kLabelAntenna);
 }
 
@@ -220,17 +178,10 @@ void TRinex::WriteMarkerNumber(const DataOccup* occupation) {
   WriteLabelled(set_.MarkerNumberOf(occupation), layout::kLabelMarkerNumber);
 }
 
-TRinex::AntennaDeltas TRinex::DeltasOf(const DataOccup* occupation) const {
-  const AntennaBlock block = set_.AntennaBlockOf(occupation);
-  AntennaDeltas d;
+AntennaDeltas TRinex::DeltasOf(const DataOccup* occupation) const {
   // Said once, with the file's own header; a new site's repeat of the record
   // ignores the value silently.
-  std::ostream* warnings = occupation == nullptr ? &std::cerr : nullptr;
-  d.h = Override(profile_, kKeyDeltaH, block.deltaH, warnings);
-  d.e = Override(profile_, kKeyDeltaE, block.deltaE, warnings);
-  d.n = Override(profile_, kKeyDeltaN, block.deltaN, warnings);
-  d.slant = (block.heightFlags & kHeightSlant) != 0 && d.h != 0;
-  return d;
+  return AntennaDeltasOf(set_, profile_, occupation, occupation == nullptr ? &std::cerr : nullptr);
 }
 
 void TRinex::WriteAntennaDelta(const DataOccup* occupation) { WriteAntennaDelta(DeltasOf(occupation)); }
@@ -242,14 +193,7 @@ void TRinex::WriteAntennaDelta(const AntennaDeltas& deltas) {
 }
 
 void TRinex::WriteSignature(const DataEpoch* epoch) {
-  const DataOccup* occupation = epoch != nullptr ? epoch->occupation : set_.EndOccupation();
-  std::uint32_t signature = 0;
-  if (occupation != nullptr && (occupation->occupationFlags & kOccupationAuthenticated) != 0) {
-    signature =
-        DataSignature(ReceiverIdHash(set_.Header().receiverNumber), epoch != nullptr ? epoch->seconds : 0,
-                      epoch != nullptr ? epoch->nanoseconds : 0);
-  }
-  AppendFormat(lineBuffer_, layout::kSignatureValue, signature);
+  AppendFormat(lineBuffer_, layout::kSignatureValue, SignatureOf(set_, epoch));
   EmitLabelled(layout::kLabelComment);
 }
 

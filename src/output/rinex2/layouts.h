@@ -44,8 +44,6 @@ inline constexpr std::string_view kEndOfHeader =
 // -- Header value layouts.
 inline constexpr const char* kProgramValue = "%-19.19s %-19.19s %02d-%3.3s-%02d %02d:%02d ";
 inline constexpr const char* kBuildValue = "%s %s";
-inline constexpr std::size_t kCommentPiece = 59;   // profile comment, per line
-inline constexpr std::size_t kCommentLimit = 127;  // profile comment, in all
 inline constexpr const char* kInputNameValue = "%-60.60s";
 inline constexpr const char* kObserverValue = "%-20.20s%-20.20s";
 inline constexpr const char* kReceiverValue = "%-20.20s%-20.20s%-20.20s";

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "output/observation_values.h"
 #include "output/rinex2/calendar_parts.h"
 #include "output/rinex2/fields.h"
 #include "output/rinex2/layouts.h"
@@ -13,21 +14,8 @@
 namespace qzr2rin {
 namespace {
 
-// Ranges, phases and Dopplers are reduced by this remainder (sign kept) so
-// that they fit the 14-column field.
-constexpr double kObservationModulus = 999999999.0;
-
-// Bits of DataEpoch::epochFlags that choose the record flag.
-constexpr std::int32_t kEpochCycleSlip = 0x01;
-constexpr std::int32_t kEpochPowerFailure = 0x20;
-
 constexpr std::uint16_t kLossOfLockMask = 0x07;
 constexpr std::uint16_t kStatus1Digit = 0x20;
-
-double Reduced(double value) {
-  // fmod leaves a smaller value unchanged; skip it for the common case.
-  return std::fabs(value) < kObservationModulus ? value : std::fmod(value, kObservationModulus);
-}
 
 // Signal-strength digit of a carrier phase: 1 below 20 dB-Hz, then one step
 // per 5 dB-Hz, 9 from 55 dB-Hz up.
@@ -176,7 +164,7 @@ void TRinex::WriteObservations(int index) {
         if ((flags & kFlagPseudorange) != 0) {
           double range = set.pseudorange;
           if (smoothing_ && (flags & kFlagSmoothing) != 0) range += set.smoothingCorrection;
-          put(Reduced(range), (flags & kFlagAntiSpoofing) != 0 ? '4' : ' ',
+          put(ReducedObservation(range), (flags & kFlagAntiSpoofing) != 0 ? '4' : ' ',
               (flags & kStatus1Digit) != 0 ? DigitOrBlank(set.status1) : ' ');
         } else {
           missing();
@@ -185,7 +173,7 @@ void TRinex::WriteObservations(int index) {
       case Kind::Phase:
         if ((flags & kFlagCarrierPhase) != 0) {
           const unsigned lossOfLock = flags & kLossOfLockMask;
-          put(Reduced(set.carrierPhase), lossOfLock != 0 ? DigitOrBlank(lossOfLock) : ' ',
+          put(ReducedObservation(set.carrierPhase), lossOfLock != 0 ? DigitOrBlank(lossOfLock) : ' ',
               (flags & kFlagCn0InStatus2) != 0 ? StrengthDigit(set) : ' ');
         } else {
           missing();
@@ -194,14 +182,14 @@ void TRinex::WriteObservations(int index) {
       case Kind::Doppler:
         // Stored as the receiver gives it; RINEX counts approach as positive.
         if ((flags & kFlagDoppler) != 0) {
-          put(-Reduced(set.doppler), ' ', ' ');
+          put(-ReducedObservation(set.doppler), ' ', ' ');
         } else {
           missing();
         }
         break;
       case Kind::Strength:
         if ((flags & kFlagCn0InStatus2) != 0) {
-          put((flags & kFlagCn0QuarterUnits) != 0 ? set.status2 * 0.25 : set.status2, ' ', ' ');
+          put(Cn0DbHz(set), ' ', ' ');
         } else {
           missing();
         }

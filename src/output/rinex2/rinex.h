@@ -14,6 +14,7 @@
 #include "input/profile.h"
 #include "model/observation_set.h"
 #include "output/byte_sink.h"
+#include "output/header_texts.h"
 #include "output/rinex2/satellite_index.h"
 #include "output/sequencing.h"
 #include "qzr2rin/gps_time.h"
@@ -74,13 +75,6 @@ class TRinex : private ObservationFormat {
     std::uint8_t set;    // 1..3
     std::uint8_t count;  // CountIndex of the header's PRN / # OF OBS
     std::uint8_t name;   // TypeIndex
-  };
-
-  struct AntennaDeltas {
-    double h = 0;
-    double e = 0;
-    double n = 0;
-    bool slant = false;  // the slant comment follows
   };
 
   // What the header needs from the epochs, before it is written.

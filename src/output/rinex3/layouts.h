@@ -1,0 +1,95 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+// The texts and printf layouts of the RINEX 3 observation file.
+namespace qzr2rin::layout3 {
+
+// -- Header labels (each begins in column 61).
+inline constexpr std::string_view kLabelVersion = "RINEX VERSION / TYPE";
+inline constexpr std::string_view kLabelProgram = "PGM / RUN BY / DATE";
+inline constexpr std::string_view kLabelComment = "COMMENT";
+inline constexpr std::string_view kLabelMarkerName = "MARKER NAME";
+inline constexpr std::string_view kLabelMarkerNumber = "MARKER NUMBER";
+inline constexpr std::string_view kLabelMarkerType = "MARKER TYPE";
+inline constexpr std::string_view kLabelObserver = "OBSERVER / AGENCY";
+inline constexpr std::string_view kLabelReceiver = "REC # / TYPE / VERS";
+inline constexpr std::string_view kLabelAntenna = "ANT # / TYPE";
+inline constexpr std::string_view kLabelPosition = "APPROX POSITION XYZ";
+inline constexpr std::string_view kLabelAntennaDelta = "ANTENNA: DELTA H/E/N";
+inline constexpr std::string_view kLabelTypes = "SYS / # / OBS TYPES";
+inline constexpr std::string_view kLabelStrengthUnit = "SIGNAL STRENGTH UNIT";
+inline constexpr std::string_view kLabelInterval = "INTERVAL";
+inline constexpr std::string_view kLabelFirstObs = "TIME OF FIRST OBS";
+inline constexpr std::string_view kLabelLastObs = "TIME OF LAST OBS";
+inline constexpr std::string_view kLabelClockApplied = "RCV CLOCK OFFS APPL";
+inline constexpr std::string_view kLabelPhaseShift = "SYS / PHASE SHIFT";
+inline constexpr std::string_view kLabelGlonassSlots = "GLONASS SLOT / FRQ #";
+inline constexpr std::string_view kLabelGlonassBiases = "GLONASS COD/PHS/BIS";
+inline constexpr std::string_view kLabelLeapSeconds = "LEAP SECONDS";
+inline constexpr std::string_view kLabelSatellites = "# OF SATELLITES";
+inline constexpr std::string_view kLabelPrnObs = "PRN / # OF OBS";
+inline constexpr std::string_view kLabelEnd = "END OF HEADER";
+
+// -- Header value layouts.
+inline constexpr const char* kVersionValue = "%9.9s           OBSERVATION DATA    %c";
+inline constexpr const char* kProgramValue = "%-20.20s%-20.20s%04d%02d%02d %02d%02d%02d UTC";
+inline constexpr const char* kBuildValue = "%s %s";
+inline constexpr const char* kInputNameValue = "%-60.60s";
+inline constexpr const char* kStatisticsValue = "Expected:%6lld arrived:%6lld loss:%6lld epochs";
+inline constexpr std::string_view kSmoothedComment = "     PSEUDORANGES SMOOTHED";
+inline constexpr const char* kSignatureValue = "SE MRV %08x";
+inline constexpr const char* kObserverValue = "%-20.20s%-40.40s";
+inline constexpr const char* kReceiverValue = "%-20.20s%-20.20s%-20.20s";
+inline constexpr const char* kAntennaValue = "%-20.20s%-20.20s";
+inline constexpr const char* kThreeMetresValue = "%14.4f%14.4f%14.4f";
+inline constexpr std::string_view kSlantComment = "DELTA H stands for **SLANT** height here!";
+inline constexpr const char* kTypesValue = "%c  %3d";
+inline constexpr std::string_view kTypesIndent = "      ";
+inline constexpr std::size_t kTypesPerLine = 13;
+inline constexpr std::string_view kStrengthUnit = "DBHZ";
+inline constexpr const char* kIntervalValue = "%10.3f";
+inline constexpr const char* kObsTimeValue = "%6d%6d%6d%6d%6d%13.7f     %s";
+inline constexpr const char* kCountValue = "%6d";
+inline constexpr const char* kPhaseShiftValue = "%c %s";
+inline constexpr const char* kSlotCountValue = "%3d ";
+inline constexpr const char* kSlotValue = "R%02d %2d ";
+inline constexpr std::string_view kSlotIndent = "    ";
+inline constexpr std::size_t kSlotsPerLine = 8;
+// Code-phase biases unknown: the four codes, every value blank.
+inline constexpr std::string_view kGlonassBiasesValue = " C1C          C1P          C2C          C2P";
+inline constexpr const char* kLeapSecondsValue = "%6d%6d%6d%6dGPS";
+inline constexpr const char* kPrnValue = "   %c%02d";
+inline constexpr std::string_view kPrnIndent = "      ";
+inline constexpr std::size_t kCountsPerLine = 9;
+
+// -- Records.
+inline constexpr const char* kEpochValue = "> %04d %02d %02d %02d %02d";
+inline constexpr const char* kFlagCountValue = "  %d%3d";
+// Flag and count with the epoch fields blank: '>' and 30 blanks.
+inline constexpr const char* kSpecialRecordLine = ">                              %d%3d";
+inline constexpr std::string_view kClockGap = "      ";
+inline constexpr const char* kSatelliteValue = "%c%02d";
+inline constexpr const char* kLostEpochsComment = "    %3lld Epochs lost";
+inline constexpr std::string_view kEventXa = "       *** EXTERNAL EVENT XA ";
+inline constexpr std::string_view kEventXb = "       *** EXTERNAL EVENT XB ";
+inline constexpr std::array<std::string_view, 5> kTimeBasePhrases = {
+    "in GPS time     ***", "in UTC_USNO time     ***", "in GLONASS time     ***", "in UTC_SU time     ***",
+    "in Unknown time     ***"};
+inline constexpr std::string_view kTimeBaseLetters = "GURSN";
+inline constexpr const char* kEventTimes = " %02d%3d%3d%3d%3d%13.9f;%c %02d%3d%3d%3d%3d%13.9f";
+inline constexpr std::string_view kKinematicComment = "         *** FROM NOW ON KINEMATIC DATA! ***";
+inline constexpr std::string_view kNewSiteComment = "      *** THIS IS THE START OF A NEW SITE ***";
+
+// Record flags.
+inline constexpr int kFlagOk = 0;
+inline constexpr int kFlagPowerFailure = 1;
+inline constexpr int kFlagMovingAntenna = 2;
+inline constexpr int kFlagNewSite = 3;
+inline constexpr int kFlagHeaderInfo = 4;
+inline constexpr int kFlagExternalEvent = 5;
+inline constexpr int kFlagCycleSlips = 6;
+
+}  // namespace qzr2rin::layout3
