@@ -58,6 +58,24 @@ ObservationSet ObservationSet::Slice(const TGPSTimeNS& from, const TGPSTimeNS& t
   return slice;
 }
 
+GlonassChannelTable ObservationSet::GlonassChannels() const {
+  GlonassChannelTable channels;
+  channels.fill(kNoChannel);
+  for (const EpochSatellite& s : Satellites()) {
+    const auto slot = static_cast<std::size_t>(NumberOf(s.satelliteId));
+    if (SystemOf(s.satelliteId) == kSystemGlonass && slot != 0 && slot < channels.size())
+      channels[slot] = s.frequencyChannel;
+  }
+  return channels;
+}
+
+std::int8_t ObservationSet::GlonassChannelOf(int slot) const {
+  const GlonassChannelTable channels = GlonassChannels();
+  return slot > 0 && static_cast<std::size_t>(slot) < channels.size()
+             ? channels[static_cast<std::size_t>(slot)]
+             : kNoChannel;
+}
+
 ObservationSet CollectObservations(const TQZRFile& f) {
   HeaderFacts h;
   h.inputName = f.options.inputFile;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/constants.h"
 #include "decoders/ephemeris_store.h"
 #include "decoders/parameter_sets.h"
 #include "decoders/stored_records.h"
@@ -44,6 +45,10 @@ struct HeaderFacts {
   GpsUtcParameters gpsUtc;
   GeoUtcParameters geoUtc;
 };
+
+// Frequency channels by GLONASS slot (1..kGlonassSatellites; 0 is unused);
+// kNoChannel where a slot does not occur.
+using GlonassChannelTable = std::array<std::int8_t, kGlonassSatellites + 1>;
 
 // Consecutive records of the satellite store.
 class SatelliteRange {
@@ -102,6 +107,11 @@ class ObservationSet {
   const EpochSatellite& SatelliteOf(const DataEpoch& epoch, std::uint32_t k) const {
     return records_->Satellites()[epoch.firstSatellite + k];
   }
+  // The channel each GLONASS slot was last stored with, in one walk over
+  // the satellites (each call walks them: take the table for many slots);
+  // a stored satellite carries its own channel as well.
+  GlonassChannelTable GlonassChannels() const;
+  std::int8_t GlonassChannelOf(int slot) const;
   // One list per event input, in recording order.
   std::span<const DataEvent> Events(std::uint8_t port) const { return port == kPortA ? eventsA_ : eventsB_; }
   const std::deque<DataOccup>& Occupations() const { return records_->Occupations(); }

@@ -135,5 +135,53 @@ TEST(ObservationSetSlice, TheFullRangeWritesWhatTheWholeSetWrites) {
   EXPECT_NE(qzrtest::ObservationText(whole.Slice({101, 0}, {103, 0})), text);
 }
 
+TEST(ObservationSetGlonassChannels, EachSlotHasTheChannelItWasLastStoredWith) {
+  constexpr std::uint8_t kGlonass = 0x80;
+  struct Stored {
+    std::uint32_t seconds;
+    std::uint8_t id;
+    std::int8_t channel;
+  };
+  // Slot 3 moves from channel -5 to -4 (a replacement satellite); slot 24
+  // stays on 13; slot 33, the last, is on -7; a GPS satellite has none.
+  const Stored kStored[] = {{100, kGlonass | 3, -5},
+                            {100, kGlonass | 24, 13},
+                            {100, kGpsPrn, kNoChannel},
+                            {101, kGlonass | 33, -7},
+                            {102, kGlonass | 3, -4}};
+  StoredRecords r;
+  r.OccupationToWrite();
+  for (const Stored& s : kStored) {
+    if (!r.HasEpochs() || r.Epochs().back().seconds != s.seconds) r.AppendEpoch().seconds = s.seconds;
+    EpochSatellite& satellite = r.AddSatellite();
+    satellite.satelliteId = s.id;
+    satellite.frequencyChannel = s.channel;
+  }
+  const ObservationSet set = qzrtest::RecordsOnly(r);
+  struct Case {
+    int slot;
+    std::int8_t whole;   // in the whole set
+    std::int8_t before;  // in the slice of the first two epochs
+  };
+  const Case kCases[] = {{3, -4, -5},
+                         {24, 13, 13},
+                         {33, -7, -7},
+                         {1, kNoChannel, kNoChannel},
+                         {0, kNoChannel, kNoChannel},
+                         {34, kNoChannel, kNoChannel},
+                         {-1, kNoChannel, kNoChannel}};
+  const ObservationSet before = set.Slice({100, 0}, {102, 0});
+  const GlonassChannelTable table = set.GlonassChannels();
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.slot);
+    EXPECT_EQ(set.GlonassChannelOf(c.slot), c.whole);
+    EXPECT_EQ(before.GlonassChannelOf(c.slot), c.before);
+    if (c.slot >= 0 && static_cast<std::size_t>(c.slot) < table.size()) {
+      EXPECT_EQ(table[static_cast<std::size_t>(c.slot)], c.whole);
+    }
+  }
+  EXPECT_EQ(set.SatelliteOf(set.Epochs()[0], 0).frequencyChannel, -5);
+}
+
 }  // namespace
 }  // namespace qzr2rin
