@@ -125,7 +125,7 @@ void GetObservationSpan(const TQZRFile& f, TGPSTimeNS& first, TGPSTimeNS& last) 
 }
 
 int GetHeaderLeapSeconds(const TQZRFile& f) {
-  return f.gpsUtc.present && f.options.useGlonass ? f.gpsUtc.dtls : 0;
+  return f.gpsUtc.present && f.options.useGlonass ? f.gpsUtc.utc.dtls : 0;
 }
 
 std::string_view GetTimeSystemName(const TQZRFile&) {

@@ -160,6 +160,7 @@ void StoreEpoch(TQZRFile& f, const EpochInProgress& in, std::size_t count, Epoch
     if ((id & kNumberMask) == 0 || IsExcluded(f, id) || !AnyData(in.slots[j].signals)) continue;
     EpochSatellite& satellite = f.records.AddSatellite();
     satellite.satelliteId = id;
+    satellite.frequencyChannel = entry.frequencyChannel;
     NoteSystemSeen(f, id);
     StoreSets(f, entry, in.slots[j].signals, source, satellite);
   }

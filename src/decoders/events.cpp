@@ -238,7 +238,7 @@ Status OnCancel(TQZRFile& f, std::string_view value) {
 }
 
 // GPS - UTC at a time of week `msOfWeek` (ms) of the 10-bit week `week`.
-double GpsMinusUtc(const GpsUtcParameters& p, std::int64_t week, std::int64_t msOfWeek) {
+double GpsMinusUtc(const UtcRelation& p, std::int64_t week, std::int64_t msOfWeek) {
   double leap = p.dtls;
   const double day =
       static_cast<double>(WeeksApart(week, p.wnlsf) * 7) + static_cast<double>(msOfWeek) / kMsPerDay;
@@ -353,7 +353,7 @@ bool ConvertEventTime(const TQZRFile& f, DataEvent& e) {
   const std::int64_t week = BroadcastWeekOf(e.seconds);
   const std::int64_t msOfWeek =
       e.seconds % kSecondsPerWeek * std::int64_t{kMsPerSecond} + e.nanoseconds / kNsPerMs;
-  const double dt = GpsMinusUtc(f.gpsUtc, week, msOfWeek);
+  const double dt = GpsMinusUtc(f.gpsUtc.utc, week, msOfWeek);
   if (!std::isfinite(dt) || std::fabs(dt) > kLargestTimeDifference) return false;
 
   const double whole = std::trunc(dt);

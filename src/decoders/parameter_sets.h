@@ -14,8 +14,9 @@ struct IonoParameters {
   float beta[4] = {};
 };
 
-struct GpsUtcParameters {
-  bool present = false;
+// The relation of GPS (or GEO network) time to UTC that the GPS and the GEO
+// sets share.
+struct UtcRelation {
   double a0 = 0;  // s
   float a1 = 0;   // s/s
   std::int32_t tot = 0;
@@ -26,16 +27,14 @@ struct GpsUtcParameters {
   std::int8_t dtlsf = 0;
 };
 
+struct GpsUtcParameters {
+  bool present = false;
+  UtcRelation utc;
+};
+
 struct GeoUtcParameters {
   bool present = false;
-  double a0 = 0;
-  float a1 = 0;
-  std::int32_t tot = 0;
-  std::uint16_t wnt = 0;
-  std::int8_t dtls = 0;
-  std::uint8_t dn = 0;
-  std::uint16_t wnlsf = 0;
-  std::int8_t dtlsf = 0;
+  UtcRelation utc;
   std::int8_t utcsi = 0;
   std::int32_t tow = 0;
   std::uint16_t wn = 0;

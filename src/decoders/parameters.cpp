@@ -54,18 +54,6 @@ constexpr char kClockLayout[] = "%g";
 
 using Gate = TQZRFile::BodyCheck;
 
-// The time relation common to [UO] and [WO].
-struct UtcRelation {
-  double a0 = 0;
-  float a1 = 0;
-  std::int32_t tot = 0;
-  std::uint16_t wnt = 0;
-  std::int8_t dtls = 0;
-  std::uint8_t dn = 0;
-  std::uint16_t wnlsf = 0;
-  std::int8_t dtlsf = 0;
-};
-
 UtcRelation ReadRelation(const BodyReader& r) {
   UtcRelation u;
   u.a0 = r.F64(kA0Offset);
@@ -91,19 +79,6 @@ std::string_view MissingField(const UtcRelation& u) {
   if (u.wnlsf == kNoWeek) return "wnlsf = NaN";
   if (u.dtlsf == kNoLeapSeconds) return "dtlsf = NaN";
   return {};
-}
-
-// The GPS and the GEO set hold the relation under the same names.
-template <typename Parameters>
-void TakeRelation(const UtcRelation& u, Parameters& p) {
-  p.a0 = u.a0;
-  p.a1 = u.a1;
-  p.tot = u.tot;
-  p.wnt = u.wnt;
-  p.dtls = u.dtls;
-  p.dn = u.dn;
-  p.wnlsf = u.wnlsf;
-  p.dtlsf = u.dtlsf;
 }
 
 void DumpCoefficients(TQZRFile& f, const float (&c)[4]) {
@@ -187,7 +162,7 @@ Status OnGpsUtc(TQZRFile& f, Body body) {
     return RefuseMissingField(f, missing);
 
   GpsUtcParameters& p = f.gpsUtc;
-  TakeRelation(u, p);
+  p.utc = u;
   p.present = true;
 
   if (f.Dumping()) {
@@ -213,7 +188,7 @@ Status OnGeoUtc(TQZRFile& f, Body body) {
   if (wn == kNoWeek) return RefuseMissingField(f, "wn = NaN");
 
   GeoUtcParameters& p = f.geoUtc;
-  TakeRelation(u, p);
+  p.utc = u;
   p.utcsi = utcsi;
   p.tow = tow;
   p.wn = wn;

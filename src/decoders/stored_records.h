@@ -30,9 +30,11 @@ inline constexpr std::int32_t kEpochDynamic = 0x40;
 inline constexpr std::int32_t kEpochClockOffset = 0x80;
 
 // One stored satellite: the sets that hold data, packed to the front in
-// signal order; unused sets are zero.
+// signal order; unused sets are zero. The channel sits in the padding after
+// the id, so a day of records grows by nothing.
 struct EpochSatellite {
   std::uint8_t satelliteId = 0;
+  std::int8_t frequencyChannel = kNoChannel;  // GLONASS channel; kNoChannel for the others
   std::array<SignalSlot, kSignalCount> sets{};
 };
 

@@ -345,7 +345,7 @@ TEST(WriterAccess, HeaderLeapSecondsNeedUtcAndGlonass) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     Crafted k;
-    WithGpsUtc(k.f(), {.present = c.utcPresent, .dtls = c.dtls});
+    WithGpsUtc(k.f(), {.present = c.utcPresent, .utc = {.dtls = c.dtls}});
     UseGlonass(k.f(), c.useGlonass);
     EXPECT_EQ(GetHeaderLeapSeconds(k.f()), c.expected);
   }

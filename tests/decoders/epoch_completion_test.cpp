@@ -278,6 +278,20 @@ TEST(EpochCompletion, AntiSpoofingBitOnGpsPCodeSetsOnly) {
   EXPECT_FALSE(e.f().seenWaas);
 }
 
+TEST(EpochCompletion, AStoredSatelliteKeepsItsFrequencyChannel) {
+  for (const EpochSource source : {EpochSource::Observables, EpochSource::Raw}) {
+    SCOPED_TRACE(source == EpochSource::Raw ? "raw" : "observables");
+    Epochs e;
+    ASSERT_EQ(e.Close(1000, {{5, {kCa, 0, 0}}, {0x83, {kCa, 0, 0}, -7}, {0x98, {kCa, 0, 0}, 13}}, source),
+              Status::Ok);
+    const DataEpoch& epoch = e.Last();
+    ASSERT_EQ(epoch.satelliteCount, 3u);
+    EXPECT_EQ(e.Satellite(epoch, 0).frequencyChannel, kNoChannel);
+    EXPECT_EQ(e.Satellite(epoch, 1).frequencyChannel, -7);
+    EXPECT_EQ(e.Satellite(epoch, 2).frequencyChannel, 13);
+  }
+}
+
 TEST(EpochCompletion, RawPseudorangesAreMetresAndDopplerCanBeLeftOut) {
   ConversionOptions options;
   options.useDoppler = false;

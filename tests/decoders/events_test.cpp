@@ -371,17 +371,15 @@ TEST(ExternalEvent, DroppedWithoutADateOrABody) {
 
 GpsUtcParameters Utc(double a0, float a1, std::int32_t tot, std::uint16_t wnt, std::int8_t dtls,
                      std::uint8_t dn, std::uint16_t wnlsf, std::int8_t dtlsf) {
-  GpsUtcParameters p;
-  p.present = true;
-  p.a0 = a0;
-  p.a1 = a1;
-  p.tot = tot;
-  p.wnt = wnt;
-  p.dtls = dtls;
-  p.dn = dn;
-  p.wnlsf = wnlsf;
-  p.dtlsf = dtlsf;
-  return p;
+  return {.present = true,
+          .utc = {.a0 = a0,
+                  .a1 = a1,
+                  .tot = tot,
+                  .wnt = wnt,
+                  .dtls = dtls,
+                  .dn = dn,
+                  .wnlsf = wnlsf,
+                  .dtlsf = dtlsf}};
 }
 
 TEST(ExternalEvent, UtcTimesMoveToGpsTime) {

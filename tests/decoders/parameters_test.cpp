@@ -75,14 +75,14 @@ TEST(GpsUtc, LaterValidSetReplacesTheEarlierAndIsDumped) {
   EXPECT_EQ(bench.Walk(), Status::Ok);
   const GpsUtcParameters& p = bench.file().gpsUtc;
   EXPECT_TRUE(p.present);
-  EXPECT_EQ(p.a0, 1.5e-9);
-  EXPECT_EQ(p.a1, -2.5e-14f);
-  EXPECT_EQ(p.tot, 405504);
-  EXPECT_EQ(p.wnt, 1250);
-  EXPECT_EQ(p.dtls, 13);
-  EXPECT_EQ(p.dn, 7);
-  EXPECT_EQ(p.wnlsf, 1251);
-  EXPECT_EQ(p.dtlsf, 14);
+  EXPECT_EQ(p.utc.a0, 1.5e-9);
+  EXPECT_EQ(p.utc.a1, -2.5e-14f);
+  EXPECT_EQ(p.utc.tot, 405504);
+  EXPECT_EQ(p.utc.wnt, 1250);
+  EXPECT_EQ(p.utc.dtls, 13);
+  EXPECT_EQ(p.utc.dn, 7);
+  EXPECT_EQ(p.utc.wnlsf, 1251);
+  EXPECT_EQ(p.utc.dtlsf, 14);
   EXPECT_TRUE(
       Contains(bench.DumpBody(),
                "(0X39)\na0 = 1.5e-09;a1 = -2.5e-14;tot = 405504;wnt = 1250;dtls = 13;dn = 7;wnlsf = 1251;"
@@ -115,7 +115,7 @@ TEST(GpsUtc, FieldNotAvailableKeepsThePreviousSet) {
     ConverterBench bench(log);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     EXPECT_TRUE(bench.file().gpsUtc.present);
-    EXPECT_EQ(bench.file().gpsUtc.a0, 2e-9);
+    EXPECT_EQ(bench.file().gpsUtc.utc.a0, 2e-9);
     const std::string dump = bench.DumpBody();
     EXPECT_TRUE(dump.ends_with(std::string("(0X39)\n") + c.text)) << dump;  // no line end of its own
   }
@@ -128,7 +128,7 @@ TEST(GpsUtc, FirstRunTakesTheSetSilently) {
   InFirstRun(bench.file(), true);
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_TRUE(bench.file().gpsUtc.present);
-  EXPECT_EQ(bench.file().gpsUtc.a0, 2e-9);
+  EXPECT_EQ(bench.file().gpsUtc.utc.a0, 2e-9);
   EXPECT_FALSE(Contains(bench.DumpBody(), "a0 =")) << bench.DumpBody();
   EXPECT_FALSE(Contains(bench.DumpBody(), "NaN")) << bench.DumpBody();
 }
@@ -140,9 +140,9 @@ TEST(GeoUtc, TakesCompleteSetAndDumpsIt) {
   EXPECT_EQ(bench.Walk(), Status::Ok);
   const GeoUtcParameters& p = bench.file().geoUtc;
   EXPECT_TRUE(p.present);
-  EXPECT_EQ(p.a0, 1.5e-9);
-  EXPECT_EQ(p.dtls, -2);
-  EXPECT_EQ(p.dtlsf, 14);
+  EXPECT_EQ(p.utc.a0, 1.5e-9);
+  EXPECT_EQ(p.utc.dtls, -2);
+  EXPECT_EQ(p.utc.dtlsf, 14);
   EXPECT_EQ(p.utcsi, 3);
   EXPECT_EQ(p.tow, 345600);
   EXPECT_EQ(p.wn, 1250);

@@ -136,6 +136,7 @@ TEST(StoredRecords, SatellitesKeepTheirValuesAcrossBlocks) {
     EpochSatellite& s = r.AddSatellite();
     s.satelliteId = static_cast<std::uint8_t>(i % 200 + 1);
     s.sets[0].pseudorange = static_cast<double>(i);
+    s.frequencyChannel = static_cast<std::int8_t>(i % 21) - 7;
   }
   r.AppendEpoch().seconds = 2;
   for (std::size_t i = 0; i < kBlock; ++i) r.AddSatellite().sets[2].doppler = 7.0f;
@@ -148,14 +149,22 @@ TEST(StoredRecords, SatellitesKeepTheirValuesAcrossBlocks) {
   r.RemoveEpochs([](const DataEpoch& e, std::size_t) { return e.seconds == 2; });
   ASSERT_EQ(r.Satellites().size(), kBlock + 3);
   r.AppendEpoch().seconds = 3;
+  EXPECT_EQ(r.Satellites()[kBlock + 2].frequencyChannel, static_cast<std::int8_t>((kBlock + 2) % 21) - 7);
   const EpochSatellite& fresh = r.AddSatellite();
   EXPECT_EQ(fresh.satelliteId, 0);
+  EXPECT_EQ(fresh.frequencyChannel, kNoChannel);
   EXPECT_EQ(fresh.sets[2].doppler, 0.0f);
   EXPECT_EQ(r.EpochCount(), 2u);
   EXPECT_EQ(r.Epochs().back().firstSatellite, kBlock + 3);
   std::size_t walked = 0;
   for (const EpochSatellite& s : r.Satellites()) walked += s.satelliteId != 0 ? 1 : 0;
   EXPECT_EQ(walked, kBlock + 3);
+}
+
+// A day at 1 Hz stores millions of satellites: the channel must live in the
+// padding after the id, not widen the record.
+TEST(StoredRecords, TheChannelDoesNotWidenASatellite) {
+  EXPECT_EQ(sizeof(EpochSatellite), alignof(SignalSlot) + sizeof(std::array<SignalSlot, kSignalCount>));
 }
 
 TEST(StoredRecords, AccessorsWithoutAnOccupationMeanTheFirst) {

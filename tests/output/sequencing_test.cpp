@@ -13,25 +13,6 @@
 namespace qzr2rin {
 namespace {
 
-// Records what a format was handed, one word per call: "E100" an epoch at
-// 100 s, "A105"/"B105" an event of input A/B, "O2@300" occupation 2 from
-// its epoch at 300 s.
-class Recorder final : public ObservationFormat {
- public:
-  void Epoch(const DataEpoch& epoch) override { Add("E" + std::to_string(epoch.seconds)); }
-  void Event(const DataEvent& event) override {
-    Add((event.port == kPortA ? "A" : "B") + std::to_string(event.outSeconds));
-  }
-  void OccupationChange(const DataOccup* occupation, const DataEpoch& first) override {
-    Add("O" + std::to_string(occupation->number) + "@" + std::to_string(first.seconds));
-  }
-  void Progress(std::size_t epochsDone) override { progress.push_back(epochsDone); }
-  void Add(const std::string& word) { calls += (calls.empty() ? "" : " ") + word; }
-
-  std::string calls;
-  std::vector<std::size_t> progress;
-};
-
 // A store of occupations, each with epochs and events, built in recording
 // order.
 class Records {
@@ -60,11 +41,11 @@ class Records {
     SequenceRecords(set, recorder_);
     return recorder_.calls;
   }
-  const Recorder& recorder() const { return recorder_; }
+  const qzrtest::SequenceRecorder& recorder() const { return recorder_; }
 
  private:
   StoredRecords store_;
-  Recorder recorder_;
+  qzrtest::SequenceRecorder recorder_;
 };
 
 TEST(SequenceRecords, EventsGoBetweenEpochsInTimeOrder) {

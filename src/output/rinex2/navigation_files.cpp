@@ -156,7 +156,7 @@ void AppendProgramLines(std::string& text, const ObservationSet& set) {
 void AppendLeapSeconds(std::string& text, const GpsUtcParameters& gpsUtc) {
   if (!gpsUtc.present) return;
   std::string line;
-  AppendFormat(line, kLeapSecondsLayout, static_cast<int>(gpsUtc.dtls));
+  AppendFormat(line, kLeapSecondsLayout, static_cast<int>(gpsUtc.utc.dtls));
   AppendLabelled(text, std::move(line), layout::kLabelLeapSeconds);
 }
 
@@ -184,9 +184,9 @@ void WriteGps(std::string& text, const ObservationSet& set, const std::vector<co
   }
   if (h.gpsUtc.present) {
     std::string line;
-    AppendNavNumbers(line, {h.gpsUtc.a0, h.gpsUtc.a1});
-    AppendFormat(line, kUtcReferenceLayout, static_cast<int>(h.gpsUtc.tot),
-                 static_cast<int>(WidenReceiverWeek(h.gpsUtc.wnt)));
+    AppendNavNumbers(line, {h.gpsUtc.utc.a0, h.gpsUtc.utc.a1});
+    AppendFormat(line, kUtcReferenceLayout, static_cast<int>(h.gpsUtc.utc.tot),
+                 static_cast<int>(WidenReceiverWeek(h.gpsUtc.utc.wnt)));
     AppendLabelled(text, std::move(line), kLabelDeltaUtc);
   }
   AppendLeapSeconds(text, h.gpsUtc);
@@ -244,11 +244,11 @@ void WriteGeo(std::string& text, const ObservationSet& set, const std::vector<co
   AppendProgramLines(text, set);
   if (h.geoUtc.present) {
     const TGPSTime reference(
-        static_cast<std::uint32_t>(GpsWeekSeconds(WidenReceiverWeek(h.geoUtc.wnt), h.geoUtc.tot)));
+        static_cast<std::uint32_t>(GpsWeekSeconds(WidenReceiverWeek(h.geoUtc.utc.wnt), h.geoUtc.utc.tot)));
     std::string line;
     AppendFormat(line, kDateLayout, static_cast<int>(reference.Year(0)), static_cast<int>(reference.Month(0)),
                  static_cast<int>(reference.Day(0)));
-    AppendNavNumbers(line, {h.geoUtc.a0});
+    AppendNavNumbers(line, {h.geoUtc.utc.a0});
     AppendLabelled(text, std::move(line), kLabelCorrection);
   }
   AppendLeapSeconds(text, h.gpsUtc);

@@ -118,8 +118,8 @@ TEST(GpsNavigationFile, MatchesTheHandWrittenFile) {
   WithIono(f, {.present = true,
                .alpha = {1.1176e-08f, 7.4506e-09f, -5.9605e-08f, -5.9605e-08f},
                .beta = {90112.0f, 0.0f, -196610.0f, -65536.0f}});
-  WithGpsUtc(f,
-             {.present = true, .a0 = -9.313225746154785e-10, .a1 = 0, .tot = 405504, .wnt = 300, .dtls = 0});
+  WithGpsUtc(f, {.present = true,
+                 .utc = {.a0 = -9.313225746154785e-10, .a1 = 0, .tot = 405504, .wnt = 300, .dtls = 0}});
   GpsEphemeris prn3 = Gps(3, kWeek1325 + 28799, 28800);
   prn3.af0 = 0.0001220703125f;
   GpsEphemeris second = Gps(5, kWeek1325 + 28799, 28800);
@@ -192,7 +192,7 @@ TEST(GlonassNavigationFile, MatchesTheHandWrittenFile) {
   const ScopedEnv clock("SOURCE_DATE_EPOCH", "1118000000");
   Collected c({kGlonass | 2, kGlonass | 4});
   TQZRFile& f = c.file();
-  WithGpsUtc(f, {.present = true, .dtls = 13});
+  WithGpsUtc(f, {.present = true, .utc = {.dtls = 13}});
   WithOutputSpan(f, TGPSTimeNS(kWeek1325 + 30000, 0), TGPSTimeNS());
   GlonassEphemeris later{.sv = 2, .referenceMsOfDay = 2700000, .referenceDay = kWeek1325 / 86400, .tk = 1800};
   later.tauN = -7.62939453125e-06f;  // -2^-17
@@ -230,8 +230,8 @@ TEST(GeoNavigationFile, MatchesTheHandWrittenFile) {
   const ScopedEnv clock("SOURCE_DATE_EPOCH", "1118000000");
   Collected c({kGeo | 22, kGeo | 20});
   TQZRFile& f = c.file();
-  WithGpsUtc(f, {.present = true, .dtls = 13});
-  WithGeoUtc(f, {.present = true, .a0 = -9.313225746154785e-10, .tot = 405504, .wnt = 300});
+  WithGpsUtc(f, {.present = true, .utc = {.dtls = 13}});
+  WithGeoUtc(f, {.present = true, .utc = {.a0 = -9.313225746154785e-10, .tot = 405504, .wnt = 300}});
   auto record = [](std::uint8_t number, double x, std::uint8_t accuracy) {
     GeoEphemeris e{.number = number, .accuracy = accuracy, .toaDay = kWeek1325 / 86400, .toa = 3600};
     e.x = x;

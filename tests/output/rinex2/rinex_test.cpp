@@ -248,7 +248,7 @@ void ExpectValuesAsStored(TQZRFile& f, const std::string& file, bool smoothing =
 // GPS only, five satellites in input order 30 5 12 1 7, two epochs 30 s
 // apart; C/A range, phase, Doppler and C/N0, L2 range and phase.
 void GpsOnly(Collected& c) {
-  WithGpsUtc(c.f(), {.present = true, .dtls = 13});
+  WithGpsUtc(c.f(), {.present = true, .utc = {.dtls = 13}});
   c.Occupation(1, "PILLAR1", "12345M001", {0, kHeightGiven, 1.5f, 0.25f, -0.125f});
   for (int e = 0; e < 2; ++e) {
     const double more = e * 1000.0;
@@ -433,14 +433,9 @@ TEST(ObservationFile, SmoothingCorrectionOnlyUnderTilde) {
 TEST(ObservationFile, ExternalEventsInTimeOrder) {
   ProcessFlagsScope flags({});
   Collected c;
-  GpsUtcParameters utc;
-  utc.present = true;
-  utc.wnt = 232;    // the week of 2004-02-05, modulo 1024
-  utc.wnlsf = 132;  // long past: the current count holds
-  utc.dn = 1;
-  utc.dtls = 13;
-  utc.dtlsf = 13;
-  WithGpsUtc(c.f(), utc);
+  // Week 232 is the week of 2004-02-05 modulo 1024; the leap of week 132
+  // is long past, so the current count holds.
+  WithGpsUtc(c.f(), {.present = true, .utc = {.wnt = 232, .dtls = 13, .dn = 1, .wnlsf = 132, .dtlsf = 13}});
   c.Occupation(1, "PILLAR1", "");
   c.Event(kPortA, At(10, 0, 0), 0, kTimeBaseGps);
   c.Event(kPortB, At(10, 0, 0), 0, kTimeBaseGps);
@@ -686,7 +681,7 @@ TEST(ObservationHeader, LeapSecondsAndStatisticsLines) {
   for (const auto& k : kCases) {
     SCOPED_TRACE(k.what);
     Collected c;
-    WithGpsUtc(c.f(), {.present = k.utcKnown, .dtls = 13});
+    WithGpsUtc(c.f(), {.present = k.utcKnown, .utc = {.dtls = 13}});
     UseGlonass(c.f(), k.useGlonass);
     WithOutputInterval(c.f(), k.intervalMs);
     c.Occupation(1, "PILLAR1", "");
