@@ -81,7 +81,7 @@ constexpr std::string_view kTocToeText = "ToC != ToE, data ignored";
 constexpr std::string_view kIssueText = "LsB(IODC) != IODE, data ignored";
 constexpr std::string_view kAlreadyText = "   Already";
 
-bool Dumping(const TQZRFile& f) { return !f.firstRun && f.dumpLog.Enabled(); }
+bool Dumping(const TQZRFile& f) { return !f.IsFirstRun() && f.Log().Enabled(); }
 
 // GPS seconds kept to 32 bits, as every second count of the converter.
 std::uint32_t GpsSeconds(std::int64_t seconds) { return static_cast<std::uint32_t>(seconds); }
@@ -89,8 +89,8 @@ std::uint32_t GpsSeconds(std::int64_t seconds) { return static_cast<std::uint32_
 void DumpDateTime(TQZRFile& f, const char* layout, std::uint32_t first, std::uint32_t seconds) {
   const TGPSTime t(seconds);
   const DayTime s = SplitSecondOfDay(t.SecondOfDay());
-  f.dumpLog.Printf(layout, first, t.Year(0), static_cast<unsigned>(t.Month(0)), t.Day(0), s.hours, s.minutes,
-                   s.seconds);
+  f.Log().Printf(layout, first, t.Year(0), static_cast<unsigned>(t.Month(0)), t.Day(0), s.hours, s.minutes,
+                 s.seconds);
 }
 
 bool Close(double a, double b, double tolerance) {
@@ -108,8 +108,8 @@ bool SameEphemeris(const GpsEphemeris& a, const GpsEphemeris& b) {
 
 Status Reject(TQZRFile& f, std::string_view text) {
   if (Dumping(f)) {
-    f.dumpLog.Write(text);
-    f.dumpLog.EndLine();
+    f.Log().Write(text);
+    f.Log().EndLine();
   }
   return Status::Ok;
 }
@@ -117,8 +117,8 @@ Status Reject(TQZRFile& f, std::string_view text) {
 // Offers the message's date to a receiver that has none yet.
 Status SupplyDate(TQZRFile& f, std::int32_t week, std::uint32_t tow) {
   std::uint32_t d = GpsSeconds(GpsWeekSeconds(week, tow));
-  if (!f.firstTimeAfterId) {
-    const std::int64_t r = f.epochMsOfDay / kMsPerSecond;
+  if (!f.Clock().firstTimeAfterId) {
+    const std::int64_t r = f.Clock().epochMsOfDay / kMsPerSecond;
     const std::int64_t s = d % kSecondsPerDay;
     if (s - r > kDateAlignLimit) {
       d += kSecondsPerDay;
@@ -196,7 +196,7 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
                                          ((flags >> kL2CodesShift) & kL2CodesMask));
   const std::uint32_t middleSeconds = e.middleTime.Seconds();
 
-  if (f.epochDay == 0 && (flags & kNoDateFlag) == 0) {
+  if (f.Clock().epochDay == 0 && (flags & kNoDateFlag) == 0) {
     const Status dated = SupplyDate(f, week, tow);
     if (dated != Status::Ok) return dated;
   }
@@ -208,25 +208,25 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
     const std::int64_t clockWeek = WidenReceiverWeek(WeekOfNearbyReference(rawWeek, sinceClock));
     const TGPSTime clock(GpsSeconds(GpsWeekSeconds(clockWeek, e.toc)));
     const DayTime s = SplitSecondOfDay(clock.SecondOfDay());
-    f.dumpLog.Printf(kClockLayout, sv, rawWeek, tow, e.toc, clock.Year(0),
-                     static_cast<unsigned>(clock.Month(0)), clock.Day(0), s.hours, s.minutes, s.seconds,
-                     e.toe);
-    f.dumpLog.EndLine();
-    f.dumpLog.Printf(kIssueLayout, e.iodc, static_cast<unsigned>(static_cast<std::uint16_t>(rawIode)));
-    f.dumpLog.EndLine();
+    f.Log().Printf(kClockLayout, sv, rawWeek, tow, e.toc, clock.Year(0),
+                   static_cast<unsigned>(clock.Month(0)), clock.Day(0), s.hours, s.minutes, s.seconds, e.toe);
+    f.Log().EndLine();
+    f.Log().Printf(kIssueLayout, e.iodc, static_cast<unsigned>(static_cast<std::uint16_t>(rawIode)));
+    f.Log().EndLine();
     DumpDateTime(f, kMiddleLayout, static_cast<std::uint32_t>(middleSeconds % kSecondsPerWeek),
                  middleSeconds);
-    f.dumpLog.EndLine();
+    f.Log().EndLine();
   }
 
-  if (f.windowGiven && !InsideEphemerisBlocks(f.windowStart, f.windowFinish, middleSeconds)) {
+  if (f.Window().windowGiven &&
+      !InsideEphemerisBlocks(f.Window().windowStart, f.Window().windowFinish, middleSeconds)) {
     return Reject(f, kOutsideWindowText);
   }
   if (sv < 1 || sv > kGpsSatellites) return Reject(f, kBadPrnText);
   if (e.toe != e.toc) return Reject(f, kTocToeText);
   if ((e.iodc & 0xFF) != e.iode) return Reject(f, kIssueText);
 
-  auto& list = f.ephemerides.gps[sv - 1u];
+  auto& list = f.Collected().ephemerides.gps[sv - 1u];
   if (!list.empty() && SameEphemeris(list.back(), e)) return Reject(f, kAlreadyText);
   list.push_back(e);
   return Status::Ok;

@@ -96,8 +96,8 @@ bool CompleteWindowEnd(TQZRFile& f, const WindowEnd& end, const TGPSTime& first,
   const std::uint32_t dayNumber = DayNumber(year, month, end.day);
   const std::uint64_t seconds = std::uint64_t{dayNumber} * kSecondsPerDay + end.msOfDay / kMsPerSecond;
   if (dayNumber == 0 || seconds > UINT32_MAX) {
-    f.errorDetail += std::string(name) + " time: there is no day " + std::to_string(end.day) + " in month " +
-                     std::to_string(month) + " of " + std::to_string(year) + "\n";
+    f.ErrorDetail() += std::string(name) + " time: there is no day " + std::to_string(end.day) +
+                       " in month " + std::to_string(month) + " of " + std::to_string(year) + "\n";
     return false;
   }
   out = TGPSTimeNS(static_cast<std::uint32_t>(seconds), end.msOfDay % kMsPerSecond * kNsPerMs);
@@ -116,20 +116,20 @@ bool FourYearCycleDay(std::uint32_t today, unsigned value, std::uint32_t& day) {
 
 void DumpBadDate(TQZRFile& f, unsigned year, unsigned month, unsigned day) {
   if (!f.Dumping()) return;
-  f.dumpLog.Printf(kBadDateLayout, year, month, day);
-  f.dumpLog.EndLine();
+  f.Log().Printf(kBadDateLayout, year, month, day);
+  f.Log().EndLine();
 }
 
 // The date of an [RD] body or of a derived date record.
 Status TakeDate(TQZRFile& f, Body body, bool derived) {
-  f.datePending = false;
+  f.Clock().datePending = false;
   const BodyReader r(body);
   const unsigned year = r.U16(kYearOffset);
   const unsigned month = r.U8(kMonthOffset);
   const unsigned dayOfMonth = r.U8(kDayOffset);
   if (f.Dumping()) {
-    f.dumpLog.Printf(kDateLayout, year, month, dayOfMonth, static_cast<unsigned>(r.U8(kTimeBaseOffset)));
-    f.dumpLog.EndLine();
+    f.Log().Printf(kDateLayout, year, month, dayOfMonth, static_cast<unsigned>(r.U8(kTimeBaseOffset)));
+    f.Log().EndLine();
   }
   if (year == kNoDateYear || month > kLastMonth || dayOfMonth > kLastDayOfMonth) {
     DumpBadDate(f, year, month, dayOfMonth);
@@ -143,24 +143,24 @@ Status TakeDate(TQZRFile& f, Body body, bool derived) {
     return Status::Ok;
   }
 
-  if (day < f.epochDay) {
-    const TGPSTime preceding = DayStart(f.epochDay);
-    f.errorDetail = "Year =" + std::to_string(year) + " Month=" + std::to_string(month) +
-                    " Day = " + std::to_string(dayOfMonth) + "\nPreceding  Date " +
-                    std::to_string(preceding.Year()) + " Month=" + std::to_string(preceding.Month()) +
-                    " Day = " + std::to_string(preceding.Day()) + "\n";
+  if (day < f.Clock().epochDay) {
+    const TGPSTime preceding = DayStart(f.Clock().epochDay);
+    f.ErrorDetail() = "Year =" + std::to_string(year) + " Month=" + std::to_string(month) +
+                      " Day = " + std::to_string(dayOfMonth) + "\nPreceding  Date " +
+                      std::to_string(preceding.Year()) + " Month=" + std::to_string(preceding.Month()) +
+                      " Day = " + std::to_string(preceding.Day()) + "\n";
     return Status::DateOutOfOrder;
   }
-  if (f.epoch.count == 0) {
+  if (f.Assembly().epoch.count == 0) {
     f.DumpMessageLine(kNoSatellitesText);
-    f.datePending = true;
-    f.pendingDay = day;
+    f.Clock().datePending = true;
+    f.Clock().pendingDay = day;
     return Status::Ok;
   }
   if (derived) {
     f.DumpMessageLine(kDerivedDateText);
   } else {
-    f.timeContinuity = false;
+    f.Clock().timeContinuity = false;
   }
   return ApplyFirstDate(f, day);
 }
@@ -176,13 +176,13 @@ Status OnReceiverTime(TQZRFile& f, Body body) {
   }
   const std::uint32_t t = BodyReader(body).U32(kTimeOffset);
 
-  if (f.firstRun) {
+  if (f.IsFirstRun()) {
     if (!f.MessageAccepted()) return Status::BadChecksum;
-    if (t < kMsPerDay) f.epochMsOfDay = t;
+    if (t < kMsPerDay) f.Clock().epochMsOfDay = t;
     return Status::Ok;
   }
 
-  DumpLog& dump = f.dumpLog;
+  DumpLog& dump = f.Log();
   if (dump.Enabled()) {
     const DayTime parts = SplitMsOfDay(t);
     dump.Printf(kTimeLayout, t, parts.hours, parts.minutes, parts.seconds, parts.milliseconds);
@@ -197,36 +197,36 @@ Status OnReceiverTime(TQZRFile& f, Body body) {
   if (t >= kMsPerDay) {
     // Stored, it would place the epoch in the next day and make the next
     // good time look like a midnight.
-    f.scanner.timeLost = true;
+    f.Scanner().timeLost = true;
     f.DumpMessageLine(kOutOfDayTimeText);
     return Status::Ok;
   }
 
-  if (f.firstTimeAfterId) {
-    f.firstTimeAfterId = false;
+  if (f.Clock().firstTimeAfterId) {
+    f.Clock().firstTimeAfterId = false;
   } else {
-    const std::int64_t diff = std::int64_t{t} - std::int64_t{f.epochMsOfDay};
-    if (diff < 0 && f.timeContinuity) {
+    const std::int64_t diff = std::int64_t{t} - std::int64_t{f.Clock().epochMsOfDay};
+    if (diff < 0 && f.Clock().timeContinuity) {
       if (diff + kMsPerDay > kLongestMidnightGapMs) {
-        f.scanner.timeLost = true;
+        f.Scanner().timeLost = true;
         f.DumpMessageLine(kBackwardTimeText);
         return Status::Ok;
       }
       // Without a date there is no day to advance: day 1 would be taken
       // for a date in January 1980.
-      if (f.epochDay != 0) ++f.epochDay;
+      if (f.Clock().epochDay != 0) ++f.Clock().epochDay;
     }
   }
-  f.scanner.timeLost = false;
-  f.timeContinuity = true;
-  f.epochMsOfDay = t;
+  f.Scanner().timeLost = false;
+  f.Clock().timeContinuity = true;
+  f.Clock().epochMsOfDay = t;
   return Status::Ok;
 }
 
 Status OnReceiverDate(TQZRFile& f, Body body) {
   if (body.size() < kChecksumLength) return f.RefuseShortBody(kReceiverDateLength, body.size());
   if (!f.MessageAccepted()) {
-    f.datePending = false;
+    f.Clock().datePending = false;
     return Status::BadChecksum;
   }
   if (body.size() < kReceiverDateLength) return f.RefuseShortBody(kReceiverDateLength, body.size());
@@ -251,7 +251,7 @@ Status OnReferenceEpoch(TQZRFile& f, Body body) {
   const std::uint32_t referenceMs = r.U32(kReferenceTimeOffset);
   DumpReferenceHeader(f, r.U16(kSampleOffset), packed, referenceMs);
   if (DecodeWeekOrDay(f, packed, referenceMs) == Status::Ok) {
-    return ApplyFirstDate(f, f.epochDay);
+    return ApplyFirstDate(f, f.Clock().epochDay);
   }
   f.DumpMessageLine(kIgnoreReferenceText);
   return Status::Ok;
@@ -261,56 +261,58 @@ Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenc
   const unsigned value = WeekOrDayValue(packed);
   const unsigned scale = TimeScale(packed);
   if (scale == kScaleGpsWeek) {
-    const unsigned week = ResolveReferenceWeek(value, f.epochDay);
-    f.epochDay = week * 7 + referenceMs / kMsPerDay;
-    f.epochMsOfDay = referenceMs % kMsPerDay;
+    const unsigned week = ResolveReferenceWeek(value, f.Clock().epochDay);
+    f.Clock().epochDay = week * 7 + referenceMs / kMsPerDay;
+    f.Clock().epochMsOfDay = referenceMs % kMsPerDay;
   } else if (scale == kScaleFourYearDay) {
-    if (f.epochDay == 0) {
+    if (f.Clock().epochDay == 0) {
       // The first run reads no date message, but the log's interval needs
       // only the times of day: a raw-only log can still be decimated.
-      if (f.firstRun && referenceMs < kMsPerDay) {
-        f.epochMsOfDay = referenceMs;
+      if (f.IsFirstRun() && referenceMs < kMsPerDay) {
+        f.Clock().epochMsOfDay = referenceMs;
         return Status::Ok;
       }
       f.DumpMessageLine(kNoDateText);
       return Status::NoFullDate;
     }
     std::uint32_t day = 0;
-    if (referenceMs >= kMsPerDay || !FourYearCycleDay(f.epochDay, value, day)) return Status::NoFullDate;
-    f.epochDay = day;
-    f.epochMsOfDay = referenceMs;
+    if (referenceMs >= kMsPerDay || !FourYearCycleDay(f.Clock().epochDay, value, day))
+      return Status::NoFullDate;
+    f.Clock().epochDay = day;
+    f.Clock().epochMsOfDay = referenceMs;
   } else {
     return Status::NoFullDate;
   }
 
-  if (f.firstRun) return Status::Ok;
-  if (f.dumpLog.Enabled()) {
-    const TGPSTime date = DayStart(f.epochDay);
-    const DayTime t = SplitMsOfDay(f.epochMsOfDay);
-    f.dumpLog.Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(), t.hours,
-                     t.minutes, t.seconds, t.milliseconds);
-    f.dumpLog.EndLine();
+  if (f.IsFirstRun()) return Status::Ok;
+  if (f.Log().Enabled()) {
+    const TGPSTime date = DayStart(f.Clock().epochDay);
+    const DayTime t = SplitMsOfDay(f.Clock().epochMsOfDay);
+    f.Log().Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(), t.hours,
+                   t.minutes, t.seconds, t.milliseconds);
+    f.Log().EndLine();
   }
   return Status::Ok;
 }
 
 void DumpReferenceHeader(TQZRFile& f, unsigned sample, std::uint16_t packed, std::uint32_t referenceMs) {
   if (!f.Dumping()) return;
-  f.dumpLog.Printf(kReferenceHeaderLayout, sample, TimeScale(packed), LeapState(packed),
-                   WeekOrDayValue(packed), referenceMs);
-  f.dumpLog.EndLine();
+  f.Log().Printf(kReferenceHeaderLayout, sample, TimeScale(packed), LeapState(packed), WeekOrDayValue(packed),
+                 referenceMs);
+  f.Log().EndLine();
 }
 
 Status ApplyFirstDate(TQZRFile& f, std::uint32_t day) {
   Status result = Status::Ok;
-  if (f.windowPending) {
-    f.windowPending = false;
+  if (f.Window().windowPending) {
+    f.Window().windowPending = false;
     const TGPSTime first = DayStart(day);
-    if (!CompleteWindowEnd(f, f.windowStartText, first, "Start", f.windowStart)) result = Status::BadTimeTag;
-    if (!CompleteWindowEnd(f, f.windowFinishText, first, "Finish", f.windowFinish))
+    if (!CompleteWindowEnd(f, f.Window().windowStartText, first, "Start", f.Window().windowStart))
+      result = Status::BadTimeTag;
+    if (!CompleteWindowEnd(f, f.Window().windowFinishText, first, "Finish", f.Window().windowFinish))
       result = Status::BadTimeTag;
   }
-  f.epochDay = day;
+  f.Clock().epochDay = day;
   return result;
 }
 
