@@ -11,6 +11,7 @@
 #include "decoders/conversion_options.h"
 #include "decoders/epoch_assembly.h"
 #include "decoders/epoch_selection.h"
+#include "decoders/message_dump.h"
 #include "decoders/occupation_state.h"
 #include "decoders/receiver_clock.h"
 #include "decoders/receiver_identity.h"
@@ -61,6 +62,8 @@ class TQZRFile {
   bool Dumping() const { return !firstRun_ && dumpLog_.Enabled(); }
   // One line of the current message's dump; nothing in the first run.
   void DumpMessageLine(std::string_view text);
+  // The same dump, for the steps of a decoder that are handed parts only.
+  MessageDump Messages() { return MessageDump(dumpLog_, firstRun_); }
   // Ignores the current message, its reason on a dump line of its own; the
   // conversion goes on (Ok).
   Status RefuseMessage(std::string_view text);

@@ -226,9 +226,9 @@ Status OnRawMeasurements(TQZRFile& f, Body body) {
   const BodyReader r(body);
   const std::uint16_t packed = r.U16(kPackedOffset);
   const std::uint32_t referenceMs = r.U32(kReferenceTimeOffset);
-  DumpReferenceHeader(f, r.U16(kSampleOffset), packed, referenceMs);
+  DumpReferenceHeader(f.Messages(), r.U16(kSampleOffset), packed, referenceMs);
 
-  const Status dated = DecodeWeekOrDay(f, packed, referenceMs);
+  const Status dated = DecodeWeekOrDay(f.Clock(), f.Messages(), f.IsFirstRun(), packed, referenceMs);
   if (f.IsFirstRun()) return dated;
   if (dated != Status::Ok) return f.RefuseMessage(kIgnoreText);
 
@@ -253,7 +253,7 @@ Status OnRawMeasurements(TQZRFile& f, Body body) {
   // count every satellite a receiver tracks.
   f.Assembly().raw.count = static_cast<int>(DecodeSatellites(f, body, layout));
 
-  const Status applied = ApplyFirstDate(f, f.Clock().epochDay);
+  const Status applied = ApplyFirstDate(f.Clock(), f.Window(), f.ErrorDetail(), f.Clock().epochDay);
   if (applied != Status::Ok) return applied;
   return CloseEpoch(f, EpochSource::Raw);
 }

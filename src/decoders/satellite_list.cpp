@@ -146,7 +146,7 @@ Status OnSatelliteIndex(TQZRFile& f, Body body) {
     f.Log().EndLine();
     f.Clock().timeContinuity = false;
     f.Clock().datePending = false;
-    return ApplyFirstDate(f, f.Clock().pendingDay);
+    return ApplyFirstDate(f.Clock(), f.Window(), f.ErrorDetail(), f.Clock().pendingDay);
   }
   return Status::Ok;
 }

@@ -313,7 +313,7 @@ TEST(EpochCompletion, WindowFromTheFirstDateIsInclusive) {
   options.startText = "05";
   Epochs e(options);
   // The log starts on 4 February 2004.
-  ASSERT_EQ(ApplyFirstDate(e.f(), kDay + 3), Status::Ok);
+  ASSERT_EQ(ApplyFirstDate(e.f().Clock(), e.f().Window(), e.f().ErrorDetail(), kDay + 3), Status::Ok);
   e.Close(86399000, {{5, {kCa, 0, 0}}});
   AtDate(e.f(), kDay + 4);
   e.Close(0, {{5, {kCa, 0, 0}}});

@@ -428,7 +428,7 @@ TEST(ApplyFirstDate, CompletesTheWindowAgainstTheFirstDate) {
     TQZRFile& f = bench.file();
     ASSERT_EQ(f.Outcome(), Status::Ok);
     ASSERT_TRUE(f.Window().windowPending);
-    EXPECT_EQ(ApplyFirstDate(f, c.firstDay), Status::Ok);
+    EXPECT_EQ(ApplyFirstDate(f.Clock(), f.Window(), f.ErrorDetail(), c.firstDay), Status::Ok);
     EXPECT_FALSE(f.Window().windowPending);
     EXPECT_EQ(f.Clock().epochDay, c.firstDay);
     EXPECT_EQ(f.Window().windowStart, c.windowStart);
