@@ -35,9 +35,13 @@ bool Dumping(const TQZRFile& f) { return !f.IsFirstRun() && f.Log().Enabled(); }
 
 // The receiver's key with the signed bytes folded in, byte i at bit
 // 8 * i mod 32.
+// Byte i lands in the key shifted by whole bytes, wrapping within the word.
+constexpr std::size_t kBitsPerByte = 8;
+constexpr std::size_t kKeyBits = 32;
+
 std::uint32_t FoldKey(std::uint32_t key, Body signedBytes) {
   for (std::size_t i = 0; i < signedBytes.size(); ++i) {
-    key ^= static_cast<std::uint32_t>(signedBytes[i]) << (8 * i % 32);
+    key ^= static_cast<std::uint32_t>(signedBytes[i]) << (kBitsPerByte * i % kKeyBits);
   }
   return key;
 }

@@ -358,7 +358,7 @@ bool ConvertEventTime(const TQZRFile& f, DataEvent& e) {
 
   const double whole = std::trunc(dt);
   std::int64_t seconds = std::int64_t{e.seconds} + static_cast<std::int64_t>(whole);
-  std::int64_t nanoseconds = std::int64_t{e.nanoseconds} + std::llround((dt - whole) * 1e9);
+  std::int64_t nanoseconds = std::int64_t{e.nanoseconds} + std::llround((dt - whole) * kNsPerSecond);
   if (nanoseconds >= kNsPerSecond) {
     nanoseconds -= kNsPerSecond;
     ++seconds;

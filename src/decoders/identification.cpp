@@ -20,6 +20,14 @@ constexpr std::string_view kLogFileSuffix = " Receiver Log File";
 constexpr std::string_view kFormatText = "QZ01000";
 constexpr std::size_t kFormatLength = 9;
 constexpr std::string_view kUnknown = "-Unknown-";
+// A message number past the status texts, so its text reads "-Unknown-".
+constexpr int kMsgUnknownAntennaType = kMsgFirstStatus + 18;
+constexpr int kHexBase = 16;
+// Firmware versions "major.minor" as major * 1000 + minor; the correction
+// of the time tags applies from 0.40 to 1.002.
+constexpr long long kVersionMajorScale = 1000;
+constexpr long long kFirstCorrectedVersion = 40;
+constexpr long long kLastCorrectedVersion = 1002;
 
 std::string_view Text(Body body) { return {reinterpret_cast<const char*>(body.data()), body.size()}; }
 
@@ -89,7 +97,7 @@ void SetHeaderTexts(TQZRFile& f) {
   f.Identity().headerReceiverType = Cut(f.Identity().receiverType, kReceiverTextLength);
   f.Identity().headerReceiverVersion = Cut(f.Identity().receiverVersion, kReceiverTextLength);
   f.Identity().antennaNumber = Cut(BaseName(f.Options().inputFile), kReceiverTextLength);
-  f.Identity().antennaType = MessageText(kMsgFirstStatus + 18);
+  f.Identity().antennaType = MessageText(kMsgUnknownAntennaType);
   f.Occupation().antennaHeightChanged = true;
 }
 
@@ -117,7 +125,7 @@ Status OnMessageFormat(TQZRFile& f, Body body) {
     const int high = HexDigit(static_cast<char>(body[body.size() - 2]));
     const int low = HexDigit(static_cast<char>(body[body.size() - 1]));
     const Body message = f.Scanner().CurrentMessage();
-    accepted = high >= 0 && low >= 0 && Checksum(message.first(message.size() - 2)) == high * 16 + low;
+    accepted = high >= 0 && low >= 0 && Checksum(message.first(message.size() - 2)) == high * kHexBase + low;
   }
   if (!accepted) {
     if (f.IsFirstRun()) DumpText(f, body);
@@ -160,9 +168,9 @@ Status OnParameters(TQZRFile& f, Body body) {
 bool VersionInRange(std::string_view text) {
   const std::size_t dot = text.rfind('.');
   if (dot == std::string_view::npos) return false;
-  const long long v = static_cast<long long>(LeadingInteger(text.substr(0, dot))) * 1000 +
+  const long long v = static_cast<long long>(LeadingInteger(text.substr(0, dot))) * kVersionMajorScale +
                       LeadingInteger(text.substr(dot + 1));
-  return v >= 40 && v <= 1002;
+  return v >= kFirstCorrectedVersion && v <= kLastCorrectedVersion;
 }
 
 std::uint32_t ReceiverIdHash(std::string_view text) {

@@ -14,15 +14,18 @@ namespace {
 
 constexpr std::size_t kMarkerNameLength = 60;
 constexpr std::size_t kBaseNameLength = 80;
+// Two-digit years in the dump.
+constexpr unsigned kYearsPerCentury = 100;
+constexpr double kSecondsPerNs = 1e-9;
 
 // " Delete epoch 04Y02M01D  10:30:15.5000000" and the like.
 void DumpDeleted(TQZRFile& f, const char* what, std::uint32_t seconds, std::uint32_t nanoseconds) {
   if (!f.Log().Enabled()) return;
   const TGPSTime t(seconds);
   const DayTime ofDay = SplitSecondOfDay(t.SecondOfDay());
-  f.Log().Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, t.Year(0) % 100,
+  f.Log().Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, t.Year(0) % kYearsPerCentury,
                  static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay.hours, ofDay.minutes,
-                 ofDay.seconds + nanoseconds * 1e-9);
+                 ofDay.seconds + nanoseconds * kSecondsPerNs);
   f.Log().EndLine();
 }
 
