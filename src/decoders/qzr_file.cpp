@@ -26,6 +26,10 @@ namespace {
 // Files shorter than this cannot hold an identification message.
 constexpr std::size_t kMinimumDataLength = 90;
 
+// Two-digit years; intervals are counted in milliseconds and shown in seconds.
+constexpr int kYearsPerCentury = 100;
+constexpr double kSecondsPerMs = 0.001;
+
 constexpr std::string_view kInputChanged = "The input file changed while it was converted\n";
 
 std::string Cut(std::string text, std::size_t length) {
@@ -140,7 +144,7 @@ Status TQZRFile::StartDumpLog() {
   dumpLog_.Write("USAGE:\n  File - ");
   dumpLog_.Write(options_.inputFile);
   dumpLog_.Printf("   %02d-%3.3s-%02d %02d:%02d", now.day, MonthAbbreviation(now.month).data(),
-                  now.year % 100, now.hour, now.minute);
+                  now.year % kYearsPerCentury, now.hour, now.minute);
   dumpLog_.EndLine();
   return Status::Ok;
 }
@@ -341,7 +345,7 @@ Status TQZRFile::RunBoth() {
   }
   selection_.fileIntervalMs = selection_.intervalHypothesis.Mode();
   if (dumpLog_.Enabled()) {
-    dumpLog_.Printf("interval QZR file = %6.2lf", selection_.fileIntervalMs * 0.001);
+    dumpLog_.Printf("interval QZR file = %6.2lf", selection_.fileIntervalMs * kSecondsPerMs);
     dumpLog_.EndLine();
   }
   DumpLine("End first run.");
@@ -381,13 +385,19 @@ Status TQZRFile::RunBoth() {
 
 namespace {
 
+constexpr std::uint32_t kHundredthsPerSecond = 100;
+// Room for one statistics time and for the text between the two times.
+constexpr std::size_t kStatisticsTimeRoom = 40;
+constexpr std::size_t kStatisticsMiddleRoom = 64;
+
 // "DD-MON-YY HH:MM:SS.hh"; the hundredths are left-justified in two columns.
 void AppendStatisticsTime(std::string& line, const TGPSTimeNS& t) {
-  char text[40];
+  char text[kStatisticsTimeRoom];
   const DayTime ofDay = SplitSecondOfDay(t.SecondOfDay());
   std::snprintf(text, sizeof text, "%02u-%3.3s-%02u %02u:%02u:%02u.%-2u", t.Day(0),
-                MonthAbbreviation(static_cast<int>(t.Month(0))).data(), t.Year(0) % 100, ofDay.hours,
-                ofDay.minutes, ofDay.seconds, t.nanoseconds / (kNsPerSecond / 100));
+                MonthAbbreviation(static_cast<int>(t.Month(0))).data(), t.Year(0) % kYearsPerCentury,
+                ofDay.hours, ofDay.minutes, ofDay.seconds,
+                t.nanoseconds / (kNsPerSecond / kHundredthsPerSecond));
   line += text;
 }
 
@@ -395,7 +405,7 @@ std::string StatisticsLine(const TGPSTimeNS& first, const char* what, std::uint3
                            double intervalSeconds, const TGPSTimeNS& last) {
   std::string line;
   AppendStatisticsTime(line, first);
-  char middle[64];
+  char middle[kStatisticsMiddleRoom];
   std::snprintf(middle, sizeof middle, " in %s epochs %-7u (I=%6.2lf) ", what, count, intervalSeconds);
   line += middle;
   AppendStatisticsTime(line, last);
@@ -412,9 +422,9 @@ void TQZRFile::PrintStatistics() const {
       WindowEndDated(window_.windowFinish) ? window_.windowFinish : statistics_.lastInputTime;
   *console_ << '\n'
             << StatisticsLine(statistics_.firstInputTime, "QZR  ", statistics_.inputEpochCount,
-                              selection_.fileIntervalMs * 0.001, statistics_.lastInputTime)
+                              selection_.fileIntervalMs * kSecondsPerMs, statistics_.lastInputTime)
             << StatisticsLine(start, "RINEX", statistics_.outputEpochCount,
-                              statistics_.outputIntervalMs * 0.001, finish);
+                              statistics_.outputIntervalMs * kSecondsPerMs, finish);
   console_->flush();
 }
 

@@ -72,8 +72,8 @@ void DumpSatelliteIndex(DumpLog& dump, std::uint8_t index) {
 namespace {
 
 // The time of the epoch the lists belong to, for the presence marks.
-std::int64_t ListTimeMs(const TQZRFile& f) {
-  return std::int64_t{f.Clock().epochDay} * kMsPerDay + std::int64_t{f.Clock().epochMsOfDay};
+std::int64_t ListTimeMs(const ReceiverClock& clock) {
+  return std::int64_t{clock.epochDay} * kMsPerDay + std::int64_t{clock.epochMsOfDay};
 }
 
 }  // namespace
@@ -94,7 +94,7 @@ Status OnSatelliteIndex(TQZRFile& f, Body body) {
 
   EpochInProgress& e = f.Assembly().epoch;
   const std::size_t count = std::min(body.size() - kChecksumLength, e.satellites.size());
-  const std::int64_t now = ListTimeMs(f);
+  const std::int64_t now = ListTimeMs(f.Clock());
   std::array<bool, kGpsSatellites + 1> gps{};
   std::array<bool, kGeoSatellites> geo{};
   bool anyGlonass = false;
@@ -184,7 +184,7 @@ Status OnGlonassNumbers(TQZRFile& f, Body body) {
     }
   }
 
-  const std::int64_t now = ListTimeMs(f);
+  const std::int64_t now = ListTimeMs(f.Clock());
   std::array<bool, kGlonassSatellites + 1> listed{};
   std::size_t next = 0;
   for (std::size_t i = 0; i < n; ++i) {
