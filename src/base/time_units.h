@@ -21,6 +21,7 @@ inline constexpr std::uint32_t kMsPerSecond = 1000;
 inline constexpr std::uint32_t kMsPerMinute = kSecondsPerMinute * kMsPerSecond;
 inline constexpr std::uint32_t kMsPerHour = kSecondsPerHour * kMsPerSecond;
 inline constexpr std::uint32_t kMsPerDay = kSecondsPerDay * kMsPerSecond;
+inline constexpr std::uint32_t kHundredthsPerSecond = 100;
 inline constexpr std::uint32_t kNsPerMs = 1'000'000;
 inline constexpr std::uint32_t kNsPerSecond = 1'000'000'000;
 // Multipliers, not divisors: a product with them rounds as the stored files

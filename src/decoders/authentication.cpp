@@ -31,13 +31,17 @@ constexpr std::string_view kNoAuthenticationText = " no Varnesk AUTH";
 
 using Gate = TQZRFile::BodyCheck;
 
-bool Dumping(const TQZRFile& f) { return !f.firstRun && f.dumpLog.Enabled(); }
+bool Dumping(const TQZRFile& f) { return !f.IsFirstRun() && f.Log().Enabled(); }
 
 // The receiver's key with the signed bytes folded in, byte i at bit
 // 8 * i mod 32.
+// Byte i lands in the key shifted by whole bytes, wrapping within the word.
+constexpr std::size_t kBitsPerByte = 8;
+constexpr std::size_t kKeyBits = 32;
+
 std::uint32_t FoldKey(std::uint32_t key, Body signedBytes) {
   for (std::size_t i = 0; i < signedBytes.size(); ++i) {
-    key ^= static_cast<std::uint32_t>(signedBytes[i]) << (8 * i % 32);
+    key ^= static_cast<std::uint32_t>(signedBytes[i]) << (kBitsPerByte * i % kKeyBits);
   }
   return key;
 }
@@ -71,7 +75,7 @@ Status CheckSignature(TQZRFile& f, SignatureState& state, Body body) {
   }
 
   // A marked occupation stays marked until a new one is due.
-  if (!f.occupation.occupationDue && IsOccupationAuthenticated(f)) return Status::Ok;
+  if (!f.Occupation().occupationDue && IsOccupationAuthenticated(f)) return Status::Ok;
 
   const BodyReader r(body);
   bool authenticated = false;
@@ -79,33 +83,33 @@ Status CheckSignature(TQZRFile& f, SignatureState& state, Body body) {
   if (r.Size() > kSignatureLength && (r.U8(kFlagsOffset) & kAuthenticationPresent) != 0) {
     // Signed: from the flags byte up to the checksum.
     const Body signedBytes = r.Bytes(kFlagsOffset, r.Size() - 1 - kFlagsOffset);
-    const std::uint32_t expected =
-        SignTime(FoldKey(f.receiverIdHash, signedBytes), f.epochMsOfDay, f.epochDay);
+    const std::uint32_t expected = SignTime(FoldKey(f.Identity().receiverIdHash, signedBytes),
+                                            f.Clock().epochMsOfDay, f.Clock().epochDay);
     authenticated = expected == r.U32(kSignatureOffset);
     text = authenticated ? kMatchedText : kMismatchText;
   }
-  f.occupation.authenticated = authenticated;
+  f.Occupation().authenticated = authenticated;
   if (Dumping(f)) {
-    f.dumpLog.Write(text);
-    f.dumpLog.EndLine();
+    f.Log().Write(text);
+    f.Log().EndLine();
   }
   SetOccupationAuthenticated(f, authenticated);
   return Status::Ok;
 }
 
-Status OnSignature(TQZRFile& f, Body body) { return CheckSignature(f, f.signature, body); }
+Status OnSignature(TQZRFile& f, Body body) { return CheckSignature(f, f.Signature(), body); }
 
 Status OnIgnoredMessage(TQZRFile& f, Body /*body*/) {
   return f.MessageAccepted() ? Status::Ok : Status::BadChecksum;
 }
 
 bool IsOccupationAuthenticated(const TQZRFile& f) {
-  const DataOccup* occupation = f.records.CurrentOccupation();
+  const DataOccup* occupation = f.Collected().records.CurrentOccupation();
   return occupation != nullptr && (occupation->occupationFlags & kOccupationAuthenticated) != 0;
 }
 
 void SetOccupationAuthenticated(TQZRFile& f, bool authenticated) {
-  DataOccup* occupation = f.records.CurrentOccupation();
+  DataOccup* occupation = f.Collected().records.CurrentOccupation();
   if (occupation == nullptr) return;
   if (authenticated) {
     occupation->occupationFlags |= kOccupationAuthenticated;
@@ -115,9 +119,9 @@ void SetOccupationAuthenticated(TQZRFile& f, bool authenticated) {
 }
 
 void GetObservationSpan(const TQZRFile& f, TGPSTimeNS& first, TGPSTimeNS& last) {
-  if (f.records.HasEpochs()) {
-    first = f.firstOutputTime;
-    last = f.lastOutputTime;
+  if (f.Collected().records.HasEpochs()) {
+    first = f.Statistics().firstOutputTime;
+    last = f.Statistics().lastOutputTime;
   } else {
     first = TGPSTimeNS();
     last = TGPSTimeNS();
@@ -125,7 +129,7 @@ void GetObservationSpan(const TQZRFile& f, TGPSTimeNS& first, TGPSTimeNS& last) 
 }
 
 int GetHeaderLeapSeconds(const TQZRFile& f) {
-  return f.gpsUtc.present && f.options.useGlonass ? f.gpsUtc.utc.dtls : 0;
+  return f.Collected().gpsUtc.present && f.Options().useGlonass ? f.Collected().gpsUtc.utc.dtls : 0;
 }
 
 std::string_view GetTimeSystemName(const TQZRFile&) {

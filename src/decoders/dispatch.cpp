@@ -37,7 +37,7 @@ Status SignalToNoise(TQZRFile& f, Body body, int signal, int variant) {
 // and only a length the next message bears out is trusted: a false header
 // would swallow the good messages after it.
 Status Unchecked(TQZRFile& f, Body, int, int) {
-  return f.scanner.LengthBorneOut() ? Status::Ok : Status::BadChecksum;
+  return f.Scanner().LengthBorneOut() ? Status::Ok : Status::BadChecksum;
 }
 
 constexpr Route kRoutes[] = {
@@ -164,18 +164,18 @@ const Route* FindRoute(char id0, char id1) {
 }
 
 Status Dispatch(TQZRFile& f) {
-  const MessageScanner& s = f.scanner;
-  if (f.dumpLog.Enabled()) {
+  const MessageScanner& s = f.Scanner();
+  if (f.Log().Enabled()) {
     const std::size_t offset = s.cursor;
-    f.dumpLog.Printf("\n%c%c len=%d 0X%zx(0X%zx)", s.Id0(), s.Id1(), s.bodyLength, offset,
-                     offset + static_cast<std::size_t>(s.bodyLength) + 4);
-    f.dumpLog.EndLine();
+    f.Log().Printf("\n%c%c len=%d 0X%zx(0X%zx)", s.Id0(), s.Id1(), s.bodyLength, offset,
+                   offset + static_cast<std::size_t>(s.bodyLength) + 4);
+    f.Log().EndLine();
   }
   const Route* route = FindRoute(s.Id0(), s.Id1());
   if (route == nullptr) {
-    if (f.dumpLog.Enabled()) {
-      f.dumpLog.Write("       D E F A U L T  ");
-      f.dumpLog.EndLine();
+    if (f.Log().Enabled()) {
+      f.Log().Write("       D E F A U L T  ");
+      f.Log().EndLine();
     }
     // Only its own check vouches for an unknown message: a damaged
     // identifier must not turn a time or list message into something that

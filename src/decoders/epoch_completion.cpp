@@ -29,8 +29,8 @@ class ClearOnExit {
  public:
   explicit ClearOnExit(TQZRFile& f) : f_(f) {}
   ~ClearOnExit() {
-    f_.epoch.ClearSlots();
-    f_.epochExtras = EpochExtras{};
+    f_.Assembly().epoch.ClearSlots();
+    f_.Assembly().epochExtras = EpochExtras{};
   }
   ClearOnExit(const ClearOnExit&) = delete;
   ClearOnExit& operator=(const ClearOnExit&) = delete;
@@ -47,8 +47,8 @@ std::uint32_t SelectSignals(const TQZRFile& f, EpochInProgress& in, std::size_t 
     const std::uint8_t id = in.satellites[j].satelliteId;
     if ((id & kNumberMask) == 0 || IsExcluded(f, id)) continue;
     auto& s = in.slots[j].signals;
-    if (!f.options.useL1) s[kSignalCaL1].signalFlags = s[kSignalPL1].signalFlags = 0;
-    if (!f.options.useL2) s[kSignalPL2].signalFlags = 0;
+    if (!f.Options().useL1) s[kSignalCaL1].signalFlags = s[kSignalPL1].signalFlags = 0;
+    if (!f.Options().useL2) s[kSignalPL2].signalFlags = 0;
     if (HasData(s[kSignalCaL1]) && (HasData(s[kSignalPL1]) || HasData(s[kSignalPL2]))) {
       s[kSignalCaL1].signalFlags |= kFlagAnotherSetFollows;
     }
@@ -59,56 +59,59 @@ std::uint32_t SelectSignals(const TQZRFile& f, EpochInProgress& in, std::size_t 
 }
 
 TGPSTimeNS EpochTime(const TQZRFile& f) {
-  return TGPSTimeNS(f.epochMsOfDay / kMsPerSecond + f.epochDay * kSecondsPerDay,
-                    f.epochMsOfDay % kMsPerSecond * kNsPerMs);
+  return TGPSTimeNS(f.Clock().epochMsOfDay / kMsPerSecond + f.Clock().epochDay * kSecondsPerDay,
+                    f.Clock().epochMsOfDay % kMsPerSecond * kNsPerMs);
 }
 
 void CountInputEpoch(TQZRFile& f, const TGPSTimeNS& time) {
-  if (f.nextEpochIsFirst) {
-    f.nextEpochIsFirst = false;
-    f.inputEpochCount = 0;
-    f.firstInputTime = time;
+  if (f.Selection().nextEpochIsFirst) {
+    f.Selection().nextEpochIsFirst = false;
+    f.Statistics().inputEpochCount = 0;
+    f.Statistics().firstInputTime = time;
   }
-  ++f.inputEpochCount;
-  f.lastInputTime = time;
+  ++f.Statistics().inputEpochCount;
+  f.Statistics().lastInputTime = time;
 }
 
 // Exact multiples of the interval within the day; no tolerance.
 bool OnSelectedInterval(const TQZRFile& f, const TGPSTimeNS& time) {
-  if (!f.selectByInterval) return true;
+  if (!f.Selection().selectByInterval) return true;
   const std::uint64_t msOfDay =
       time.SecondOfDay() * std::uint64_t{kMsPerSecond} + time.nanoseconds / kNsPerMs;
-  return msOfDay % f.selectIntervalMs == 0;
+  return msOfDay % f.Selection().selectIntervalMs == 0;
 }
 
 // Only epochs later than the last stored one: a time closed twice (by [~~]
 // and by [rM]) is stored once.
 bool LaterThanLastStored(const TQZRFile& f) {
-  return f.epochDay > f.lastStoredDay || static_cast<std::int32_t>(f.epochMsOfDay - f.lastStoredMs) > 0;
+  return f.Clock().epochDay > f.Selection().lastStoredDay ||
+         static_cast<std::int32_t>(f.Clock().epochMsOfDay - f.Selection().lastStoredMs) > 0;
 }
 
 void NoteStoredTime(TQZRFile& f) {
   // The first stored epoch has no predecessor: its time of day is not an
   // interval. A difference across midnight is negative and counted as is.
-  if (f.storedAnyEpoch) f.intervalHypothesis.Add(static_cast<std::int32_t>(f.epochMsOfDay - f.lastStoredMs));
-  f.storedAnyEpoch = true;
-  f.lastStoredDay = f.epochDay;
-  f.lastStoredMs = f.epochMsOfDay;
+  if (f.Selection().storedAnyEpoch)
+    f.Selection().intervalHypothesis.Add(
+        static_cast<std::int32_t>(f.Clock().epochMsOfDay - f.Selection().lastStoredMs));
+  f.Selection().storedAnyEpoch = true;
+  f.Selection().lastStoredDay = f.Clock().epochDay;
+  f.Selection().lastStoredMs = f.Clock().epochMsOfDay;
 }
 
 void DumpWrittenEpoch(TQZRFile& f, EpochSource source) {
-  if (!f.dumpLog.Enabled()) return;
-  const DayTime t = SplitMsOfDay(f.epochMsOfDay);
-  f.dumpLog.Write(source == EpochSource::Raw ? "Write epoch from [RM]; " : "Write epoch from [~~];");
-  f.dumpLog.Printf("Time (ms) = %uh%um%u.%us", t.hours, t.minutes, t.seconds, t.milliseconds);
-  f.dumpLog.EndLine();
+  if (!f.Log().Enabled()) return;
+  const DayTime t = SplitMsOfDay(f.Clock().epochMsOfDay);
+  f.Log().Write(source == EpochSource::Raw ? "Write epoch from [RM]; " : "Write epoch from [~~];");
+  f.Log().Printf("Time (ms) = %uh%um%u.%us", t.hours, t.minutes, t.seconds, t.milliseconds);
+  f.Log().EndLine();
 }
 
 void NoteSystemSeen(TQZRFile& f, std::uint8_t id) {
   switch (id & kSystemMask) {
-    case kSystemGps: f.seenGps = true; break;
-    case kSystemGeo: f.seenWaas = true; break;
-    case kSystemGlonass: f.seenGlonass = true; break;
+    case kSystemGps: f.Statistics().seenGps = true; break;
+    case kSystemGeo: f.Statistics().seenWaas = true; break;
+    case kSystemGlonass: f.Statistics().seenGlonass = true; break;
     default: break;
   }
 }
@@ -123,10 +126,11 @@ void StoreSets(const TQZRFile& f, const SatelliteEntry& entry, const std::array<
   std::size_t next = 0;
   for (int k = 0; k < kSignalCount; ++k) {
     SignalSlot set = s[k];
-    if (!f.options.useDoppler) set.signalFlags = static_cast<std::uint16_t>(set.signalFlags & ~kFlagDoppler);
+    if (!f.Options().useDoppler)
+      set.signalFlags = static_cast<std::uint16_t>(set.signalFlags & ~kFlagDoppler);
     if (!HasData(set)) continue;
     set.pseudorange *= rangeScale;
-    if (f.tagCorrection) {
+    if (f.Identity().tagCorrection) {
       set.carrierPhase -= set.doppler * kTagDelaySeconds;
       set.pseudorange -=
           set.doppler * kTagDelaySeconds * kSpeedOfLight / static_cast<double>(CarrierFrequency(entry, k));
@@ -139,26 +143,26 @@ void StoreSets(const TQZRFile& f, const SatelliteEntry& entry, const std::array<
 
 void StoreEpoch(TQZRFile& f, const EpochInProgress& in, std::size_t count, EpochSource source,
                 const TGPSTimeNS& time) {
-  if (!f.records.HasEpochs()) {
-    f.outputEpochCount = 0;
-    f.firstOutputTime = time;
+  if (!f.Collected().records.HasEpochs()) {
+    f.Statistics().outputEpochCount = 0;
+    f.Statistics().firstOutputTime = time;
   }
-  DataEpoch& stored = f.records.AppendEpoch();
-  f.lastOutputTime = time;
-  ++f.outputEpochCount;
+  DataEpoch& stored = f.Collected().records.AppendEpoch();
+  f.Statistics().lastOutputTime = time;
+  ++f.Statistics().outputEpochCount;
   stored.seconds = time.seconds;
   stored.nanoseconds = time.nanoseconds;
-  stored.position = f.epochExtras.position;
-  stored.epochFlags = f.occupation.epochFlagByte & kEpochDynamic;
-  if (f.epochExtras.clockOffset != 0 && Flags().clockOffset) {
+  stored.position = f.Assembly().epochExtras.position;
+  stored.epochFlags = f.Occupation().epochFlagByte & kEpochDynamic;
+  if (f.Assembly().epochExtras.clockOffset != 0 && Flags().clockOffset) {
     stored.epochFlags |= kEpochClockOffset;
-    stored.clockOffset = f.epochExtras.clockOffset;
+    stored.clockOffset = f.Assembly().epochExtras.clockOffset;
   }
   for (std::size_t j = 0; j < count; ++j) {
     const SatelliteEntry& entry = in.satellites[j];
     const std::uint8_t id = entry.satelliteId;
     if ((id & kNumberMask) == 0 || IsExcluded(f, id) || !AnyData(in.slots[j].signals)) continue;
-    EpochSatellite& satellite = f.records.AddSatellite();
+    EpochSatellite& satellite = f.Collected().records.AddSatellite();
     satellite.satelliteId = id;
     satellite.frequencyChannel = entry.frequencyChannel;
     NoteSystemSeen(f, id);
@@ -171,24 +175,24 @@ void StoreEpoch(TQZRFile& f, const EpochInProgress& in, std::size_t count, Epoch
 bool IsExcluded(const TQZRFile& f, std::uint8_t satelliteId) {
   const int n = satelliteId & kNumberMask;
   switch (satelliteId & kSystemMask) {
-    case kSystemGps: return !f.options.useGps || f.options.gpsExcluded.Contains(n);
-    case kSystemGlonass: return !f.options.useGlonass || f.options.glonassExcluded.Contains(n);
-    case kSystemGeo: return !f.options.useWaas || f.options.waasExcluded.Contains(n);
+    case kSystemGps: return !f.Options().useGps || f.Options().gpsExcluded.Contains(n);
+    case kSystemGlonass: return !f.Options().useGlonass || f.Options().glonassExcluded.Contains(n);
+    case kSystemGeo: return !f.Options().useWaas || f.Options().waasExcluded.Contains(n);
     default: return false;
   }
 }
 
 Status CloseEpoch(TQZRFile& f, EpochSource source) {
   const ClearOnExit clear(f);
-  EpochInProgress& in = source == EpochSource::Raw ? f.raw : f.epoch;
+  EpochInProgress& in = source == EpochSource::Raw ? f.Assembly().raw : f.Assembly().epoch;
   const std::size_t count = in.count > 0 ? static_cast<std::size_t>(in.count) : 0;
-  if (source == EpochSource::Observables && (f.epochDay == 0 || count == 0)) return Status::Ok;
+  if (source == EpochSource::Observables && (f.Clock().epochDay == 0 || count == 0)) return Status::Ok;
   if (SelectSignals(f, in, count) == 0) return Status::Ok;
 
   const TGPSTimeNS time = EpochTime(f);
   CountInputEpoch(f, time);
-  OccupationState& o = f.occupation;
-  if (f.windowGiven && !InsideWindow(f.windowStart, f.windowFinish, time)) {
+  OccupationState& o = f.Occupation();
+  if (f.Window().windowGiven && !InsideWindow(f.Window().windowStart, f.Window().windowFinish, time)) {
     if (o.occupationDue) o.handOffArmed = true;
     return Status::Ok;
   }
@@ -196,7 +200,7 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
   if (!OnSelectedInterval(f, time) || !LaterThanLastStored(f)) return Status::Ok;
   NoteStoredTime(f);
 
-  if ((o.occupationDue || !f.records.HasEpochs()) && o.handOffArmed) {
+  if ((o.occupationDue || !f.Collected().records.HasEpochs()) && o.handOffArmed) {
     const Status recorded = RecordOccupation(f);
     if (recorded != Status::Ok) return recorded;
   }

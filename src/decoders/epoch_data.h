@@ -121,10 +121,12 @@ struct EpochInProgress {
 
  private:
   // Identifier bytes run from '0' to '~'.
-  static constexpr std::size_t kIdentifierBytes = 0x7F - 0x30;
+  static constexpr unsigned kFirstIdentifierByte = 0x30;
+  static constexpr std::size_t kIdentifierBytes = 0x7F - kFirstIdentifierByte;
   static std::size_t MessageKey(char id0, char id1) {
     const auto byte = [](char c) {
-      return std::min<std::size_t>(static_cast<unsigned char>(c) - 0x30u, kIdentifierBytes - 1);
+      return std::min<std::size_t>(static_cast<unsigned char>(c) - kFirstIdentifierByte,
+                                   kIdentifierBytes - 1);
     };
     return byte(id0) * kIdentifierBytes + byte(id1);
   }

@@ -79,9 +79,9 @@ constexpr std::string_view kUnknownBaseText = "; base = Unknown";
 constexpr char kBaseLayout[] = "; base = %u";
 
 void DumpLine(TQZRFile& f, std::string_view text) {
-  if (!f.dumpLog.Enabled()) return;
-  f.dumpLog.Write(text);
-  f.dumpLog.EndLine();
+  if (!f.Log().Enabled()) return;
+  f.Log().Write(text);
+  f.Log().EndLine();
 }
 
 std::string_view Chars(Body bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
@@ -115,7 +115,7 @@ bool ParseHeight(std::string_view text, float& value, std::size_t& end) {
 }
 
 Status OnSiteName(TQZRFile& f, std::string_view value) {
-  OccupationState& o = f.occupation;
+  OccupationState& o = f.Occupation();
   // A mode change still waiting for its occupation becomes part of the
   // site's occupation instead of starting one of its own.
   Status closed = Status::Ok;
@@ -133,15 +133,15 @@ Status OnSiteName(TQZRFile& f, std::string_view value) {
   o.occupationDue = true;
   o.lastSiteName = name;
   o.siteNamed = true;
-  if (!f.markerOverridden) {
-    f.markerName = name;
+  if (!f.Identity().markerOverridden) {
+    f.Identity().markerName = name;
     o.userNamed = true;
   }
   return Status::Ok;
 }
 
 void OnMode(TQZRFile& f, std::string_view value, std::size_t bodyLength) {
-  OccupationState& o = f.occupation;
+  OccupationState& o = f.Occupation();
   std::int16_t mode = 0;
   if (value.starts_with(kDynamicWord) && bodyLength >= kDynamicBodyLength) {
     mode = kDynamicMode;
@@ -157,14 +157,14 @@ void OnMode(TQZRFile& f, std::string_view value, std::size_t bodyLength) {
   // the move, so the static occupation starts one stored epoch later. With
   // no occupation recorded at all, there is nothing to leave it in.
   const bool stopWithoutName = wasDynamic && mode == 0 && !o.userNamed && !o.firstOccupation &&
-                               !o.siteNamed && f.records.HasOccupations();
+                               !o.siteNamed && f.Collected().records.HasOccupations();
   o.handOffArmed = !stopWithoutName;
   o.dynamicsChanged = true;
   o.occupationDue = true;
 }
 
 void OnAntennaHeight(TQZRFile& f, std::string_view value) {
-  OccupationState& o = f.occupation;
+  OccupationState& o = f.Occupation();
   float height = 0;
   std::size_t end = 0;
   if (!ParseHeight(value, height, end)) return;
@@ -172,9 +172,9 @@ void OnAntennaHeight(TQZRFile& f, std::string_view value) {
   if (end < value.size() && (value[end] == 's' || value[end] == 'S')) flags |= kHeightSlant;
   if (o.antenna.heightFlags == flags && std::fabs(double{height} - double{o.antenna.deltaH}) <= kSameHeight)
     return;
-  if (f.dumpLog.Enabled()) {
-    f.dumpLog.Printf(kHeightLayout, flags, double{height});
-    f.dumpLog.EndLine();
+  if (f.Log().Enabled()) {
+    f.Log().Printf(kHeightLayout, flags, double{height});
+    f.Log().EndLine();
   }
   o.antenna.heightFlags = flags;
   o.antenna.deltaH = height;
@@ -185,11 +185,11 @@ void OnAntennaHeight(TQZRFile& f, std::string_view value) {
 }
 
 void OnAntennaType(TQZRFile& f, std::string_view value) {
-  OccupationState& o = f.occupation;
+  OccupationState& o = f.Occupation();
   const std::string type = StoredText(value, kAntennaTextLength);
-  if (type == f.antennaType) return;
-  f.antennaType = type;
-  f.antennaNumber = std::string(kUnknownAntennaText);
+  if (type == f.Identity().antennaType) return;
+  f.Identity().antennaType = type;
+  f.Identity().antennaNumber = std::string(kUnknownAntennaText);
   o.secondAntennaText = std::string(kUnknownAntennaText);
   o.antennaValue = 0;
   o.antennaFactors.fill(kResetAntennaFactor);
@@ -204,19 +204,19 @@ bool IsLastSiteName(const OccupationState& o, std::string_view value) {
 }
 
 Status OnSave(TQZRFile& f, std::string_view value) {
-  if (!IsLastSiteName(f.occupation, value)) {
+  if (!IsLastSiteName(f.Occupation(), value)) {
     DumpLine(f, kIgnoreEventText);
     return Status::Ok;
   }
   const Status closed = CloseOccupation(f);
   if (closed != Status::Ok) return closed;
-  f.occupation.occupationDue = true;
-  f.occupation.handOffArmed = true;
+  f.Occupation().occupationDue = true;
+  f.Occupation().handOffArmed = true;
   return Status::Ok;
 }
 
 Status OnCancel(TQZRFile& f, std::string_view value) {
-  OccupationState& o = f.occupation;
+  OccupationState& o = f.Occupation();
   if (!IsLastSiteName(o, value)) {
     DumpLine(f, kIgnoreEventText);
     return Status::Ok;
@@ -270,21 +270,21 @@ Status OnUserEvent(TQZRFile& f, Body body) {
   }
   const BodyReader r(body);
   const std::uint32_t t = r.U32(kEventTimeOffset);
-  if (f.dumpLog.Enabled()) {
+  if (f.Log().Enabled()) {
     const DayTime parts = SplitMsOfDay(t);
-    f.dumpLog.Printf(kTimeLayout, t, parts.hours, parts.minutes, parts.seconds, parts.milliseconds);
-    f.dumpLog.EndLine();
+    f.Log().Printf(kTimeLayout, t, parts.hours, parts.minutes, parts.seconds, parts.milliseconds);
+    f.Log().EndLine();
   }
   if (r.U8(kEventTypeOffset) != kUserTextType) return Status::Ok;
   if (body.size() < kUserTextLength) return f.RefuseShortBody(kUserTextLength, body.size());
 
   const std::string_view text = Chars(body.subspan(kTagOffset, body.size() - kTagOffset - kChecksumLength));
-  if (f.dumpLog.Enabled()) {
-    f.dumpLog.Write(kUserEventText);
-    f.dumpLog.Write("\"");
-    f.dumpLog.Write(text);
-    f.dumpLog.Write("\"");
-    f.dumpLog.EndLine();
+  if (f.Log().Enabled()) {
+    f.Log().Write(kUserEventText);
+    f.Log().Write("\"");
+    f.Log().Write(text);
+    f.Log().Write("\"");
+    f.Log().EndLine();
   }
   const std::string_view tag = text.substr(0, kTagLength);
   const std::string_view value = text.substr(kValueOffset - kTagOffset);
@@ -311,7 +311,7 @@ Status OnExternalEvent(TQZRFile& f, Body body, int variant) {
     case TQZRFile::BodyCheck::Short: return Status::Ok;
     case TQZRFile::BodyCheck::Pass: break;
   }
-  if (f.epochDay == 0) {
+  if (f.Clock().epochDay == 0) {
     DumpLine(f, kNoDayText);
     return Status::Ok;
   }
@@ -320,14 +320,14 @@ Status OnExternalEvent(TQZRFile& f, Body body, int variant) {
   const std::uint32_t ns = r.U32(kExternalNsOffset);
   const bool hasBase = body.size() >= kExternalWithBaseLength;
   const std::uint16_t base = hasBase ? r.U8(kExternalBaseOffset) : kTimeBaseUnknown;
-  if (f.dumpLog.Enabled()) {
-    f.dumpLog.Printf(kExternalLayout, ms, ns);
+  if (f.Log().Enabled()) {
+    f.Log().Printf(kExternalLayout, ms, ns);
     if (hasBase) {
-      f.dumpLog.Printf(kBaseLayout, static_cast<unsigned>(base));
+      f.Log().Printf(kBaseLayout, static_cast<unsigned>(base));
     } else {
-      f.dumpLog.Write(kUnknownBaseText);
+      f.Log().Write(kUnknownBaseText);
     }
-    f.dumpLog.EndLine();
+    f.Log().EndLine();
   }
   const std::uint8_t port = variant == 0 ? kPortA : kPortB;
   return StoreEvent(f, port, ms, ns, base);
@@ -335,7 +335,7 @@ Status OnExternalEvent(TQZRFile& f, Body body, int variant) {
 
 void ConvertEventTimes(TQZRFile& f) {
   for (const std::uint8_t port : {kPortA, kPortB}) {
-    for (DataEvent& event : f.records.Events(port)) ConvertEventTime(f, event);
+    for (DataEvent& event : f.Collected().records.Events(port)) ConvertEventTime(f, event);
   }
 }
 
@@ -348,17 +348,17 @@ bool ConvertEventTime(const TQZRFile& f, DataEvent& e) {
     e.converted = true;
     return true;
   }
-  if (base != kTimeBaseUtcUsno || !f.gpsUtc.present) return false;
+  if (base != kTimeBaseUtcUsno || !f.Collected().gpsUtc.present) return false;
 
   const std::int64_t week = BroadcastWeekOf(e.seconds);
   const std::int64_t msOfWeek =
       e.seconds % kSecondsPerWeek * std::int64_t{kMsPerSecond} + e.nanoseconds / kNsPerMs;
-  const double dt = GpsMinusUtc(f.gpsUtc.utc, week, msOfWeek);
+  const double dt = GpsMinusUtc(f.Collected().gpsUtc.utc, week, msOfWeek);
   if (!std::isfinite(dt) || std::fabs(dt) > kLargestTimeDifference) return false;
 
   const double whole = std::trunc(dt);
   std::int64_t seconds = std::int64_t{e.seconds} + static_cast<std::int64_t>(whole);
-  std::int64_t nanoseconds = std::int64_t{e.nanoseconds} + std::llround((dt - whole) * 1e9);
+  std::int64_t nanoseconds = std::int64_t{e.nanoseconds} + std::llround((dt - whole) * kNsPerSecond);
   if (nanoseconds >= kNsPerSecond) {
     nanoseconds -= kNsPerSecond;
     ++seconds;

@@ -89,7 +89,7 @@ Message Read(const BodyReader& r) {
 }
 
 void DumpFields(TQZRFile& f, const Message& m) {
-  DumpLog& d = f.dumpLog;
+  DumpLog& d = f.Log();
   const auto line = [&d](const char* layout, auto... values) {
     d.Printf(layout, values...);
     d.EndLine();
@@ -119,7 +119,7 @@ void DumpFields(TQZRFile& f, const Message& m) {
 TGPSTime DumpTime(std::uint64_t seconds) { return TGPSTime(static_cast<std::uint32_t>(seconds)); }
 
 void DumpDating(TQZRFile& f, const GeoEphemeris& e, std::uint64_t t) {
-  DumpLog& d = f.dumpLog;
+  DumpLog& d = f.Log();
   const TGPSTime weekStart = DumpTime(static_cast<std::uint64_t>(GpsWeekSeconds(e.wn, 0)));
   d.Printf(kWeekLayout, static_cast<unsigned>(e.number), static_cast<unsigned>(e.wn), weekStart.Year(),
            static_cast<unsigned>(weekStart.Month()), weekStart.Day());
@@ -165,7 +165,8 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
 
   const auto week = static_cast<unsigned>(WidenReceiverWeek(m.wn));
   const auto t = static_cast<std::uint64_t>(GpsWeekSeconds(week, m.tow));
-  if (f.windowGiven && !InsideEphemerisBlocks(f.windowStart, f.windowFinish, static_cast<std::int64_t>(t))) {
+  if (f.Window().windowGiven &&
+      !InsideEphemerisBlocks(f.Window().windowStart, f.Window().windowFinish, static_cast<std::int64_t>(t))) {
     return f.RefuseMessage(kWindowText);
   }
 
@@ -198,7 +199,7 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
 
   if (f.Dumping()) DumpDating(f, e, t);
 
-  auto& list = f.ephemerides.geo[m.prn - kFirstGeoPrn];
+  auto& list = f.Collected().ephemerides.geo[m.prn - kFirstGeoPrn];
   // Only the last record of the satellite is compared.
   if (!list.empty() && Repeats(list.back(), e)) return f.RefuseMessage(kAlreadyText);
   list.push_back(e);

@@ -73,9 +73,9 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
       tb >= kSignedSecondsPerDay) {
     return f.RefuseMessage(kBadText);
   }
-  if (f.epochDay == 0) return f.RefuseMessage(kNoDateText);
+  if (f.Clock().epochDay == 0) return f.RefuseMessage(kNoDateText);
 
-  const std::uint32_t first = FourYearCycleStart(f.epochDay, static_cast<unsigned>(dne));
+  const std::uint32_t first = FourYearCycleStart(f.Clock().epochDay, static_cast<unsigned>(dne));
   if (first == 0) return f.RefuseMessage(kBadText);
   std::uint32_t day = first + static_cast<std::uint32_t>(dne) - 1;
   // Before 03:00 Moscow time it is still the previous day in UTC.
@@ -90,10 +90,11 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
   const std::int64_t t = static_cast<std::int64_t>(day) * kSignedSecondsPerDay + utcTb;
 
   if (f.Dumping()) {
-    f.dumpLog.Printf(kDumpLayout, static_cast<unsigned>(sv), static_cast<int>(dne), static_cast<int>(tb));
-    f.dumpLog.EndLine();
+    f.Log().Printf(kDumpLayout, static_cast<unsigned>(sv), static_cast<int>(dne), static_cast<int>(tb));
+    f.Log().EndLine();
   }
-  if (f.windowGiven && !InsideWindowWithMargin(f.windowStart, f.windowFinish, t, kWindowMargin)) {
+  if (f.Window().windowGiven &&
+      !InsideWindowWithMargin(f.Window().windowStart, f.Window().windowFinish, t, kWindowMargin)) {
     return f.RefuseMessage(kWindowText);
   }
   if (sv < kFirstSlot || sv > kLastSlot) return f.RefuseMessage(kSatelliteText);
@@ -120,7 +121,7 @@ Status OnGlonassEphemeris(TQZRFile& f, Body body) {
   e.healthBit = (r.U8(kHealthOffset) & kHealthBits) != 0 ? 1 : 0;
   e.frequencyNumber = r.U8(kFrequencyNumberOffset);
 
-  auto& list = f.ephemerides.glonass[sv - kFirstSlot];
+  auto& list = f.Collected().ephemerides.glonass[sv - kFirstSlot];
   // Only the last record of the slot is compared: a repeat of an older one
   // after another ephemeris is stored again.
   if (!list.empty()) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "base/constants.h"
 #include "base/day_time.h"
@@ -53,6 +54,9 @@ constexpr std::uint8_t kFitFlag = 0x01;
 constexpr std::uint8_t kL2PFlag = 0x02;
 constexpr unsigned kL2CodesShift = 2;
 constexpr std::uint8_t kL2CodesMask = 0x03;
+// The IODE is the low byte of the IODC; a year goes into a date in two bytes.
+constexpr unsigned kLowByteMask = 0xFF;
+constexpr unsigned kHighByteShift = 8;
 constexpr std::uint8_t kNoDateFlag = 0x40;
 constexpr std::uint8_t kNavFitInterval = 4;
 constexpr std::uint8_t kNavL2PData = 8;
@@ -81,16 +85,14 @@ constexpr std::string_view kTocToeText = "ToC != ToE, data ignored";
 constexpr std::string_view kIssueText = "LsB(IODC) != IODE, data ignored";
 constexpr std::string_view kAlreadyText = "   Already";
 
-bool Dumping(const TQZRFile& f) { return !f.firstRun && f.dumpLog.Enabled(); }
-
 // GPS seconds kept to 32 bits, as every second count of the converter.
 std::uint32_t GpsSeconds(std::int64_t seconds) { return static_cast<std::uint32_t>(seconds); }
 
-void DumpDateTime(TQZRFile& f, const char* layout, std::uint32_t first, std::uint32_t seconds) {
+void DumpDateTime(DumpLog& log, const char* layout, std::uint32_t first, std::uint32_t seconds) {
   const TGPSTime t(seconds);
   const DayTime s = SplitSecondOfDay(t.SecondOfDay());
-  f.dumpLog.Printf(layout, first, t.Year(0), static_cast<unsigned>(t.Month(0)), t.Day(0), s.hours, s.minutes,
-                   s.seconds);
+  log.Printf(layout, first, t.Year(0), static_cast<unsigned>(t.Month(0)), t.Day(0), s.hours, s.minutes,
+             s.seconds);
 }
 
 bool Close(double a, double b, double tolerance) {
@@ -106,19 +108,16 @@ bool SameEphemeris(const GpsEphemeris& a, const GpsEphemeris& b) {
          a.health == b.health && a.navFlags == b.navFlags;
 }
 
-Status Reject(TQZRFile& f, std::string_view text) {
-  if (Dumping(f)) {
-    f.dumpLog.Write(text);
-    f.dumpLog.EndLine();
-  }
+Status Reject(MessageDump dump, std::string_view text) {
+  dump.Line(text);
   return Status::Ok;
 }
 
 // Offers the message's date to a receiver that has none yet.
 Status SupplyDate(TQZRFile& f, std::int32_t week, std::uint32_t tow) {
   std::uint32_t d = GpsSeconds(GpsWeekSeconds(week, tow));
-  if (!f.firstTimeAfterId) {
-    const std::int64_t r = f.epochMsOfDay / kMsPerSecond;
+  if (!f.Clock().firstTimeAfterId) {
+    const std::int64_t r = f.Clock().epochMsOfDay / kMsPerSecond;
     const std::int64_t s = d % kSecondsPerDay;
     if (s - r > kDateAlignLimit) {
       d += kSecondsPerDay;
@@ -128,12 +127,13 @@ Status SupplyDate(TQZRFile& f, std::int32_t week, std::uint32_t tow) {
   }
   const TGPSTime t(d);
   const unsigned year = t.Year(0);
-  const std::array<std::uint8_t, kReceiverDateLength> date = {static_cast<std::uint8_t>(year & 0xFF),
-                                                              static_cast<std::uint8_t>(year >> 8),
-                                                              static_cast<std::uint8_t>(t.Month(0)),
-                                                              static_cast<std::uint8_t>(t.Day(0)),
-                                                              0,
-                                                              0};
+  const std::array<std::uint8_t, kReceiverDateLength> date = {
+      static_cast<std::uint8_t>(year & kLowByteMask),
+      static_cast<std::uint8_t>(year >> kHighByteShift),
+      static_cast<std::uint8_t>(t.Month(0)),
+      static_cast<std::uint8_t>(t.Day(0)),
+      0,
+      0};
   return OnDerivedDate(f, Body(date));
 }
 
@@ -149,22 +149,12 @@ GpsEphemeris::Time GpsMiddleTime(std::int32_t week, std::uint32_t tow, std::uint
   return {.msOfDay = reference % kSecondsPerDay * kMsPerSecond, .day = reference / kSecondsPerDay};
 }
 
-Status OnGpsEphemeris(TQZRFile& f, Body body) {
-  switch (f.CheckBody(body, kGpsEphemerisLength)) {
-    case TQZRFile::BodyCheck::Damaged: return Status::BadChecksum;
-    case TQZRFile::BodyCheck::Short: return Status::Ok;
-    case TQZRFile::BodyCheck::Pass: break;
-  }
-  const BodyReader r(body);
-  const std::uint8_t sv = r.U8(kSvOffset);
-  const std::uint32_t tow = r.U32(kTowOffset);
-  const std::uint8_t flags = r.U8(kFlagsOffset);
-  const std::int16_t rawWeek = r.I16(kWeekOffset);
-  const auto week = static_cast<std::int32_t>(WidenReceiverWeek(rawWeek));
-  const std::int16_t rawIode = r.I16(kIodeOffset);
+namespace {
 
+// The fields of a message that passed the body check.
+GpsEphemeris ReadGpsEphemeris(const BodyReader& r, std::int32_t week, std::uint32_t tow, std::uint8_t flags) {
   GpsEphemeris e;
-  e.prn = sv;
+  e.prn = r.U8(kSvOffset);
   e.middleTime = GpsMiddleTime(week, tow, flags);
   e.toc = r.I32(kTocOffset);
   e.toe = r.I32(kToeOffset);
@@ -187,48 +177,75 @@ Status OnGpsEphemeris(TQZRFile& f, Body body) {
   e.omegaDot = r.F32(kOmegaDotOffset);
   e.inclination = r.F64(kInclinationOffset);
   e.inclinationRate = r.F32(kInclinationRateOffset);
-  e.iode = static_cast<std::uint8_t>(rawIode & 0xFF);
+  e.iode = static_cast<std::uint8_t>(r.I16(kIodeOffset) & kLowByteMask);
   e.iodc = r.U16(kIodcOffset);
   e.ura = r.I8(kUraOffset);
   e.health = r.U8(kHealthOffset);
   e.navFlags = static_cast<std::uint8_t>(((flags & kFitFlag) ? kNavFitInterval : 0) |
                                          ((flags & kL2PFlag) ? kNavL2PData : 0) |
                                          ((flags >> kL2CodesShift) & kL2CodesMask));
-  const std::uint32_t middleSeconds = e.middleTime.Seconds();
+  return e;
+}
 
-  if (f.epochDay == 0 && (flags & kNoDateFlag) == 0) {
+// The clock reference, the issues and the middle time, as received.
+void DumpGpsEphemeris(DumpLog& log, const GpsEphemeris& e, std::int16_t rawWeek, std::int16_t rawIode,
+                      std::uint32_t tow) {
+  // The clock reference time in the week nearest the message's, the raw
+  // week moved before it is widened.
+  const auto sinceClock = static_cast<std::int32_t>(tow - static_cast<std::uint32_t>(e.toc));
+  const std::int64_t clockWeek = WidenReceiverWeek(WeekOfNearbyReference(rawWeek, sinceClock));
+  const TGPSTime clock(GpsSeconds(GpsWeekSeconds(clockWeek, e.toc)));
+  const DayTime s = SplitSecondOfDay(clock.SecondOfDay());
+  log.Printf(kClockLayout, static_cast<unsigned>(e.prn), rawWeek, tow, e.toc, clock.Year(0),
+             static_cast<unsigned>(clock.Month(0)), clock.Day(0), s.hours, s.minutes, s.seconds, e.toe);
+  log.EndLine();
+  log.Printf(kIssueLayout, e.iodc, static_cast<unsigned>(static_cast<std::uint16_t>(rawIode)));
+  log.EndLine();
+  const std::uint32_t middleSeconds = e.middleTime.Seconds();
+  DumpDateTime(log, kMiddleLayout, static_cast<std::uint32_t>(middleSeconds % kSecondsPerWeek),
+               middleSeconds);
+  log.EndLine();
+}
+
+// Why the ephemeris is not kept; empty when it is stored.
+std::string_view Refusal(const TimeWindow& window, const GpsEphemeris& e,
+                         const std::vector<GpsEphemeris>* list) {
+  if (window.windowGiven &&
+      !InsideEphemerisBlocks(window.windowStart, window.windowFinish, e.middleTime.Seconds()))
+    return kOutsideWindowText;
+  if (list == nullptr) return kBadPrnText;
+  if (e.toe != e.toc) return kTocToeText;
+  if ((e.iodc & kLowByteMask) != e.iode) return kIssueText;
+  if (!list->empty() && SameEphemeris(list->back(), e)) return kAlreadyText;
+  return {};
+}
+
+}  // namespace
+
+Status OnGpsEphemeris(TQZRFile& f, Body body) {
+  switch (f.CheckBody(body, kGpsEphemerisLength)) {
+    case TQZRFile::BodyCheck::Damaged: return Status::BadChecksum;
+    case TQZRFile::BodyCheck::Short: return Status::Ok;
+    case TQZRFile::BodyCheck::Pass: break;
+  }
+  const BodyReader r(body);
+  const std::uint32_t tow = r.U32(kTowOffset);
+  const std::uint8_t flags = r.U8(kFlagsOffset);
+  const std::int16_t rawWeek = r.I16(kWeekOffset);
+  const auto week = static_cast<std::int32_t>(WidenReceiverWeek(rawWeek));
+  const GpsEphemeris e = ReadGpsEphemeris(r, week, tow, flags);
+
+  if (f.Clock().epochDay == 0 && (flags & kNoDateFlag) == 0) {
     const Status dated = SupplyDate(f, week, tow);
     if (dated != Status::Ok) return dated;
   }
+  if (f.Messages().Enabled()) DumpGpsEphemeris(f.Log(), e, rawWeek, r.I16(kIodeOffset), tow);
 
-  if (Dumping(f)) {
-    // The clock reference time in the week nearest the message's, the raw
-    // week moved before it is widened.
-    const auto sinceClock = static_cast<std::int32_t>(tow - static_cast<std::uint32_t>(e.toc));
-    const std::int64_t clockWeek = WidenReceiverWeek(WeekOfNearbyReference(rawWeek, sinceClock));
-    const TGPSTime clock(GpsSeconds(GpsWeekSeconds(clockWeek, e.toc)));
-    const DayTime s = SplitSecondOfDay(clock.SecondOfDay());
-    f.dumpLog.Printf(kClockLayout, sv, rawWeek, tow, e.toc, clock.Year(0),
-                     static_cast<unsigned>(clock.Month(0)), clock.Day(0), s.hours, s.minutes, s.seconds,
-                     e.toe);
-    f.dumpLog.EndLine();
-    f.dumpLog.Printf(kIssueLayout, e.iodc, static_cast<unsigned>(static_cast<std::uint16_t>(rawIode)));
-    f.dumpLog.EndLine();
-    DumpDateTime(f, kMiddleLayout, static_cast<std::uint32_t>(middleSeconds % kSecondsPerWeek),
-                 middleSeconds);
-    f.dumpLog.EndLine();
-  }
-
-  if (f.windowGiven && !InsideEphemerisBlocks(f.windowStart, f.windowFinish, middleSeconds)) {
-    return Reject(f, kOutsideWindowText);
-  }
-  if (sv < 1 || sv > kGpsSatellites) return Reject(f, kBadPrnText);
-  if (e.toe != e.toc) return Reject(f, kTocToeText);
-  if ((e.iodc & 0xFF) != e.iode) return Reject(f, kIssueText);
-
-  auto& list = f.ephemerides.gps[sv - 1u];
-  if (!list.empty() && SameEphemeris(list.back(), e)) return Reject(f, kAlreadyText);
-  list.push_back(e);
+  const bool validPrn = e.prn >= 1 && e.prn <= kGpsSatellites;
+  auto* list = validPrn ? &f.Collected().ephemerides.gps[e.prn - 1u] : nullptr;
+  if (const std::string_view refusal = Refusal(f.Window(), e, list); !refusal.empty())
+    return Reject(f.Messages(), refusal);
+  list->push_back(e);
   return Status::Ok;
 }
 

@@ -20,6 +20,14 @@ constexpr std::string_view kLogFileSuffix = " Receiver Log File";
 constexpr std::string_view kFormatText = "QZ01000";
 constexpr std::size_t kFormatLength = 9;
 constexpr std::string_view kUnknown = "-Unknown-";
+// A message number past the status texts, so its text reads "-Unknown-".
+constexpr int kMsgUnknownAntennaType = kMsgFirstStatus + 18;
+constexpr int kHexBase = 16;
+// Firmware versions "major.minor" as major * 1000 + minor; the correction
+// of the time tags applies from 0.40 to 1.002.
+constexpr long long kVersionMajorScale = 1000;
+constexpr long long kFirstCorrectedVersion = 40;
+constexpr long long kLastCorrectedVersion = 1002;
 
 std::string_view Text(Body body) { return {reinterpret_cast<const char*>(body.data()), body.size()}; }
 
@@ -27,9 +35,9 @@ std::string Cut(std::string_view text, std::size_t length) { return std::string(
 
 // A body written to the dump as the text it is, then the line ended.
 void DumpText(TQZRFile& f, Body body) {
-  if (!f.dumpLog.Enabled()) return;
-  f.dumpLog.Write(Text(body));
-  f.dumpLog.EndLine();
+  if (!f.Log().Enabled()) return;
+  f.Log().Write(Text(body));
+  f.Log().EndLine();
 }
 
 // The text between the first pair of double quotes, at most 19 characters;
@@ -69,60 +77,61 @@ bool IdentifyReceiver(TQZRFile& f, Body body) {
   if (type.substr(type.size() - kLogFileSuffix.size()) != kLogFileSuffix) return false;
   std::string receiverType(type.substr(0, type.size() - kLogFileSuffix.size()));
   if (receiverType.starts_with("QZR")) receiverType.replace(0, 3, "MRV");
-  f.receiverType = receiverType;
-  f.receiverNumber = Cut(BaseName(f.options.inputFile), kReceiverTextLength);
-  f.receiverVersion = kUnknown;
+  f.Identity().receiverType = receiverType;
+  f.Identity().receiverNumber = Cut(BaseName(f.Options().inputFile), kReceiverTextLength);
+  f.Identity().receiverVersion = kUnknown;
   return true;
 }
 
 bool HeaderFromProfile(TQZRFile& f) {
-  if (f.profile.GetInt("HeaderQZRInIniFile", 0) == 0) return false;
-  f.receiverType = Cut(f.profile.GetString("QZ055RLOGF QZR", "MRV UNKNOWN"), kReceiverTypeLength);
-  f.receiverNumber = Cut(f.profile.GetString("REC #", "MXX_UNKNOWN"), kReceiverTextLength);
-  f.receiverVersion = Cut(f.profile.GetString("VERS", kUnknown), kReceiverTextLength);
+  if (f.Profile().GetInt("HeaderQZRInIniFile", 0) == 0) return false;
+  f.Identity().receiverType =
+      Cut(f.Profile().GetString("QZ055RLOGF QZR", "MRV UNKNOWN"), kReceiverTypeLength);
+  f.Identity().receiverNumber = Cut(f.Profile().GetString("REC #", "MXX_UNKNOWN"), kReceiverTextLength);
+  f.Identity().receiverVersion = Cut(f.Profile().GetString("VERS", kUnknown), kReceiverTextLength);
   return true;
 }
 
 void SetHeaderTexts(TQZRFile& f) {
-  f.headerReceiverNumber = Cut(f.receiverNumber, kReceiverTextLength);
-  f.headerReceiverType = Cut(f.receiverType, kReceiverTextLength);
-  f.headerReceiverVersion = Cut(f.receiverVersion, kReceiverTextLength);
-  f.antennaNumber = Cut(BaseName(f.options.inputFile), kReceiverTextLength);
-  f.antennaType = MessageText(kMsgFirstStatus + 18);
-  f.occupation.antennaHeightChanged = true;
+  f.Identity().headerReceiverNumber = Cut(f.Identity().receiverNumber, kReceiverTextLength);
+  f.Identity().headerReceiverType = Cut(f.Identity().receiverType, kReceiverTextLength);
+  f.Identity().headerReceiverVersion = Cut(f.Identity().receiverVersion, kReceiverTextLength);
+  f.Identity().antennaNumber = Cut(BaseName(f.Options().inputFile), kReceiverTextLength);
+  f.Identity().antennaType = MessageText(kMsgUnknownAntennaType);
+  f.Occupation().antennaHeightChanged = true;
 }
 
 Status OnIdentification(TQZRFile& f, Body body) {
   DumpText(f, body);
   const Status closed = CloseOccupation(f);
-  f.occupation.occupationDue = true;
-  f.epoch.count = 0;
-  f.epochDay = 0;
-  f.epochMsOfDay = 0;
-  f.epoch.ClearSlots();
-  f.epochExtras = EpochExtras{};
-  f.scanner.MarkBroken();
-  f.timeContinuity = true;
-  f.firstTimeAfterId = true;
-  f.occupation.firstOccupation = true;
+  f.Occupation().occupationDue = true;
+  f.Assembly().epoch.count = 0;
+  f.Clock().epochDay = 0;
+  f.Clock().epochMsOfDay = 0;
+  f.Assembly().epoch.ClearSlots();
+  f.Assembly().epochExtras = EpochExtras{};
+  f.Scanner().MarkBroken();
+  f.Clock().timeContinuity = true;
+  f.Clock().firstTimeAfterId = true;
+  f.Occupation().firstOccupation = true;
   return closed;
 }
 
 Status OnMessageFormat(TQZRFile& f, Body body) {
-  if (!f.firstRun) DumpText(f, body);
+  if (!f.IsFirstRun()) DumpText(f, body);
   // The format message carries its checksum as two hexadecimal characters.
   bool accepted = false;
   if (body.size() >= 2) {
     const int high = HexDigit(static_cast<char>(body[body.size() - 2]));
     const int low = HexDigit(static_cast<char>(body[body.size() - 1]));
-    const Body message = f.scanner.CurrentMessage();
-    accepted = high >= 0 && low >= 0 && Checksum(message.first(message.size() - 2)) == high * 16 + low;
+    const Body message = f.Scanner().CurrentMessage();
+    accepted = high >= 0 && low >= 0 && Checksum(message.first(message.size() - 2)) == high * kHexBase + low;
   }
   if (!accepted) {
-    if (f.firstRun) DumpText(f, body);
-    if (f.dumpLog.Enabled()) {
-      f.dumpLog.Write("Bad Checksum");
-      f.dumpLog.EndLine();
+    if (f.IsFirstRun()) DumpText(f, body);
+    if (f.Log().Enabled()) {
+      f.Log().Write("Bad Checksum");
+      f.Log().EndLine();
     }
     return Status::BadChecksum;
   }
@@ -135,23 +144,23 @@ Status OnParameters(TQZRFile& f, Body body) {
   const std::string_view text = Text(body);
   if (StartsWithKey(text, "version/main=") || StartsWithKey(text, "rcv/ver/main=")) {
     const std::string_view value = QuotedValue(text);
-    f.tagCorrection = !f.options.noTagCorrection && VersionInRange(value);
-    f.headerReceiverVersion =
-        Cut(f.tagCorrection ? "CJR" + std::string(value) : std::string(value), kReceiverTextLength);
+    f.Identity().tagCorrection = !f.Options().noTagCorrection && VersionInRange(value);
+    f.Identity().headerReceiverVersion = Cut(
+        f.Identity().tagCorrection ? "CJR" + std::string(value) : std::string(value), kReceiverTextLength);
   } else if (StartsWithKey(text, "rcvid=") || StartsWithKey(text, "rcv/id=")) {
     const std::string_view value = QuotedValue(text);
     if (!value.empty()) {
-      f.headerReceiverNumber = std::string(value);
-      f.receiverIdHash = ReceiverIdHash(value);
+      f.Identity().headerReceiverNumber = std::string(value);
+      f.Identity().receiverIdHash = ReceiverIdHash(value);
     }
-    if (value.size() > 3 && !f.markerOverridden && f.receiverIdPending) {
-      ++f.occupation.occupationNumber;
-      f.markerName = Cut(BaseName(f.options.inputFile), kMarkerStemLength) + "_" +
-                     std::string(value.substr(value.size() - 4));
-      f.occupation.userNamed = true;
-      f.occupation.occupationDue = true;
+    if (value.size() > 3 && !f.Identity().markerOverridden && f.Identity().receiverIdPending) {
+      ++f.Occupation().occupationNumber;
+      f.Identity().markerName = Cut(BaseName(f.Options().inputFile), kMarkerStemLength) + "_" +
+                                std::string(value.substr(value.size() - 4));
+      f.Occupation().userNamed = true;
+      f.Occupation().occupationDue = true;
     }
-    f.receiverIdPending = false;
+    f.Identity().receiverIdPending = false;
   }
   return Status::Ok;
 }
@@ -159,9 +168,9 @@ Status OnParameters(TQZRFile& f, Body body) {
 bool VersionInRange(std::string_view text) {
   const std::size_t dot = text.rfind('.');
   if (dot == std::string_view::npos) return false;
-  const long long v = static_cast<long long>(LeadingInteger(text.substr(0, dot))) * 1000 +
+  const long long v = static_cast<long long>(LeadingInteger(text.substr(0, dot))) * kVersionMajorScale +
                       LeadingInteger(text.substr(dot + 1));
-  return v >= 40 && v <= 1002;
+  return v >= kFirstCorrectedVersion && v <= kLastCorrectedVersion;
 }
 
 std::uint32_t ReceiverIdHash(std::string_view text) {

@@ -95,7 +95,7 @@ struct Frame {
 
 // The checks every per-satellite message passes before its elements are read.
 Frame OpenPerSatellite(TQZRFile& f, Body body, std::size_t elementSize) {
-  const std::size_t n = f.epoch.Listed();
+  const std::size_t n = f.Assembly().epoch.Listed();
   if (body.empty()) {
     f.RefuseShortBody(n, 0);
     return {};
@@ -125,17 +125,17 @@ template <typename Decode>
 Status ForEachElement(TQZRFile& f, Body body, std::size_t elementSize, Decode&& decode) {
   const Frame frame = OpenPerSatellite(f, body, elementSize);
   if (!frame.decode) return frame.status;
-  f.epoch.Touch(frame.count);
+  f.Assembly().epoch.Touch(frame.count);
   const BodyReader reader(body);
   for (std::size_t i = 0; i < frame.count; ++i) {
-    SatelliteEntry& entry = f.epoch.satellites[i];
+    SatelliteEntry& entry = f.Assembly().epoch.satellites[i];
     if (entry.satelliteId == 0) {
-      f.dumpLog.Write("Ignore ");
+      f.Log().Write("Ignore ");
       continue;
     }
-    decode(entry, f.epoch.slots[i], reader, i * elementSize);
+    decode(entry, f.Assembly().epoch.slots[i], reader, i * elementSize);
   }
-  f.dumpLog.EndLine();
+  f.Log().EndLine();
   return Status::Ok;
 }
 
@@ -208,18 +208,18 @@ Status IgnoreShortBody(TQZRFile& f, std::size_t expected, std::size_t arrived) {
 }
 
 bool SkipWhenLost(TQZRFile& f) {
-  const MessageScanner& s = f.scanner;
+  const MessageScanner& s = f.Scanner();
   if (!s.timeLost && !s.satelliteListLost && !s.glonassNumbersLost) return false;
-  f.dumpLog.Write("Lost time, skipping");
-  f.dumpLog.EndLine();
+  f.Log().Write("Lost time, skipping");
+  f.Log().EndLine();
   return true;
 }
 
 bool RepeatedInEpoch(TQZRFile& f) {
   // The byte 0x30 and below never start a message; an id the scanner did not
   // check (a test feeding bodies directly) counts as its first.
-  if (!f.epoch.SeenBefore(f.scanner.Id0(), f.scanner.Id1())) return false;
-  f.scanner.timeLost = true;
+  if (!f.Assembly().epoch.SeenBefore(f.Scanner().Id0(), f.Scanner().Id1())) return false;
+  f.Scanner().timeLost = true;
   f.DumpMessageLine(kRepeatedInEpochText);
   return true;
 }
@@ -230,9 +230,9 @@ Status OnFullPseudorange(TQZRFile& f, Body body, int signal) {
       f, body, kFullPseudorangeSize,
       [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
         const double seconds = r.F64(at);
-        if (std::isnan(seconds)) return DumpNoData(f.dumpLog);
-        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", seconds);
-        StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
+        if (std::isnan(seconds)) return DumpNoData(f.Log());
+        if (f.Log().Enabled()) f.Log().Printf("%g ", seconds);
+        StorePseudorange(f.Log(), entry, SetOf(slot, signal), signal, seconds);
       });
 }
 
@@ -243,11 +243,11 @@ Status OnRelativePseudorange(TQZRFile& f, Body body, int variant) {
       f, body, kRelativePseudorangeSize,
       [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
         const float offset = r.F32(at);
-        if (std::isnan(offset)) return DumpNoData(f.dumpLog);
-        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(offset));
-        if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCodeRelativeRange);
+        if (std::isnan(offset)) return DumpNoData(f.Log());
+        if (f.Log().Enabled()) f.Log().Printf("%g ", static_cast<double>(offset));
+        if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCodeRelativeRange);
         const double seconds = slot.signals[kSignalCaL1].pseudorange + static_cast<double>(offset);
-        StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
+        StorePseudorange(f.Log(), entry, SetOf(slot, signal), signal, seconds);
       });
 }
 
@@ -257,10 +257,10 @@ Status OnShortPseudorange(TQZRFile& f, Body body, int signal) {
       f, body, kShortPseudorangeSize,
       [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
         const std::int32_t raw = r.I32(at);
-        if (raw == kNoData32) return DumpNoData(f.dumpLog);
+        if (raw == kNoData32) return DumpNoData(f.Log());
         const double seconds = raw * kShortRangeUnit + kShortRangeOrigin;
-        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d (%g) ", raw, seconds);
-        StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
+        if (f.Log().Enabled()) f.Log().Printf("%d (%g) ", raw, seconds);
+        StorePseudorange(f.Log(), entry, SetOf(slot, signal), signal, seconds);
       });
 }
 
@@ -271,12 +271,12 @@ Status OnShortRelativePseudorange(TQZRFile& f, Body body, int variant) {
       f, body, kShortRelativePseudorangeSize,
       [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
         const std::int16_t raw = r.I16(at);
-        if (raw == kNoData16) return DumpNoData(f.dumpLog);
-        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
-        if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
+        if (raw == kNoData16) return DumpNoData(f.Log());
+        if (f.Log().Enabled()) f.Log().Printf("%d ", raw);
+        if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCode);
         const double seconds =
             raw * kShortRangeUnit + kShortRelativeRangeOrigin + slot.signals[kSignalCaL1].pseudorange;
-        StorePseudorange(f.dumpLog, entry, SetOf(slot, signal), signal, seconds);
+        StorePseudorange(f.Log(), entry, SetOf(slot, signal), signal, seconds);
       });
 }
 
@@ -285,9 +285,9 @@ Status OnFullCarrierPhase(TQZRFile& f, Body body, int signal) {
   return ForEachElement(f, body, kFullCarrierPhaseSize,
                         [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const double cycles = r.F64(at);
-                          if (std::isnan(cycles)) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", cycles);
-                          StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, cycles);
+                          if (std::isnan(cycles)) return DumpNoData(f.Log());
+                          if (f.Log().Enabled()) f.Log().Printf("%g ", cycles);
+                          StoreCarrierPhase(f.Log(), SetOf(slot, signal), signal, cycles);
                         });
 }
 
@@ -297,12 +297,12 @@ Status OnShortCarrierPhase(TQZRFile& f, Body body, int signal) {
       f, body, kShortCarrierPhaseSize,
       [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
         const std::uint32_t raw = r.U32(at);
-        if (raw == kNoDataU32) return DumpNoData(f.dumpLog);
-        PhaseTrack* track = FindPhaseTrack(f.phase, entry.satelliteId, signal);
-        if (track == nullptr) return f.dumpLog.Write("Ignore ");
-        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u ", raw);
+        if (raw == kNoDataU32) return DumpNoData(f.Log());
+        PhaseTrack* track = FindPhaseTrack(f.Assembly().phase, entry.satelliteId, signal);
+        if (track == nullptr) return f.Log().Write("Ignore ");
+        if (f.Log().Enabled()) f.Log().Printf("%u ", raw);
         SignalSlot& set = SetOf(slot, signal);
-        StoreCarrierPhase(f.dumpLog, set, signal, UnwrapShortPhase(*track, raw));
+        StoreCarrierPhase(f.Log(), set, signal, UnwrapShortPhase(*track, raw));
         // The first phase after a short absence may have slipped.
         if (track->resumed && (set.signalFlags & kFlagCarrierPhase) != 0) {
           set.signalFlags |= kFlagLossOfLock;
@@ -317,12 +317,12 @@ Status OnRelativeCarrierPhase(TQZRFile& f, Body body, int signal) {
       f, body, kRelativeCarrierPhaseSize,
       [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
         const float offset = r.F32(at);
-        if (std::isnan(offset)) return DumpNoData(f.dumpLog);
-        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(offset));
-        if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
+        if (std::isnan(offset)) return DumpNoData(f.Log());
+        if (f.Log().Enabled()) f.Log().Printf("%g ", static_cast<double>(offset));
+        if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCode);
         const double cycles = static_cast<double>(CarrierFrequency(entry, signal)) *
                               (static_cast<double>(offset) + slot.signals[kSignalCaL1].pseudorange);
-        StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, cycles);
+        StoreCarrierPhase(f.Log(), SetOf(slot, signal), signal, cycles);
       });
 }
 
@@ -332,16 +332,16 @@ Status OnShortRelativeCarrierPhase(TQZRFile& f, Body body, int signal) {
       f, body, kShortRelativeCarrierPhaseSize,
       [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
         const std::int32_t raw = r.I32(at);
-        if (raw == kNoData32) return DumpNoData(f.dumpLog);
-        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
-        if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
+        if (raw == kNoData32) return DumpNoData(f.Log());
+        if (f.Log().Enabled()) f.Log().Printf("%d ", raw);
+        if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCode);
         // The C/A pseudorange as the short form would carry it.
         const double range = slot.signals[kSignalCaL1].pseudorange;
         const double carried =
             std::trunc((range - kShortRangeOrigin) * kShortRangeCounts) * kShortRangeUnit + kShortRangeOrigin;
         const double cycles =
             static_cast<double>(CarrierFrequency(entry, signal)) * (raw * kShortRelativePhaseUnit + carried);
-        StoreCarrierPhase(f.dumpLog, SetOf(slot, signal), signal, cycles);
+        StoreCarrierPhase(f.Log(), SetOf(slot, signal), signal, cycles);
       });
 }
 
@@ -351,11 +351,11 @@ Status OnDoppler(TQZRFile& f, Body body, int signal) {
       f, body, kDopplerSize,
       [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
         const std::int32_t raw = r.I32(at);
-        if (raw == kNoData32) return DumpNoData(f.dumpLog);
-        if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
+        if (raw == kNoData32) return DumpNoData(f.Log());
+        if (f.Log().Enabled()) f.Log().Printf("%d ", raw);
         const std::int32_t limit = IsGeo(entry) ? kGeoDopplerLimit : kDopplerLimit;
-        if (raw > limit) return f.dumpLog.Printf("%d>MAX( %d )   ", raw, limit);
-        if (raw < -limit) return f.dumpLog.Printf("%d<MIN( %d )   ", raw, -limit);
+        if (raw > limit) return f.Log().Printf("%d>MAX( %d )   ", raw, limit);
+        if (raw < -limit) return f.Log().Printf("%d<MIN( %d )   ", raw, -limit);
         const auto hertz = static_cast<float>(raw * kDopplerUnit);
         SignalSlot& set = SetOf(slot, signal);
         set.doppler = hertz;
@@ -374,8 +374,8 @@ Status OnSmoothingCorrection(TQZRFile& f, Body body, int signal) {
   return ForEachElement(f, body, kSmoothingSize,
                         [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const float seconds = r.F32(at);
-                          if (std::isnan(seconds)) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(seconds));
+                          if (std::isnan(seconds)) return DumpNoData(f.Log());
+                          if (f.Log().Enabled()) f.Log().Printf("%g ", static_cast<double>(seconds));
                           SignalSlot& set = SetOf(slot, signal);
                           set.smoothingCorrection =
                               static_cast<float>(static_cast<double>(seconds) * kSpeedOfLight);
@@ -388,9 +388,9 @@ Status OnShortSmoothingCorrection(TQZRFile& f, Body body, int signal) {
   return ForEachElement(f, body, kShortSmoothingSize,
                         [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const std::int16_t raw = r.I16(at);
-                          if (raw == kNoData16) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", raw);
-                          if (!HasCaPseudorange(slot)) return f.dumpLog.Write(kNoCaCode);
+                          if (raw == kNoData16) return DumpNoData(f.Log());
+                          if (f.Log().Enabled()) f.Log().Printf("%d ", raw);
+                          if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCode);
                           SignalSlot& set = SetOf(slot, signal);
                           set.smoothingCorrection = static_cast<float>(raw * kShortRangeUnit * kSpeedOfLight);
                           set.signalFlags |= static_cast<std::uint16_t>(kFlagSmoothing | SetMark(signal));
@@ -403,8 +403,8 @@ Status OnSignalToNoise(TQZRFile& f, Body body, int signal, int variant) {
   return ForEachElement(f, body, kSignalToNoiseSize,
                         [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
                           const std::uint8_t value = r.U8(at);
-                          if (value == kNoCn0 || value == kNoCn0Low) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u ", static_cast<unsigned>(value));
+                          if (value == kNoCn0 || value == kNoCn0Low) return DumpNoData(f.Log());
+                          if (f.Log().Enabled()) f.Log().Printf("%u ", static_cast<unsigned>(value));
                           SignalSlot& set = SetOf(slot, signal);
                           set.status2 = value;
                           set.signalFlags |= static_cast<std::uint16_t>(kFlagCn0InStatus2 | SetMark(signal));
@@ -425,8 +425,8 @@ Status OnTimeCorrection(TQZRFile& f, Body body) {
   return ForEachElement(f, body, kTimeCorrectionSize,
                         [&](const SatelliteEntry&, SatelliteSlot&, const BodyReader& r, std::size_t at) {
                           const std::uint16_t value = r.U16(at);
-                          if (value == kNoDataU16) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u ", static_cast<unsigned>(value));
+                          if (value == kNoDataU16) return DumpNoData(f.Log());
+                          if (f.Log().Enabled()) f.Log().Printf("%u ", static_cast<unsigned>(value));
                         });
 }
 
@@ -436,9 +436,9 @@ Status OnElevation(TQZRFile& f, Body body) {
                           const std::int8_t degrees = r.I8(at);
                           if (degrees == kNoElevation) {
                             entry.elevation = 0;
-                            return DumpNoData(f.dumpLog);
+                            return DumpNoData(f.Log());
                           }
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", degrees);
+                          if (f.Log().Enabled()) f.Log().Printf("%d ", degrees);
                           entry.elevation = degrees;
                         });
 }
@@ -447,31 +447,31 @@ Status OnAzimuth(TQZRFile& f, Body body) {
   return ForEachElement(f, body, kAzimuthSize,
                         [&](const SatelliteEntry&, SatelliteSlot&, const BodyReader& r, std::size_t at) {
                           const std::uint8_t halfDegrees = r.U8(at);
-                          if (halfDegrees == kNoAzimuth) return DumpNoData(f.dumpLog);
-                          if (f.dumpLog.Enabled()) f.dumpLog.Printf("%d ", halfDegrees * 2);
+                          if (halfDegrees == kNoAzimuth) return DumpNoData(f.Log());
+                          if (f.Log().Enabled()) f.Log().Printf("%d ", halfDegrees * 2);
                         });
 }
 
 namespace {
 
 void DecodePosition(TQZRFile& f, const BodyReader& r, std::size_t offset) {
-  f.dumpLog.Write("Position ");
+  f.Log().Write("Position ");
   for (std::size_t k = 0; k < 3; ++k) {
     const double value = r.F64(offset + 8 * k);
     if (std::isnan(value)) {
-      f.epochExtras.position[k] = 0;
-      DumpNoData(f.dumpLog);
+      f.Assembly().epochExtras.position[k] = 0;
+      DumpNoData(f.Log());
     } else {
-      f.epochExtras.position[k] = value;
-      if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", value);
+      f.Assembly().epochExtras.position[k] = value;
+      if (f.Log().Enabled()) f.Log().Printf("%g ", value);
     }
   }
-  f.dumpLog.EndLine();
+  f.Log().EndLine();
 }
 
 void DecodeVelocity(TQZRFile& f, const BodyReader& r, std::size_t offset) {
-  EpochExtras& x = f.epochExtras;
-  f.dumpLog.Write("Velocity ");
+  EpochExtras& x = f.Assembly().epochExtras;
+  f.Log().Write("Velocity ");
   x.extrasFlags |= kExtrasVelocity;
   for (std::size_t k = 0; k < 3; ++k) {
     const float value = r.F32(offset + 4 * k);
@@ -479,13 +479,13 @@ void DecodeVelocity(TQZRFile& f, const BodyReader& r, std::size_t offset) {
     if (std::isnan(value)) {
       x.velocity[k] = 0;
       x.extrasFlags &= static_cast<std::uint16_t>(~kExtrasVelocity);
-      f.dumpLog.Write(last ? "NaN" : "NaN ");
+      f.Log().Write(last ? "NaN" : "NaN ");
     } else {
       x.velocity[k] = value;
-      if (f.dumpLog.Enabled()) f.dumpLog.Printf(last ? "%g" : "%g ", static_cast<double>(value));
+      if (f.Log().Enabled()) f.Log().Printf(last ? "%g" : "%g ", static_cast<double>(value));
     }
   }
-  f.dumpLog.EndLine();
+  f.Log().EndLine();
 }
 
 }  // namespace
@@ -522,16 +522,17 @@ Status OnDilutionOfPrecision(TQZRFile& f, Body body) {
     const float value = r.F32(4 * k);
     if (std::isnan(value)) {
       values[k] = 0;
-      DumpNoData(f.dumpLog);
+      DumpNoData(f.Log());
     } else {
       values[k] = value;
-      if (f.dumpLog.Enabled()) f.dumpLog.Printf("%g ", static_cast<double>(value));
+      if (f.Log().Enabled()) f.Log().Printf("%g ", static_cast<double>(value));
     }
   }
-  if (f.dumpLog.Enabled()) f.dumpLog.Printf("%u", static_cast<unsigned>(r.U8(kDopByteOffset)));
-  f.dumpLog.EndLine();
+  if (f.Log().Enabled()) f.Log().Printf("%u", static_cast<unsigned>(r.U8(kDopByteOffset)));
+  f.Log().EndLine();
   if (values[0] != 0 && values[1] != 0) {
-    f.epochExtras.pdop = static_cast<float>(std::sqrt(values[0] * values[0] + values[1] * values[1]));
+    f.Assembly().epochExtras.pdop =
+        static_cast<float>(std::sqrt(values[0] * values[0] + values[1] * values[1]));
   }
   return Status::Ok;
 }

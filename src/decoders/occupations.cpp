@@ -14,28 +14,29 @@ namespace {
 
 constexpr std::size_t kMarkerNameLength = 60;
 constexpr std::size_t kBaseNameLength = 80;
+// Two-digit years in the dump.
 
 // " Delete epoch 04Y02M01D  10:30:15.5000000" and the like.
 void DumpDeleted(TQZRFile& f, const char* what, std::uint32_t seconds, std::uint32_t nanoseconds) {
-  if (!f.dumpLog.Enabled()) return;
+  if (!f.Log().Enabled()) return;
   const TGPSTime t(seconds);
   const DayTime ofDay = SplitSecondOfDay(t.SecondOfDay());
-  f.dumpLog.Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, t.Year(0) % 100,
-                   static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay.hours, ofDay.minutes,
-                   ofDay.seconds + nanoseconds * 1e-9);
-  f.dumpLog.EndLine();
+  f.Log().Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, TwoDigitYear(t.Year(0)),
+                 static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay.hours, ofDay.minutes,
+                 ofDay.seconds + nanoseconds * kSecondsPerNs);
+  f.Log().EndLine();
 }
 
 void GiveName(TQZRFile& f, bool kinematic) {
-  OccupationState& o = f.occupation;
+  OccupationState& o = f.Occupation();
   ++o.occupationNumber;
   if (o.userNamed) {
-    o.baseMarkerName = f.markerName.substr(0, kBaseNameLength);
+    o.baseMarkerName = f.Identity().markerName.substr(0, kBaseNameLength);
     o.kinematicCounter = 1;
     o.staticCounter = 1;
   } else {
     std::int32_t& counter = kinematic ? o.kinematicCounter : o.staticCounter;
-    f.markerName =
+    f.Identity().markerName =
         (o.baseMarkerName + (kinematic ? "_K" : "_S") + std::to_string(counter)).substr(0, kMarkerNameLength);
     ++counter;
   }
@@ -45,31 +46,32 @@ void GiveName(TQZRFile& f, bool kinematic) {
 }  // namespace
 
 Status CloseOccupation(TQZRFile& f) {
-  f.occupation.handOffArmed = true;
+  f.Occupation().handOffArmed = true;
   return CloseEpoch(f, EpochSource::Observables);
 }
 
 void NameOccupation(TQZRFile& f, bool kinematic) {
-  f.occupation.namingDue = true;
-  f.occupation.namingKinematic = kinematic;
+  f.Occupation().namingDue = true;
+  f.Occupation().namingKinematic = kinematic;
 }
 
 Status RecordOccupation(TQZRFile& f) {
-  OccupationState& o = f.occupation;
+  OccupationState& o = f.Occupation();
   if (o.namingDue) {
     o.namingDue = false;
     GiveName(f, o.namingKinematic);
   }
-  f.outputIntervalMs = f.intervalHypothesis.Mode();
+  f.Statistics().outputIntervalMs = f.Selection().intervalHypothesis.Mode();
   o.epochFlagByte =
       static_cast<std::uint8_t>((o.epochFlagByte & ~kDynamicMode) | (o.dynamicMode & kDynamicMode));
-  if (f.dumpLog.Enabled()) {
-    f.dumpLog.Write(" Write Occupation:");
-    f.dumpLog.Write(f.markerName);
-    f.dumpLog.Write(o.dynamicMode != 0 ? " - DYNAMIC" : " - STATIIC");
-    f.dumpLog.EndLine();
+  if (f.Log().Enabled()) {
+    f.Log().Write(" Write Occupation:");
+    f.Log().Write(f.Identity().markerName);
+    f.Log().Write(o.dynamicMode != 0 ? " - DYNAMIC" : " - STATIIC");
+    f.Log().EndLine();
   }
-  const Status stored = StoreOccupation(f, o.occupationNumber, f.markerName, f.markerNumber);
+  const Status stored =
+      StoreOccupation(f, o.occupationNumber, f.Identity().markerName, f.Identity().markerNumber);
   if (stored != Status::Ok) return stored;
   if (o.antennaHeightChanged) {
     o.antenna.antennaOccupationNumber = o.occupationNumber;
@@ -86,21 +88,21 @@ Status StoreOccupation(TQZRFile& f, std::int16_t number, const std::string& mark
   // Events stored before any occupation was recorded (during the first
   // epoch, or after the only occupation was cancelled) belong to this one;
   // left without one, the writer would never reach them.
-  const bool first = !f.records.HasOccupations();
-  DataOccup& record = f.records.OccupationToWrite();
-  if (first) f.records.AdoptUnownedEvents(record);
-  record.antenna = f.occupation.antenna;
+  const bool first = !f.Collected().records.HasOccupations();
+  DataOccup& record = f.Collected().records.OccupationToWrite();
+  if (first) f.Collected().records.AdoptUnownedEvents(record);
+  record.antenna = f.Occupation().antenna;
   record.number = number;
   record.markerName = markerName.substr(0, TQZRFile::kMarkerNameLength);
   record.markerNumber = markerNumber.substr(0, TQZRFile::kMarkerNumberLength);
-  if (f.occupation.authenticated) record.occupationFlags |= kOccupationAuthenticated;
-  f.records.ResetEpochsInOccupation();
+  if (f.Occupation().authenticated) record.occupationFlags |= kOccupationAuthenticated;
+  f.Collected().records.ResetEpochsInOccupation();
   return Status::Ok;
 }
 
 Status StoreAntennaBlock(TQZRFile& f, const AntennaBlock& block) {
-  f.records.OccupationToWrite().antenna = block;
-  f.records.ResetEpochsInOccupation();
+  f.Collected().records.OccupationToWrite().antenna = block;
+  f.Collected().records.ResetEpochsInOccupation();
   return Status::Ok;
 }
 
@@ -109,22 +111,22 @@ Status StoreEvent(TQZRFile& f, std::uint8_t port, std::uint32_t msOfDay, std::ui
   // The added nanoseconds may exceed a second: carry them.
   const std::uint64_t ns = std::uint64_t{msOfDay % kMsPerSecond} * kNsPerMs + nanoseconds;
   DataEvent event;
-  event.seconds = static_cast<std::uint32_t>(msOfDay / kMsPerSecond +
-                                             std::uint64_t{f.epochDay} * kSecondsPerDay + ns / kNsPerSecond);
+  event.seconds = static_cast<std::uint32_t>(
+      msOfDay / kMsPerSecond + std::uint64_t{f.Clock().epochDay} * kSecondsPerDay + ns / kNsPerSecond);
   event.nanoseconds = static_cast<std::uint32_t>(ns % kNsPerSecond);
-  if (f.windowGiven &&
-      !InsideWindow(f.windowStart, f.windowFinish, TGPSTimeNS(event.seconds, event.nanoseconds))) {
+  if (f.Window().windowGiven && !InsideWindow(f.Window().windowStart, f.Window().windowFinish,
+                                              TGPSTimeNS(event.seconds, event.nanoseconds))) {
     return Status::Ok;
   }
   event.port = port == kPortA ? kPortA : kPortB;
   event.timeBase = timeBase;
-  event.occupation = f.records.CurrentOccupation();
-  f.records.AppendEvent(event);
+  event.occupation = f.Collected().records.CurrentOccupation();
+  f.Collected().records.AppendEvent(event);
   return Status::Ok;
 }
 
 Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
-  StoredRecords& r = f.records;
+  StoredRecords& r = f.Collected().records;
   if (!r.HasOccupations()) return Status::Ok;
   const auto& occupations = r.Occupations();
   std::size_t match = 0;
@@ -149,22 +151,22 @@ Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
     }
     const bool hasSuccessor = i + 1 < epochs.size();
     const auto sameTime = [&](const TGPSTimeNS& t) { return t == TGPSTimeNS(e.seconds, e.nanoseconds); };
-    if (sameTime(f.firstInputTime) && hasSuccessor) {
-      f.firstInputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
+    if (sameTime(f.Statistics().firstInputTime) && hasSuccessor) {
+      f.Statistics().firstInputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
     }
-    if (f.inputEpochCount > 0) --f.inputEpochCount;
-    if (sameTime(f.firstOutputTime) && hasSuccessor) {
-      f.firstOutputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
+    if (f.Statistics().inputEpochCount > 0) --f.Statistics().inputEpochCount;
+    if (sameTime(f.Statistics().firstOutputTime) && hasSuccessor) {
+      f.Statistics().firstOutputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
     }
-    if (f.outputEpochCount > 0) --f.outputEpochCount;
+    if (f.Statistics().outputEpochCount > 0) --f.Statistics().outputEpochCount;
     if (haveKept) {
-      if (sameTime(f.lastInputTime)) f.lastInputTime = lastKept;
-      if (sameTime(f.lastOutputTime)) f.lastOutputTime = lastKept;
+      if (sameTime(f.Statistics().lastInputTime)) f.Statistics().lastInputTime = lastKept;
+      if (sameTime(f.Statistics().lastOutputTime)) f.Statistics().lastOutputTime = lastKept;
     }
     DumpDeleted(f, "epoch", e.seconds, e.nanoseconds);
     return true;
   });
-  if (!r.HasEpochs()) f.nextEpochIsFirst = true;
+  if (!r.HasEpochs()) f.Selection().nextEpochIsFirst = true;
 
   for (const std::uint8_t port : {kPortA, kPortB}) {
     std::vector<DataEvent>& events = r.Events(port);

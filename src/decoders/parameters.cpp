@@ -82,33 +82,33 @@ std::string_view MissingField(const UtcRelation& u) {
 }
 
 void DumpCoefficients(TQZRFile& f, const float (&c)[4]) {
-  f.dumpLog.Printf(kCoefficientsLayout, static_cast<double>(c[0]), static_cast<double>(c[1]),
-                   static_cast<double>(c[2]), static_cast<double>(c[3]));
-  f.dumpLog.EndLine();
+  f.Log().Printf(kCoefficientsLayout, static_cast<double>(c[0]), static_cast<double>(c[1]),
+                 static_cast<double>(c[2]), static_cast<double>(c[3]));
+  f.Log().EndLine();
 }
 
 void DumpRelation(TQZRFile& f, const UtcRelation& u) {
-  f.dumpLog.Printf(kGpsUtcLayout, u.a0, static_cast<double>(u.a1), u.tot, static_cast<unsigned>(u.wnt),
-                   static_cast<int>(u.dtls), static_cast<unsigned>(u.dn), static_cast<unsigned>(u.wnlsf),
-                   static_cast<int>(u.dtlsf));
+  f.Log().Printf(kGpsUtcLayout, u.a0, static_cast<double>(u.a1), u.tot, static_cast<unsigned>(u.wnt),
+                 static_cast<int>(u.dtls), static_cast<unsigned>(u.dn), static_cast<unsigned>(u.wnlsf),
+                 static_cast<int>(u.dtlsf));
 }
 
 // The set is ignored as a whole; the text stays on the message's line.
 Status RefuseMissingField(TQZRFile& f, std::string_view text) {
-  if (f.Dumping()) f.dumpLog.Write(text);
+  if (f.Dumping()) f.Log().Write(text);
   return Status::Ok;
 }
 
 // Reasons a clock value of [TO] or [DO] is not taken; the text follows.
 bool ClockValueRefused(TQZRFile& f, double value, std::string_view afterNaN) {
-  const MessageScanner& s = f.scanner;
+  const MessageScanner& s = f.Scanner();
   if (s.timeLost || s.satelliteListLost || s.glonassNumbersLost) {
     f.DumpMessageLine(kLostText);
     return true;
   }
   if (std::isnan(value)) {
     f.DumpMessageLine(kNaNText);
-    if (f.Dumping()) f.dumpLog.Write(afterNaN);
+    if (f.Dumping()) f.Log().Write(afterNaN);
     return true;
   }
   return false;
@@ -116,8 +116,8 @@ bool ClockValueRefused(TQZRFile& f, double value, std::string_view afterNaN) {
 
 void DumpClockValue(TQZRFile& f, double value) {
   if (!f.Dumping()) return;
-  f.dumpLog.Printf(kClockLayout, value);
-  f.dumpLog.EndLine();
+  f.Log().Printf(kClockLayout, value);
+  f.Log().EndLine();
 }
 
 Status GateResult(Gate gate) { return gate == Gate::Damaged ? Status::BadChecksum : Status::Ok; }
@@ -129,7 +129,7 @@ Status OnIonosphere(TQZRFile& f, Body body) {
   if (gate != Gate::Pass) return GateResult(gate);
 
   const BodyReader r(body);
-  IonoParameters& p = f.iono;
+  IonoParameters& p = f.Collected().iono;
   p.tot = r.U32(kIonoTotOffset);
   p.wn = r.U16(kIonoWeekOffset);
   for (std::size_t i = 0; i < 4; ++i) {
@@ -144,9 +144,9 @@ Status OnIonosphere(TQZRFile& f, Body body) {
     // wrapped date, nothing is stored from it.
     const TGPSTime t(static_cast<std::uint32_t>(seconds));
     const DayTime ofDay = SplitSecondOfDay(static_cast<std::uint32_t>(seconds % kSecondsPerDay));
-    f.dumpLog.Printf(kIonoTimeLayout, static_cast<unsigned>(p.wn), p.tot, t.Year(),
-                     static_cast<unsigned>(t.Month()), t.Day(), ofDay.hours, ofDay.minutes, ofDay.seconds);
-    f.dumpLog.EndLine();
+    f.Log().Printf(kIonoTimeLayout, static_cast<unsigned>(p.wn), p.tot, t.Year(),
+                   static_cast<unsigned>(t.Month()), t.Day(), ofDay.hours, ofDay.minutes, ofDay.seconds);
+    f.Log().EndLine();
     DumpCoefficients(f, p.alpha);
     DumpCoefficients(f, p.beta);
   }
@@ -161,13 +161,13 @@ Status OnGpsUtc(TQZRFile& f, Body body) {
   if (const std::string_view missing = MissingField(u); !missing.empty())
     return RefuseMissingField(f, missing);
 
-  GpsUtcParameters& p = f.gpsUtc;
+  GpsUtcParameters& p = f.Collected().gpsUtc;
   p.utc = u;
   p.present = true;
 
   if (f.Dumping()) {
     DumpRelation(f, u);
-    f.dumpLog.EndLine();
+    f.Log().EndLine();
   }
   return Status::Ok;
 }
@@ -187,7 +187,7 @@ Status OnGeoUtc(TQZRFile& f, Body body) {
   const std::uint16_t wn = r.U16(kGeoWeekOffset);
   if (wn == kNoWeek) return RefuseMissingField(f, "wn = NaN");
 
-  GeoUtcParameters& p = f.geoUtc;
+  GeoUtcParameters& p = f.Collected().geoUtc;
   p.utc = u;
   p.utcsi = utcsi;
   p.tow = tow;
@@ -196,8 +196,8 @@ Status OnGeoUtc(TQZRFile& f, Body body) {
 
   if (f.Dumping()) {
     DumpRelation(f, u);
-    f.dumpLog.Printf(kGeoUtcTailLayout, static_cast<int>(utcsi), tow, static_cast<unsigned>(wn));
-    f.dumpLog.EndLine();
+    f.Log().Printf(kGeoUtcTailLayout, static_cast<int>(utcsi), tow, static_cast<unsigned>(wn));
+    f.Log().EndLine();
   }
   return Status::Ok;
 }
@@ -208,8 +208,8 @@ Status OnClockOffset(TQZRFile& f, Body body) {
 
   const double offset = BodyReader(body).F64(kClockValueOffset);
   if (ClockValueRefused(f, offset, " ")) return Status::Ok;
-  f.epochExtras.clockOffset = offset;
-  f.epochExtras.extrasFlags |= kExtrasClockOffset;
+  f.Assembly().epochExtras.clockOffset = offset;
+  f.Assembly().epochExtras.extrasFlags |= kExtrasClockOffset;
   DumpClockValue(f, offset);
   return Status::Ok;
 }
@@ -220,8 +220,8 @@ Status OnClockDrift(TQZRFile& f, Body body) {
 
   const float drift = BodyReader(body).F32(kClockValueOffset);
   if (ClockValueRefused(f, static_cast<double>(drift), "")) return Status::Ok;
-  f.epochExtras.clockDrift = drift;
-  f.epochExtras.extrasFlags |= kExtrasClockDrift;
+  f.Assembly().epochExtras.clockDrift = drift;
+  f.Assembly().epochExtras.extrasFlags |= kExtrasClockDrift;
   DumpClockValue(f, static_cast<double>(drift));
   return Status::Ok;
 }

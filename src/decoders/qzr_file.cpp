@@ -26,6 +26,8 @@ namespace {
 // Files shorter than this cannot hold an identification message.
 constexpr std::size_t kMinimumDataLength = 90;
 
+// Two-digit years; intervals are counted in milliseconds and shown in seconds.
+
 constexpr std::string_view kInputChanged = "The input file changed while it was converted\n";
 
 std::string Cut(std::string text, std::size_t length) {
@@ -67,107 +69,108 @@ std::string DumpLogPath(const std::string& inputName) {
 }
 
 TQZRFile::TQZRFile(const ConversionOptions& opts)
-    : TOpenMappedFile(opts.inputFile),
-      options(opts),
-      profile(std::string(kProfileSection), opts.profilePath),
-      scanner(View(), dumpLog) {
-  if (Usable()) {
-    status = Status::Ok;
+    : input_(opts.inputFile),
+      options_(opts),
+      profile_(std::string(kProfileSection), opts.profilePath),
+      scanner_(input_.View(), dumpLog_) {
+  if (input_.Usable()) {
+    status_ = Status::Ok;
   } else {
-    status = lastError == ENOMEM ? Status::OutOfMemory : Status::OpenFailed;
-    if (ChangedSinceRead()) errorDetail = kInputChanged;
+    status_ = input_.lastError == ENOMEM ? Status::OutOfMemory : Status::OpenFailed;
+    if (input_.ChangedSinceRead()) errorDetail_ = kInputChanged;
   }
 
-  if (options.markerOverridden) {
-    markerOverridden = true;
-    markerName = options.markerName;
+  if (options_.markerOverridden) {
+    identity_.markerOverridden = true;
+    identity_.markerName = options_.markerName;
   } else {
-    markerName = profile.GetString(MessageText(kMsgMarkerName), "");
-    markerOverridden = !markerName.empty();
-    if (markerName.empty()) markerName = BaseName(options.inputFile);
+    identity_.markerName = profile_.GetString(MessageText(kMsgMarkerName), "");
+    identity_.markerOverridden = !identity_.markerName.empty();
+    if (identity_.markerName.empty()) identity_.markerName = BaseName(options_.inputFile);
   }
-  markerName = Cut(markerName, kMarkerNameLength);
-  markerNumber = Cut(
-      options.markerNumberGiven ? options.markerNumber : profile.GetString(MessageText(kMsgMarkerNumber), ""),
-      kMarkerNumberLength);
+  identity_.markerName = Cut(identity_.markerName, kMarkerNameLength);
+  identity_.markerNumber =
+      Cut(options_.markerNumberGiven ? options_.markerNumber
+                                     : profile_.GetString(MessageText(kMsgMarkerNumber), ""),
+          kMarkerNumberLength);
 
-  if (options.startGiven || options.finishGiven) {
-    windowGiven = true;
-    windowPending = true;
-    const std::string_view start = options.startText;
-    const std::string_view finish = options.finishText;
+  if (options_.startGiven || options_.finishGiven) {
+    window_.windowGiven = true;
+    window_.windowPending = true;
+    const std::string_view start = options_.startText;
+    const std::string_view finish = options_.finishText;
     const Status parsed =
-        ParseTimeWindow(options.startGiven ? &start : nullptr, options.finishGiven ? &finish : nullptr,
-                        windowStartText, windowFinishText);
+        ParseTimeWindow(options_.startGiven ? &start : nullptr, options_.finishGiven ? &finish : nullptr,
+                        window_.windowStartText, window_.windowFinishText);
     if (parsed != Status::Ok) {
-      status = parsed;
+      status_ = parsed;
       return;
     }
   }
-  if (options.intervalGiven) {
-    const Status parsed = ParseIntervalText(options.intervalText, requestedIntervalMs);
+  if (options_.intervalGiven) {
+    const Status parsed = ParseIntervalText(options_.intervalText, selection_.requestedIntervalMs);
     if (parsed != Status::Ok) {
-      status = parsed;
+      status_ = parsed;
       return;
     }
   }
-  if (status != Status::Ok) {
-    AppendProgramLog(options.inputFile, lastError, status);
-  } else if (profile.Refused()) {
-    status = Status::OpenFailed;
-    errorDetail = "The profile " + options.profilePath + " is not a regular file\n";
+  if (status_ != Status::Ok) {
+    AppendProgramLog(options_.inputFile, input_.lastError, status_);
+  } else if (profile_.Refused()) {
+    status_ = Status::OpenFailed;
+    errorDetail_ = "The profile " + options_.profilePath + " is not a regular file\n";
   }
 }
 
 TQZRFile::~TQZRFile() = default;
 
 Status TQZRFile::StartDumpLog() {
-  if (!options.dumpEnabled) return Status::Ok;
-  const std::string path = DumpLogPath(options.inputFile);
+  if (!options_.dumpEnabled) return Status::Ok;
+  const std::string path = DumpLogPath(options_.inputFile);
   if (path.empty()) return Status::Ok;
-  if (std::string refusal = DumpLogRefusal(path, options.inputFile); !refusal.empty()) {
-    errorDetail += refusal;
+  if (std::string refusal = DumpLogRefusal(path, options_.inputFile); !refusal.empty()) {
+    errorDetail_ += refusal;
     return Status::OutputOpenFailed;
   }
-  if (!dumpLog.Open(path)) {
-    errorDetail += "Error creating the dump log " + path + ": " + std::strerror(dumpLog.LastError()) + "\n";
+  if (!dumpLog_.Open(path)) {
+    errorDetail_ += "Error creating the dump log " + path + ": " + std::strerror(dumpLog_.LastError()) + "\n";
     return Status::OutputOpenFailed;
   }
-  dumpLog.Write(BannerLine());
-  dumpLog.EndLine();
+  dumpLog_.Write(BannerLine());
+  dumpLog_.EndLine();
   const platform::CalendarTime now = platform::WallClockNow();
-  dumpLog.Write("USAGE:\n  File - ");
-  dumpLog.Write(options.inputFile);
-  dumpLog.Printf("   %02d-%3.3s-%02d %02d:%02d", now.day, MonthAbbreviation(now.month).data(), now.year % 100,
-                 now.hour, now.minute);
-  dumpLog.EndLine();
+  dumpLog_.Write("USAGE:\n  File - ");
+  dumpLog_.Write(options_.inputFile);
+  dumpLog_.Printf("   %02d-%3.3s-%02d %02d:%02d", now.day, MonthAbbreviation(now.month).data(),
+                  TwoDigitYear(now.year), now.hour, now.minute);
+  dumpLog_.EndLine();
   return Status::Ok;
 }
 
 Status TQZRFile::FinishDumpLog() {
-  if (!dumpLog.Enabled() || dumpLog.Finish()) return Status::Ok;
-  errorDetail +=
-      "Error writing the dump log " + dumpLog.Path() + ": " + std::strerror(dumpLog.LastError()) + "\n";
+  if (!dumpLog_.Enabled() || dumpLog_.Finish()) return Status::Ok;
+  errorDetail_ +=
+      "Error writing the dump log " + dumpLog_.Path() + ": " + std::strerror(dumpLog_.LastError()) + "\n";
   return Status::OutputOpenFailed;
 }
 
 Status TQZRFile::NameDumpLog() {
-  if (dumpLog.WorkingPath().empty()) return Status::Ok;
+  if (dumpLog_.WorkingPath().empty()) return Status::Ok;
   // Something may have been put at the name while the run went on.
-  std::string refusal = DumpLogRefusal(dumpLog.Path(), options.inputFile);
-  if (refusal.empty() && dumpLog.Name()) return Status::Ok;
+  std::string refusal = DumpLogRefusal(dumpLog_.Path(), options_.inputFile);
+  if (refusal.empty() && dumpLog_.Name()) return Status::Ok;
   if (refusal.empty()) {
     refusal =
-        "Error naming the dump log " + dumpLog.Path() + ": " + std::strerror(dumpLog.LastError()) + "\n";
+        "Error naming the dump log " + dumpLog_.Path() + ": " + std::strerror(dumpLog_.LastError()) + "\n";
   }
-  errorDetail += refusal;
+  errorDetail_ += refusal;
   return Status::OutputOpenFailed;
 }
 
 void TQZRFile::DumpMessageLine(std::string_view text) {
   if (!Dumping()) return;
-  dumpLog.Write(text);
-  dumpLog.EndLine();
+  dumpLog_.Write(text);
+  dumpLog_.EndLine();
 }
 
 Status TQZRFile::RefuseMessage(std::string_view text) {
@@ -177,8 +180,8 @@ Status TQZRFile::RefuseMessage(std::string_view text) {
 
 Status TQZRFile::RefuseShortBody(std::size_t expected, std::size_t actual) {
   if (Dumping()) {
-    dumpLog.Printf("    Error Len! Expected:%zu arrived: %zu", expected, actual);
-    dumpLog.EndLine();
+    dumpLog_.Printf("    Error Len! Expected:%zu arrived: %zu", expected, actual);
+    dumpLog_.EndLine();
   }
   return Status::Ok;
 }
@@ -197,28 +200,28 @@ TQZRFile::BodyCheck TQZRFile::CheckBody(Body body, std::size_t length) {
 }
 
 void TQZRFile::DumpLine(std::string_view text) {
-  if (!dumpLog.Enabled()) return;
-  dumpLog.Write(text);
-  dumpLog.EndLine();
+  if (!dumpLog_.Enabled()) return;
+  dumpLog_.Write(text);
+  dumpLog_.EndLine();
 }
 
 Status TQZRFile::FindIdentification() {
-  const std::size_t first = scanner.cursor;
-  const Body bytes = View();
-  while (scanner.NextMessage()) {
-    const std::size_t at = scanner.cursor;
+  const std::size_t first = scanner_.cursor;
+  const Body bytes = Bytes();
+  while (scanner_.NextMessage()) {
+    const std::size_t at = scanner_.cursor;
     if (bytes.size() - at >= kIdentificationStart.size() &&
         std::equal(kIdentificationStart.begin(), kIdentificationStart.end(),
                    bytes.begin() + static_cast<std::ptrdiff_t>(at))) {
-      if (!IdentifyReceiver(*this, scanner.CurrentBody())) return Status::CorruptData;
+      if (!IdentifyReceiver(*this, scanner_.CurrentBody())) return Status::CorruptData;
       SetHeaderTexts(*this);
       return Status::Ok;
     }
-    scanner.Advance();
+    scanner_.Advance();
   }
   if (HeaderFromProfile(*this)) {
     SetHeaderTexts(*this);
-    scanner.cursor = first;
+    scanner_.cursor = first;
     return Status::Ok;
   }
   DumpLine("NO Messages Format.");
@@ -227,16 +230,16 @@ Status TQZRFile::FindIdentification() {
 
 void TQZRFile::FirstRun() {
   constexpr std::int32_t kEnoughIntervals = 100;
-  firstRun = true;
-  scanner.reportFailures = false;
+  firstRun_ = true;
+  scanner_.reportFailures = false;
   bool formatSeen = false;
   bool haveTime = false;
   std::uint32_t previousMs = 0;
   std::int32_t intervals = 0;
-  while (scanner.NextMessage()) {
-    const char id0 = scanner.Id0();
-    const char id1 = scanner.Id1();
-    const Body body = scanner.CurrentBody();
+  while (scanner_.NextMessage()) {
+    const char id0 = scanner_.Id0();
+    const char id1 = scanner_.Id1();
+    const Body body = scanner_.CurrentBody();
     if (id0 == 'M' && id1 == 'F') {
       if (OnMessageFormat(*this, body) == Status::Ok) formatSeen = true;
     } else if (id0 == 'U' && id1 == 'O') {
@@ -244,36 +247,37 @@ void TQZRFile::FirstRun() {
     } else if ((id0 == '~' && id1 == '~') || (id0 == 'r' && id1 == 'M')) {
       const Status result = id0 == '~' ? OnReceiverTime(*this, body) : OnRawMeasurements(*this, body);
       if (result == Status::Ok) {
-        const std::uint32_t t = epochMsOfDay;
+        const std::uint32_t t = clock_.epochMsOfDay;
         // The first time has no predecessor, so it gives no interval.
         if (haveTime && t > previousMs) {
-          intervalHypothesis.Add(static_cast<std::int32_t>(t - previousMs));
+          selection_.intervalHypothesis.Add(static_cast<std::int32_t>(t - previousMs));
           ++intervals;
         }
         haveTime = true;
         previousMs = t;
       }
     }
-    scanner.Advance();
-    if (intervals == kEnoughIntervals && gpsUtc.present && formatSeen) break;
+    scanner_.Advance();
+    if (intervals == kEnoughIntervals && collected_.gpsUtc.present && formatSeen) break;
   }
-  messageFormatSeen = formatSeen;
-  scanner.reportFailures = true;
+  identity_.messageFormatSeen = formatSeen;
+  scanner_.reportFailures = true;
 }
 
 Status TQZRFile::CheckSelection() {
   constexpr std::uint64_t kMaxIntervalMs = kMsPerDay;
-  if (options.intervalGiven && options.decimationGiven) return Status::ConflictingOptions;
-  if (options.intervalGiven) {
-    selectIntervalMs = requestedIntervalMs;
-    if (selectIntervalMs < 1 || selectIntervalMs > kMaxIntervalMs) return Status::BadTimeTag;
-    selectByInterval = true;
-  } else if (options.decimationGiven) {
-    if (options.decimation < 1) return Status::BadTimeTag;
-    const std::int64_t interval = static_cast<std::int64_t>(options.decimation) * fileIntervalMs;
+  if (options_.intervalGiven && options_.decimationGiven) return Status::ConflictingOptions;
+  if (options_.intervalGiven) {
+    selection_.selectIntervalMs = selection_.requestedIntervalMs;
+    if (selection_.selectIntervalMs < 1 || selection_.selectIntervalMs > kMaxIntervalMs)
+      return Status::BadTimeTag;
+    selection_.selectByInterval = true;
+  } else if (options_.decimationGiven) {
+    if (options_.decimation < 1) return Status::BadTimeTag;
+    const std::int64_t interval = static_cast<std::int64_t>(options_.decimation) * selection_.fileIntervalMs;
     if (interval < 1 || interval > static_cast<std::int64_t>(kMaxIntervalMs)) return Status::BadTimeTag;
-    selectIntervalMs = static_cast<std::uint32_t>(interval);
-    selectByInterval = true;
+    selection_.selectIntervalMs = static_cast<std::uint32_t>(interval);
+    selection_.selectByInterval = true;
   }
   return Status::Ok;
 }
@@ -281,24 +285,24 @@ Status TQZRFile::CheckSelection() {
 Status TQZRFile::WalkMessages() {
   constexpr std::uint64_t kPercentPerDot = 5;
   std::uint64_t dots = 0;
-  const bool showProgress = options.verbose && console != nullptr && size > 0;
+  const bool showProgress = options_.verbose && console_ != nullptr && input_.size > 0;
   while (true) {
     if (showProgress) {
-      const std::uint64_t due = (scanner.cursor + 1) * 100 / size / kPercentPerDot;
+      const std::uint64_t due = (scanner_.cursor + 1) * 100 / input_.size / kPercentPerDot;
       if (due > dots) {
-        for (; dots < due; ++dots) console->put('.');
-        console->flush();
+        for (; dots < due; ++dots) console_->put('.');
+        console_->flush();
       }
     }
-    if (!scanner.NextMessage()) return Status::Ok;
+    if (!scanner_.NextMessage()) return Status::Ok;
     const Status result = Dispatch(*this);
     if (result == Status::Ok) {
-      scanner.Advance();
+      scanner_.Advance();
     } else if (result == Status::BadChecksum) {
       // Distrust the body, but not what follows its header: a message
       // starting inside the damaged body is still found.
-      scanner.AdvanceHeader();
-      scanner.MarkBroken();
+      scanner_.AdvanceHeader();
+      scanner_.MarkBroken();
     } else {
       return result;
     }
@@ -307,48 +311,48 @@ Status TQZRFile::WalkMessages() {
 
 Status TQZRFile::Run() {
   // Allocation failure anywhere in the runs ends the conversion with its
-  // own status; nothing collected is written.
+  // own status_; nothing collected is written.
   try {
-    status = RunBoth();
+    status_ = RunBoth();
   } catch (const std::bad_alloc&) {
-    records.Clear();
-    status = Status::OutOfMemory;
+    collected_.records.Clear();
+    status_ = Status::OutOfMemory;
   }
   // What was converted is a copy of a file that no longer exists as it was
   // read: whatever the run found, none of it may be written.
-  if (ChangedSinceRead()) {
-    records.Clear();
-    errorDetail = kInputChanged;
-    status = Status::OpenFailed;
+  if (input_.ChangedSinceRead()) {
+    collected_.records.Clear();
+    errorDetail_ = kInputChanged;
+    status_ = Status::OpenFailed;
   }
-  return status;
+  return status_;
 }
 
 Status TQZRFile::RunBoth() {
   if (const Status started = StartDumpLog(); started != Status::Ok) return started;
 
-  scanner.cursor = scanner.SkipSeparators(0);
-  if (scanner.End() - scanner.cursor < kMinimumDataLength) return Status::CorruptData;
+  scanner_.cursor = scanner_.SkipSeparators(0);
+  if (scanner_.End() - scanner_.cursor < kMinimumDataLength) return Status::CorruptData;
   if (const Status found = FindIdentification(); found != Status::Ok) return found;
-  const std::size_t start = scanner.cursor;
+  const std::size_t start = scanner_.cursor;
 
   FirstRun();
-  if (!messageFormatSeen && profile.GetInt("HeaderQZRInIniFile", 0) == 0) {
+  if (!identity_.messageFormatSeen && profile_.GetInt("HeaderQZRInIniFile", 0) == 0) {
     DumpLine("No [MF] message in the file.");
     return Status::NotQzrFormat;
   }
-  fileIntervalMs = intervalHypothesis.Mode();
-  if (dumpLog.Enabled()) {
-    dumpLog.Printf("interval QZR file = %6.2lf", fileIntervalMs * 0.001);
-    dumpLog.EndLine();
+  selection_.fileIntervalMs = selection_.intervalHypothesis.Mode();
+  if (dumpLog_.Enabled()) {
+    dumpLog_.Printf("interval QZR file = %6.2lf", selection_.fileIntervalMs * kSecondsPerMs);
+    dumpLog_.EndLine();
   }
   DumpLine("End first run.");
 
-  epochDay = 0;
-  epochMsOfDay = 0;
-  scanner.cursor = start;
-  intervalHypothesis.Reset();
-  firstRun = false;
+  clock_.epochDay = 0;
+  clock_.epochMsOfDay = 0;
+  scanner_.cursor = start;
+  selection_.intervalHypothesis.Reset();
+  firstRun_ = false;
 
   if (const Status selection = CheckSelection(); selection != Status::Ok) return selection;
 
@@ -357,35 +361,39 @@ Status TQZRFile::RunBoth() {
   if (result == Status::Ok) result = closed;
   ConvertEventTimes(*this);
   // After a failed run nothing will be written.
-  if (result != Status::Ok) records.Clear();
+  if (result != Status::Ok) collected_.records.Clear();
 
-  if (dumpLog.Enabled()) {
-    dumpLog.Printf("Length QZR file = 0X%llx", static_cast<unsigned long long>(size));
-    dumpLog.EndLine();
+  if (dumpLog_.Enabled()) {
+    dumpLog_.Printf("Length QZR file = 0X%llx", static_cast<unsigned long long>(input_.size));
+    dumpLog_.EndLine();
   }
   DumpLine(ErrorText(result));
 
-  outputIntervalMs = intervalHypothesis.Mode();
-  if (options.verbose && console != nullptr) PrintStatistics();
+  statistics_.outputIntervalMs = selection_.intervalHypothesis.Mode();
+  if (options_.verbose && console_ != nullptr) PrintStatistics();
   DumpLine("End run.");
 
-  if (result != Status::Ok || inputEpochCount > 0) return result;
-  // With every system left out only the dump was asked for: no epoch is
+  if (result != Status::Ok || statistics_.inputEpochCount > 0) return result;
+  // With every system left out only the dump was asked for: no assembly_.epoch is
   // then the expected outcome, not a failure.
-  if (!options.useGps && !options.useGlonass && !options.useWaas) return result;
+  if (!options_.useGps && !options_.useGlonass && !options_.useWaas) return result;
   DumpLine("NO Messages Format.");
   return Status::BadTimeTag;
 }
 
 namespace {
 
+// Room for one statistics time and for the text between the two times.
+constexpr std::size_t kStatisticsTimeRoom = 40;
+constexpr std::size_t kStatisticsMiddleRoom = 64;
+
 // "DD-MON-YY HH:MM:SS.hh"; the hundredths are left-justified in two columns.
 void AppendStatisticsTime(std::string& line, const TGPSTimeNS& t) {
-  char text[40];
+  char text[kStatisticsTimeRoom];
   const DayTime ofDay = SplitSecondOfDay(t.SecondOfDay());
   std::snprintf(text, sizeof text, "%02u-%3.3s-%02u %02u:%02u:%02u.%-2u", t.Day(0),
-                MonthAbbreviation(static_cast<int>(t.Month(0))).data(), t.Year(0) % 100, ofDay.hours,
-                ofDay.minutes, ofDay.seconds, t.nanoseconds / (kNsPerSecond / 100));
+                MonthAbbreviation(static_cast<int>(t.Month(0))).data(), TwoDigitYear(t.Year(0)), ofDay.hours,
+                ofDay.minutes, ofDay.seconds, t.nanoseconds / (kNsPerSecond / kHundredthsPerSecond));
   line += text;
 }
 
@@ -393,7 +401,7 @@ std::string StatisticsLine(const TGPSTimeNS& first, const char* what, std::uint3
                            double intervalSeconds, const TGPSTimeNS& last) {
   std::string line;
   AppendStatisticsTime(line, first);
-  char middle[64];
+  char middle[kStatisticsMiddleRoom];
   std::snprintf(middle, sizeof middle, " in %s epochs %-7u (I=%6.2lf) ", what, count, intervalSeconds);
   line += middle;
   AppendStatisticsTime(line, last);
@@ -404,12 +412,16 @@ std::string StatisticsLine(const TGPSTimeNS& first, const char* what, std::uint3
 }  // namespace
 
 void TQZRFile::PrintStatistics() const {
-  const TGPSTimeNS start = WindowEndDated(windowStart) ? windowStart : firstInputTime;
-  const TGPSTimeNS finish = WindowEndDated(windowFinish) ? windowFinish : lastInputTime;
-  *console << '\n'
-           << StatisticsLine(firstInputTime, "QZR  ", inputEpochCount, fileIntervalMs * 0.001, lastInputTime)
-           << StatisticsLine(start, "RINEX", outputEpochCount, outputIntervalMs * 0.001, finish);
-  console->flush();
+  const TGPSTimeNS start =
+      WindowEndDated(window_.windowStart) ? window_.windowStart : statistics_.firstInputTime;
+  const TGPSTimeNS finish =
+      WindowEndDated(window_.windowFinish) ? window_.windowFinish : statistics_.lastInputTime;
+  *console_ << '\n'
+            << StatisticsLine(statistics_.firstInputTime, "QZR  ", statistics_.inputEpochCount,
+                              selection_.fileIntervalMs * kSecondsPerMs, statistics_.lastInputTime)
+            << StatisticsLine(start, "RINEX", statistics_.outputEpochCount,
+                              statistics_.outputIntervalMs * kSecondsPerMs, finish);
+  console_->flush();
 }
 
 }  // namespace qzr2rin

@@ -6,15 +6,16 @@
 #include <string_view>
 
 #include "base/status.h"
-#include "base/window_text.h"
 #include "decoders/authentication.h"
+#include "decoders/collected_records.h"
 #include "decoders/conversion_options.h"
-#include "decoders/ephemeris_store.h"
-#include "decoders/epoch_data.h"
-#include "decoders/hypothesis.h"
+#include "decoders/epoch_assembly.h"
+#include "decoders/epoch_selection.h"
+#include "decoders/message_dump.h"
 #include "decoders/occupation_state.h"
-#include "decoders/parameter_sets.h"
-#include "decoders/stored_records.h"
+#include "decoders/receiver_clock.h"
+#include "decoders/receiver_identity.h"
+#include "decoders/run_statistics.h"
 #include "input/dump_log.h"
 #include "input/message_stream.h"
 #include "input/profile.h"
@@ -24,14 +25,15 @@
 namespace qzr2rin {
 
 // The converter: owns the mapped input, every option, all decoding state,
-// the collected records and the dump log, for exactly one conversion. Every
-// decoder receives it with the message body.
-class TQZRFile : public TOpenMappedFile {
+// the collected records and the dump log, for exactly one conversion. The
+// decoding state is held in named parts; a decoder's entry point receives
+// the converter and hands each inner step only the parts it changes.
+class TQZRFile {
  public:
-  static constexpr std::size_t kMarkerNameLength = 60;
-  static constexpr std::size_t kMarkerNumberLength = 20;
+  static constexpr std::size_t kMarkerNameLength = ReceiverIdentity::kMarkerNameLength;
+  static constexpr std::size_t kMarkerNumberLength = ReceiverIdentity::kMarkerNumberLength;
 
-  // Maps the input and reads the options; the outcome is in `status`
+  // Maps the input and reads the options; the outcome is in Outcome()
   // (0, 1 when the input could not be opened, 10 for a malformed -s, -f or
   // -I text).
   explicit TQZRFile(const ConversionOptions& options);
@@ -43,8 +45,8 @@ class TQZRFile : public TOpenMappedFile {
   Status Run();
 
   // Opens the dump log (under -l) under its temporary name and writes its
-  // opening lines; OutputOpenFailed, with errorDetail saying why, when it
-  // cannot be written or its name holds a file it must not replace.
+  // opening lines; OutputOpenFailed, with the error detail saying why, when
+  // it cannot be written or its name holds a file it must not replace.
   Status StartDumpLog();
   // After the run: closes the dump log, OutputOpenFailed when any of it was
   // lost; then gives it its name.
@@ -55,11 +57,13 @@ class TQZRFile : public TOpenMappedFile {
   // verbose; returns the first status that ends it.
   Status WalkMessages();
 
-  bool MessageAccepted() const { return scanner.MessageAccepted(); }
+  bool MessageAccepted() const { return scanner_.MessageAccepted(); }
   // The first run writes no message lines, so nothing of a message either.
-  bool Dumping() const { return !firstRun && dumpLog.Enabled(); }
+  bool Dumping() const { return !firstRun_ && dumpLog_.Enabled(); }
   // One line of the current message's dump; nothing in the first run.
   void DumpMessageLine(std::string_view text);
+  // The same dump, for the steps of a decoder that are handed parts only.
+  MessageDump Messages() { return MessageDump(dumpLog_, firstRun_); }
   // Ignores the current message, its reason on a dump line of its own; the
   // conversion goes on (Ok).
   Status RefuseMessage(std::string_view text);
@@ -70,104 +74,50 @@ class TQZRFile : public TOpenMappedFile {
   // The checksum gate, then the layout's length. A body too short to hold
   // even its checksum byte is short, not damaged.
   BodyCheck CheckBody(Body body, std::size_t length);
-  bool CrcAccepted() const { return scanner.CrcAccepted(); }
+  bool CrcAccepted() const { return scanner_.CrcAccepted(); }
 
   // The constructor's outcome, then the run's. Decoders return their status
   // and leave this alone: only Run sets it.
-  Status status = Status::Ok;
-  ConversionOptions options;
-  TProfile profile;
-  DumpLog dumpLog;
-  MessageScanner scanner;
-  bool firstRun = false;
-
-  // Time window as written on the command line; the absolute window is
-  // fixed at the first receiver date.
-  bool windowGiven = false;
-  bool windowPending = false;
-  WindowEnd windowStartText;
-  WindowEnd windowFinishText;
-
-  TGPSTimeNS windowStart;   // 0 seconds: open
-  TGPSTimeNS windowFinish;  // 0 seconds: open
-
-  // Receiver time.
-  std::uint32_t epochMsOfDay = 0;  // 0 .. 86 399 999
-  std::uint32_t epochDay = 0;      // GPS day number; 0: no date yet
-  bool timeContinuity = true;
-  bool firstTimeAfterId = true;
-  bool datePending = false;
-  std::uint32_t pendingDay = 0;
-  std::string errorDetail;  // printed with a fatal status
-
-  // The epoch being filled by the per-signal messages, the one filled by
-  // raw measurements, and the per-epoch values.
-  EpochInProgress epoch;
-  EpochInProgress raw;
-  EpochExtras epochExtras;
-  PhaseUnwrapping phase;
-  PresenceMarks presence;
-
-  // Navigation data.
-  EphemerisStore ephemerides;
-
-  // Parameter sets.
-  IonoParameters iono;
-  GpsUtcParameters gpsUtc;
-  GeoUtcParameters geoUtc;
-
-  // Receiver identity and the header texts that follow from it.
-  std::string receiverType;     // up to 79 characters
-  std::string receiverNumber;   // up to 20
-  std::string receiverVersion;  // up to 20
-  std::string headerReceiverNumber;
-  std::string headerReceiverType;
-  std::string headerReceiverVersion;
-  std::string antennaNumber;
-  std::string antennaType;
-  bool tagCorrection = false;  // the firmware needs the time-tag correction
-  std::uint32_t receiverIdHash = 0;
-  bool receiverIdPending = true;
-  bool messageFormatSeen = false;
-
-  OccupationState occupation;
-  SignatureState signature;
-
-  // What the second run stores for the writers.
-  StoredRecords records;
-  bool seenGps = false;
-  bool seenGlonass = false;
-  bool seenWaas = false;
-  bool nextEpochIsFirst = true;
-  bool storedAnyEpoch = false;  // the next closed epoch restarts the input statistics
-  // The last stored epoch; later epochs must come after it. Never reset,
-  // not even by a cancelled occupation.
-  std::uint32_t lastStoredDay = 0;
-  std::uint32_t lastStoredMs = 0;
-
-  // Selection.
-  std::uint32_t requestedIntervalMs = 0;
-  std::int32_t fileIntervalMs = 0;  // the log's data interval, from the first run
-  std::uint32_t selectIntervalMs = 0;
-  bool selectByInterval = false;
-  THypothesis intervalHypothesis;
-
-  // Statistics of the run.
-  TGPSTimeNS firstInputTime;
-  TGPSTimeNS lastInputTime;
-  TGPSTimeNS firstOutputTime;
-  TGPSTimeNS lastOutputTime;
-  std::int32_t outputIntervalMs = 0;
-
+  Status Outcome() const { return status_; }
+  // Printed with a fatal status.
+  std::string& ErrorDetail() { return errorDetail_; }
+  const std::string& ErrorDetail() const { return errorDetail_; }
   // Where progress dots and statistics go when verbose.
-  std::ostream* console = nullptr;
+  void SetConsole(std::ostream* console) { console_ = console; }
+  // The first run decodes only what finds the data interval, silently.
+  bool IsFirstRun() const { return firstRun_; }
+  void SetFirstRun(bool first) { firstRun_ = first; }
 
-  std::uint32_t inputEpochCount = 0;
-  std::uint32_t outputEpochCount = 0;
+  // The input's bytes, alive as long as the converter.
+  Body Bytes() const { return input_.View(); }
 
-  bool markerOverridden = false;
-  std::string markerName;
-  std::string markerNumber;
+  ConversionOptions& Options() { return options_; }
+  const ConversionOptions& Options() const { return options_; }
+  const TProfile& Profile() const { return profile_; }
+  DumpLog& Log() { return dumpLog_; }
+  const DumpLog& Log() const { return dumpLog_; }
+  // Framing, and what it says about the stream: the lost flags.
+  MessageScanner& Scanner() { return scanner_; }
+  const MessageScanner& Scanner() const { return scanner_; }
+
+  ReceiverClock& Clock() { return clock_; }
+  const ReceiverClock& Clock() const { return clock_; }
+  TimeWindow& Window() { return window_; }
+  const TimeWindow& Window() const { return window_; }
+  EpochSelection& Selection() { return selection_; }
+  const EpochSelection& Selection() const { return selection_; }
+  EpochAssembly& Assembly() { return assembly_; }
+  const EpochAssembly& Assembly() const { return assembly_; }
+  ReceiverIdentity& Identity() { return identity_; }
+  const ReceiverIdentity& Identity() const { return identity_; }
+  OccupationState& Occupation() { return occupation_; }
+  const OccupationState& Occupation() const { return occupation_; }
+  SignatureState& Signature() { return signature_; }
+  const SignatureState& Signature() const { return signature_; }
+  CollectedRecords& Collected() { return collected_; }
+  const CollectedRecords& Collected() const { return collected_; }
+  RunStatistics& Statistics() { return statistics_; }
+  const RunStatistics& Statistics() const { return statistics_; }
 
  private:
   Status RunBoth();
@@ -176,6 +126,26 @@ class TQZRFile : public TOpenMappedFile {
   Status CheckSelection();
   void PrintStatistics() const;
   void DumpLine(std::string_view text);
+
+  TOpenMappedFile input_;  // before the scanner, which frames its view
+  Status status_ = Status::Ok;
+  ConversionOptions options_;
+  TProfile profile_;
+  DumpLog dumpLog_;
+  MessageScanner scanner_;
+  bool firstRun_ = false;
+  std::string errorDetail_;
+  std::ostream* console_ = nullptr;
+
+  ReceiverClock clock_;
+  TimeWindow window_;
+  EpochSelection selection_;
+  EpochAssembly assembly_;
+  ReceiverIdentity identity_;
+  OccupationState occupation_;
+  SignatureState signature_;
+  CollectedRecords collected_;
+  RunStatistics statistics_;
 };
 
 // The input's path with its extension replaced by ".log"; empty when the

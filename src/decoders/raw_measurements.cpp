@@ -122,8 +122,8 @@ void AddSignalFlags(SignalSlot& s, int signal, std::uint16_t flags) {
 // lie inside the body.
 void DecodeSignal(TQZRFile& f, const BodyReader& r, std::size_t offset, const RecordLayout& layout,
                   std::size_t c, bool first, double referenceRange) {
-  DumpLog& dump = f.dumpLog;
-  SatelliteEntry& entry = f.raw.satellites[c];
+  DumpLog& dump = f.Log();
+  SatelliteEntry& entry = f.Assembly().raw.satellites[c];
   const std::uint16_t word = r.U16(offset + kFirstWordOffset);
   const std::uint32_t measurement = r.U32(offset + kMeasurementOffset);
   const unsigned cn0 = measurement & kCn0Mask;
@@ -152,7 +152,7 @@ void DecodeSignal(TQZRFile& f, const BodyReader& r, std::size_t offset, const Re
   const double carrierPhase = static_cast<double>(CarrierFrequency(entry, signal)) *
                               (referenceRange + phaseRange * kPhaseRangeUnitMetres) / kSpeedOfLight;
   const bool stored = signal >= kSignalCaL1 && signal < kSignalCount;
-  SignalSlot* slot = stored ? &f.raw.slots[c].signals[static_cast<std::size_t>(signal)] : nullptr;
+  SignalSlot* slot = stored ? &f.Assembly().raw.slots[c].signals[static_cast<std::size_t>(signal)] : nullptr;
   if (slot != nullptr) {
     slot->pseudorange = pseudorange;
     slot->carrierPhase = carrierPhase;
@@ -184,7 +184,7 @@ std::size_t DecodeSatellites(TQZRFile& f, Body body, const RecordLayout& layout)
   const std::size_t signalLength = layout.SignalRecordLength();
   std::size_t offset = kRawHeaderLength;
   std::size_t c = 0;
-  while (offset < end && c < f.raw.satellites.size()) {
+  while (offset < end && c < f.Assembly().raw.satellites.size()) {
     const bool headerFits = end - offset >= kSatelliteFixedLength;
     const std::size_t signals = headerFits ? (r.U8(offset + kSignalCountOffset) & kSignalCountMask) + 1u : 0u;
     const std::size_t length = kSatelliteFixedLength + layout.headerExtra + signals * signalLength;
@@ -194,12 +194,12 @@ std::size_t DecodeSatellites(TQZRFile& f, Body body, const RecordLayout& layout)
     }
 
     const std::uint8_t index = r.U8(offset + kSatelliteIndexOffset);
-    f.raw.satellites[c] = MapSatelliteIndex(index, kNoChannel);
-    f.raw.Touch(c + 1);
+    f.Assembly().raw.satellites[c] = MapSatelliteIndex(index, kNoChannel);
+    f.Assembly().raw.Touch(c + 1);
     const double referenceRange = r.U32(offset + kReferenceRangeOffset) * kRangeUnitMetres;
-    DumpSatelliteIndex(f.dumpLog, index);
-    f.dumpLog.Printf(kSatelliteLayout, static_cast<unsigned>(signals - 1), referenceRange);
-    f.dumpLog.EndLine();
+    DumpSatelliteIndex(f.Log(), index);
+    f.Log().Printf(kSatelliteLayout, static_cast<unsigned>(signals - 1), referenceRange);
+    f.Log().EndLine();
 
     std::size_t at = offset + kSatelliteFixedLength + layout.headerExtra;
     for (std::size_t k = 0; k < signals; ++k, at += signalLength) {
@@ -220,26 +220,26 @@ Status OnRawMeasurements(TQZRFile& f, Body body) {
   // stream resynchronises, so no message that starts inside the claimed
   // body is skipped with it.
   if (!f.CrcAccepted()) return Status::BadChecksum;
-  f.raw.ClearSlots();
+  f.Assembly().raw.ClearSlots();
   if (body.size() < kMinimumLength) return f.RefuseShortBody(kMinimumLength, body.size());
 
   const BodyReader r(body);
   const std::uint16_t packed = r.U16(kPackedOffset);
   const std::uint32_t referenceMs = r.U32(kReferenceTimeOffset);
-  DumpReferenceHeader(f, r.U16(kSampleOffset), packed, referenceMs);
+  DumpReferenceHeader(f.Messages(), r.U16(kSampleOffset), packed, referenceMs);
 
-  const Status dated = DecodeWeekOrDay(f, packed, referenceMs);
-  if (f.firstRun) return dated;
+  const Status dated = DecodeWeekOrDay(f.Clock(), f.Messages(), f.IsFirstRun(), packed, referenceMs);
+  if (f.IsFirstRun()) return dated;
   if (dated != Status::Ok) return f.RefuseMessage(kIgnoreText);
 
   // The message carries its own list and time, so what the stream lost is
   // known again.
-  f.scanner.glonassNumbersLost = false;
-  f.scanner.satelliteListLost = false;
-  f.scanner.timeLost = false;
+  f.Scanner().glonassNumbersLost = false;
+  f.Scanner().satelliteListLost = false;
+  f.Scanner().timeLost = false;
 
   const RecordLayout layout = ReadLayout(r.U16(kLayoutOffset));
-  DumpLog& dump = f.dumpLog;
+  DumpLog& dump = f.Log();
   if (dump.Enabled()) {
     const int clockOffset = r.I16(kClockOffsetOffset) >> kClockOffsetShift;
     dump.Printf(kClockLayout, r.U16(kClockOffsetOffset) & kClockOffsetIdMask, clockOffset,
@@ -251,9 +251,9 @@ Status OnRawMeasurements(TQZRFile& f, Body body) {
 
   // The list is what the body holds: SvdN has five bits only and cannot
   // count every satellite a receiver tracks.
-  f.raw.count = static_cast<int>(DecodeSatellites(f, body, layout));
+  f.Assembly().raw.count = static_cast<int>(DecodeSatellites(f, body, layout));
 
-  const Status applied = ApplyFirstDate(f, f.epochDay);
+  const Status applied = ApplyFirstDate(f.Clock(), f.Window(), f.ErrorDetail(), f.Clock().epochDay);
   if (applied != Status::Ok) return applied;
   return CloseEpoch(f, EpochSource::Raw);
 }

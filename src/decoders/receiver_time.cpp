@@ -81,8 +81,8 @@ void MoveToNextMonthIfBefore(unsigned dayOfMonth, unsigned today, unsigned& year
 // One end of the -s/-f window as an absolute time, against the first date.
 // False (with errorDetail) when its day does not exist in the month it
 // falls in: placing it on day 0 would move it back to 1980.
-bool CompleteWindowEnd(TQZRFile& f, const WindowEnd& end, const TGPSTime& first, std::string_view name,
-                       TGPSTimeNS& out) {
+bool CompleteWindowEnd(std::string& errorDetail, const WindowEnd& end, const TGPSTime& first,
+                       std::string_view name, TGPSTimeNS& out) {
   out = TGPSTimeNS{};
   if (end.day == 0) return true;
   unsigned year = first.Year();
@@ -96,8 +96,8 @@ bool CompleteWindowEnd(TQZRFile& f, const WindowEnd& end, const TGPSTime& first,
   const std::uint32_t dayNumber = DayNumber(year, month, end.day);
   const std::uint64_t seconds = std::uint64_t{dayNumber} * kSecondsPerDay + end.msOfDay / kMsPerSecond;
   if (dayNumber == 0 || seconds > UINT32_MAX) {
-    f.errorDetail += std::string(name) + " time: there is no day " + std::to_string(end.day) + " in month " +
-                     std::to_string(month) + " of " + std::to_string(year) + "\n";
+    errorDetail += std::string(name) + " time: there is no day " + std::to_string(end.day) + " in month " +
+                   std::to_string(month) + " of " + std::to_string(year) + "\n";
     return false;
   }
   out = TGPSTimeNS(static_cast<std::uint32_t>(seconds), end.msOfDay % kMsPerSecond * kNsPerMs);
@@ -114,55 +114,87 @@ bool FourYearCycleDay(std::uint32_t today, unsigned value, std::uint32_t& day) {
   return true;
 }
 
-void DumpBadDate(TQZRFile& f, unsigned year, unsigned month, unsigned day) {
-  if (!f.Dumping()) return;
-  f.dumpLog.Printf(kBadDateLayout, year, month, day);
-  f.dumpLog.EndLine();
+void DumpBadDate(MessageDump dump, unsigned year, unsigned month, unsigned day) {
+  if (!dump.Enabled()) return;
+  dump.Log().Printf(kBadDateLayout, year, month, day);
+  dump.Log().EndLine();
 }
 
 // The date of an [RD] body or of a derived date record.
-Status TakeDate(TQZRFile& f, Body body, bool derived) {
-  f.datePending = false;
+// `listed` is the number of satellites in the observables' list.
+Status TakeDate(ReceiverClock& clock, TimeWindow& window, std::string& errorDetail, MessageDump dump,
+                int listed, Body body, bool derived) {
+  clock.datePending = false;
   const BodyReader r(body);
   const unsigned year = r.U16(kYearOffset);
   const unsigned month = r.U8(kMonthOffset);
   const unsigned dayOfMonth = r.U8(kDayOffset);
-  if (f.Dumping()) {
-    f.dumpLog.Printf(kDateLayout, year, month, dayOfMonth, static_cast<unsigned>(r.U8(kTimeBaseOffset)));
-    f.dumpLog.EndLine();
+  if (dump.Enabled()) {
+    dump.Log().Printf(kDateLayout, year, month, dayOfMonth, static_cast<unsigned>(r.U8(kTimeBaseOffset)));
+    dump.Log().EndLine();
   }
   if (year == kNoDateYear || month > kLastMonth || dayOfMonth > kLastDayOfMonth) {
-    DumpBadDate(f, year, month, dayOfMonth);
+    DumpBadDate(dump, year, month, dayOfMonth);
     return Status::Ok;
   }
   // Month or day 0, 30 February, a year before 1980: no date either. Taken
   // as day 0 it would run backwards (13) or fix the window in 1980.
   const std::uint32_t day = DayNumber(year, month, dayOfMonth);
   if (day == 0) {
-    DumpBadDate(f, year, month, dayOfMonth);
+    DumpBadDate(dump, year, month, dayOfMonth);
     return Status::Ok;
   }
 
-  if (day < f.epochDay) {
-    const TGPSTime preceding = DayStart(f.epochDay);
-    f.errorDetail = "Year =" + std::to_string(year) + " Month=" + std::to_string(month) +
-                    " Day = " + std::to_string(dayOfMonth) + "\nPreceding  Date " +
-                    std::to_string(preceding.Year()) + " Month=" + std::to_string(preceding.Month()) +
-                    " Day = " + std::to_string(preceding.Day()) + "\n";
+  if (day < clock.epochDay) {
+    const TGPSTime preceding = DayStart(clock.epochDay);
+    errorDetail = "Year =" + std::to_string(year) + " Month=" + std::to_string(month) +
+                  " Day = " + std::to_string(dayOfMonth) + "\nPreceding  Date " +
+                  std::to_string(preceding.Year()) + " Month=" + std::to_string(preceding.Month()) +
+                  " Day = " + std::to_string(preceding.Day()) + "\n";
     return Status::DateOutOfOrder;
   }
-  if (f.epoch.count == 0) {
-    f.DumpMessageLine(kNoSatellitesText);
-    f.datePending = true;
-    f.pendingDay = day;
+  if (listed == 0) {
+    dump.Line(kNoSatellitesText);
+    clock.datePending = true;
+    clock.pendingDay = day;
     return Status::Ok;
   }
   if (derived) {
-    f.DumpMessageLine(kDerivedDateText);
+    dump.Line(kDerivedDateText);
   } else {
-    f.timeContinuity = false;
+    clock.timeContinuity = false;
   }
-  return ApplyFirstDate(f, day);
+  return ApplyFirstDate(clock, window, errorDetail, day);
+}
+
+// A time of day that passed the checksum gate: taken, or the time is lost.
+void TakeReceiverTime(ReceiverClock& clock, bool& timeLost, MessageDump dump, std::uint32_t t) {
+  if (t >= kMsPerDay) {
+    // Stored, it would place the epoch in the next day and make the next
+    // good time look like a midnight.
+    timeLost = true;
+    dump.Line(kOutOfDayTimeText);
+    return;
+  }
+
+  if (clock.firstTimeAfterId) {
+    clock.firstTimeAfterId = false;
+  } else {
+    const std::int64_t diff = std::int64_t{t} - std::int64_t{clock.epochMsOfDay};
+    if (diff < 0 && clock.timeContinuity) {
+      if (diff + kMsPerDay > kLongestMidnightGapMs) {
+        timeLost = true;
+        dump.Line(kBackwardTimeText);
+        return;
+      }
+      // Without a date there is no day to advance: day 1 would be taken
+      // for a date in January 1980.
+      if (clock.epochDay != 0) ++clock.epochDay;
+    }
+  }
+  timeLost = false;
+  clock.timeContinuity = true;
+  clock.epochMsOfDay = t;
 }
 
 }  // namespace
@@ -176,13 +208,13 @@ Status OnReceiverTime(TQZRFile& f, Body body) {
   }
   const std::uint32_t t = BodyReader(body).U32(kTimeOffset);
 
-  if (f.firstRun) {
+  if (f.IsFirstRun()) {
     if (!f.MessageAccepted()) return Status::BadChecksum;
-    if (t < kMsPerDay) f.epochMsOfDay = t;
+    if (t < kMsPerDay) f.Clock().epochMsOfDay = t;
     return Status::Ok;
   }
 
-  DumpLog& dump = f.dumpLog;
+  DumpLog& dump = f.Log();
   if (dump.Enabled()) {
     const DayTime parts = SplitMsOfDay(t);
     dump.Printf(kTimeLayout, t, parts.hours, parts.minutes, parts.seconds, parts.milliseconds);
@@ -194,48 +226,24 @@ Status OnReceiverTime(TQZRFile& f, Body body) {
   if (closed != Status::Ok) return closed;
   if (!f.MessageAccepted()) return Status::BadChecksum;
 
-  if (t >= kMsPerDay) {
-    // Stored, it would place the epoch in the next day and make the next
-    // good time look like a midnight.
-    f.scanner.timeLost = true;
-    f.DumpMessageLine(kOutOfDayTimeText);
-    return Status::Ok;
-  }
-
-  if (f.firstTimeAfterId) {
-    f.firstTimeAfterId = false;
-  } else {
-    const std::int64_t diff = std::int64_t{t} - std::int64_t{f.epochMsOfDay};
-    if (diff < 0 && f.timeContinuity) {
-      if (diff + kMsPerDay > kLongestMidnightGapMs) {
-        f.scanner.timeLost = true;
-        f.DumpMessageLine(kBackwardTimeText);
-        return Status::Ok;
-      }
-      // Without a date there is no day to advance: day 1 would be taken
-      // for a date in January 1980.
-      if (f.epochDay != 0) ++f.epochDay;
-    }
-  }
-  f.scanner.timeLost = false;
-  f.timeContinuity = true;
-  f.epochMsOfDay = t;
+  TakeReceiverTime(f.Clock(), f.Scanner().timeLost, f.Messages(), t);
   return Status::Ok;
 }
 
 Status OnReceiverDate(TQZRFile& f, Body body) {
   if (body.size() < kChecksumLength) return f.RefuseShortBody(kReceiverDateLength, body.size());
   if (!f.MessageAccepted()) {
-    f.datePending = false;
+    f.Clock().datePending = false;
     return Status::BadChecksum;
   }
   if (body.size() < kReceiverDateLength) return f.RefuseShortBody(kReceiverDateLength, body.size());
-  return TakeDate(f, body, false);
+  return TakeDate(f.Clock(), f.Window(), f.ErrorDetail(), f.Messages(), f.Assembly().epoch.count, body,
+                  false);
 }
 
 Status OnDerivedDate(TQZRFile& f, Body date) {
   if (date.size() < kReceiverDateLength) return f.RefuseShortBody(kReceiverDateLength, date.size());
-  return TakeDate(f, date, true);
+  return TakeDate(f.Clock(), f.Window(), f.ErrorDetail(), f.Messages(), f.Assembly().epoch.count, date, true);
 }
 
 Status OnReferenceEpoch(TQZRFile& f, Body body) {
@@ -249,68 +257,68 @@ Status OnReferenceEpoch(TQZRFile& f, Body body) {
   const BodyReader r(body);
   const std::uint16_t packed = r.U16(kPackedOffset);
   const std::uint32_t referenceMs = r.U32(kReferenceTimeOffset);
-  DumpReferenceHeader(f, r.U16(kSampleOffset), packed, referenceMs);
-  if (DecodeWeekOrDay(f, packed, referenceMs) == Status::Ok) {
-    return ApplyFirstDate(f, f.epochDay);
+  DumpReferenceHeader(f.Messages(), r.U16(kSampleOffset), packed, referenceMs);
+  if (DecodeWeekOrDay(f.Clock(), f.Messages(), f.IsFirstRun(), packed, referenceMs) == Status::Ok) {
+    return ApplyFirstDate(f.Clock(), f.Window(), f.ErrorDetail(), f.Clock().epochDay);
   }
   f.DumpMessageLine(kIgnoreReferenceText);
   return Status::Ok;
 }
 
-Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenceMs) {
+Status DecodeWeekOrDay(ReceiverClock& clock, MessageDump dump, bool firstRun, std::uint16_t packed,
+                       std::uint32_t referenceMs) {
   const unsigned value = WeekOrDayValue(packed);
   const unsigned scale = TimeScale(packed);
   if (scale == kScaleGpsWeek) {
-    const unsigned week = ResolveReferenceWeek(value, f.epochDay);
-    f.epochDay = week * 7 + referenceMs / kMsPerDay;
-    f.epochMsOfDay = referenceMs % kMsPerDay;
+    const unsigned week = ResolveReferenceWeek(value, clock.epochDay);
+    clock.epochDay = week * 7 + referenceMs / kMsPerDay;
+    clock.epochMsOfDay = referenceMs % kMsPerDay;
   } else if (scale == kScaleFourYearDay) {
-    if (f.epochDay == 0) {
+    if (clock.epochDay == 0) {
       // The first run reads no date message, but the log's interval needs
       // only the times of day: a raw-only log can still be decimated.
-      if (f.firstRun && referenceMs < kMsPerDay) {
-        f.epochMsOfDay = referenceMs;
+      if (firstRun && referenceMs < kMsPerDay) {
+        clock.epochMsOfDay = referenceMs;
         return Status::Ok;
       }
-      f.DumpMessageLine(kNoDateText);
+      dump.Line(kNoDateText);
       return Status::NoFullDate;
     }
     std::uint32_t day = 0;
-    if (referenceMs >= kMsPerDay || !FourYearCycleDay(f.epochDay, value, day)) return Status::NoFullDate;
-    f.epochDay = day;
-    f.epochMsOfDay = referenceMs;
+    if (referenceMs >= kMsPerDay || !FourYearCycleDay(clock.epochDay, value, day)) return Status::NoFullDate;
+    clock.epochDay = day;
+    clock.epochMsOfDay = referenceMs;
   } else {
     return Status::NoFullDate;
   }
 
-  if (f.firstRun) return Status::Ok;
-  if (f.dumpLog.Enabled()) {
-    const TGPSTime date = DayStart(f.epochDay);
-    const DayTime t = SplitMsOfDay(f.epochMsOfDay);
-    f.dumpLog.Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(), t.hours,
-                     t.minutes, t.seconds, t.milliseconds);
-    f.dumpLog.EndLine();
-  }
+  if (!dump.Enabled()) return Status::Ok;
+  const TGPSTime date = DayStart(clock.epochDay);
+  const DayTime t = SplitMsOfDay(clock.epochMsOfDay);
+  dump.Log().Printf(kNewTimeLayout, date.Year(), static_cast<unsigned>(date.Month()), date.Day(), t.hours,
+                    t.minutes, t.seconds, t.milliseconds);
+  dump.Log().EndLine();
   return Status::Ok;
 }
 
-void DumpReferenceHeader(TQZRFile& f, unsigned sample, std::uint16_t packed, std::uint32_t referenceMs) {
-  if (!f.Dumping()) return;
-  f.dumpLog.Printf(kReferenceHeaderLayout, sample, TimeScale(packed), LeapState(packed),
-                   WeekOrDayValue(packed), referenceMs);
-  f.dumpLog.EndLine();
+void DumpReferenceHeader(MessageDump dump, unsigned sample, std::uint16_t packed, std::uint32_t referenceMs) {
+  if (!dump.Enabled()) return;
+  dump.Log().Printf(kReferenceHeaderLayout, sample, TimeScale(packed), LeapState(packed),
+                    WeekOrDayValue(packed), referenceMs);
+  dump.Log().EndLine();
 }
 
-Status ApplyFirstDate(TQZRFile& f, std::uint32_t day) {
+Status ApplyFirstDate(ReceiverClock& clock, TimeWindow& window, std::string& errorDetail, std::uint32_t day) {
   Status result = Status::Ok;
-  if (f.windowPending) {
-    f.windowPending = false;
+  if (window.windowPending) {
+    window.windowPending = false;
     const TGPSTime first = DayStart(day);
-    if (!CompleteWindowEnd(f, f.windowStartText, first, "Start", f.windowStart)) result = Status::BadTimeTag;
-    if (!CompleteWindowEnd(f, f.windowFinishText, first, "Finish", f.windowFinish))
+    if (!CompleteWindowEnd(errorDetail, window.windowStartText, first, "Start", window.windowStart))
+      result = Status::BadTimeTag;
+    if (!CompleteWindowEnd(errorDetail, window.windowFinishText, first, "Finish", window.windowFinish))
       result = Status::BadTimeTag;
   }
-  f.epochDay = day;
+  clock.epochDay = day;
   return result;
 }
 

@@ -2,8 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "base/status.h"
+#include "decoders/epoch_selection.h"
+#include "decoders/message_dump.h"
+#include "decoders/receiver_clock.h"
 #include "input/body_reader.h"
 
 namespace qzr2rin {
@@ -30,7 +34,7 @@ constexpr unsigned TimeScale(std::uint16_t packed) { return static_cast<unsigned
 
 // The dump line that opens [rE] and [rM], which share their first fields.
 // Not in the first run.
-void DumpReferenceHeader(TQZRFile& f, unsigned sample, std::uint16_t packed, std::uint32_t referenceMs);
+void DumpReferenceHeader(MessageDump dump, unsigned sample, std::uint16_t packed, std::uint32_t referenceMs);
 
 // Receiver time and date messages. Each returns Ok, BadChecksum for a
 // damaged [~~] or [RD], DateOutOfOrder for a date earlier than the current
@@ -46,15 +50,16 @@ Status OnDerivedDate(TQZRFile& f, Body date);
 
 // Sets the receiver date and time from a packed week-or-day field and a
 // reference time in milliseconds; Status::NoFullDate when the scale cannot
-// be used. In the first run it returns the converter's status and writes
-// nothing to the dump.
-Status DecodeWeekOrDay(TQZRFile& f, std::uint16_t packed, std::uint32_t referenceMs);
+// be used. In the first run a four-year day without a date still sets the
+// time of day, and nothing goes to the dump.
+Status DecodeWeekOrDay(ReceiverClock& clock, MessageDump dump, bool firstRun, std::uint16_t packed,
+                       std::uint32_t referenceMs);
 
 // Completes the -s/-f window at the first date learned, then makes `day`
 // the receiver date. Status::BadTimeTag (with errorDetail) when a window
 // end's day of the month does not exist in the month it falls in; the date
 // is taken all the same.
-Status ApplyFirstDate(TQZRFile& f, std::uint32_t day);
+Status ApplyFirstDate(ReceiverClock& clock, TimeWindow& window, std::string& errorDetail, std::uint32_t day);
 
 // Day number of day-of-month d, in the given month or, when d is before
 // today, in the month after it; 0 when that month has no such day.

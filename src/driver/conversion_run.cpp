@@ -127,32 +127,32 @@ int Conclude(TQZRFile& converter, Status status, Console& console) {
     if (status == Status::Ok) status = dump;
   }
   console.Result(status);
-  console.Detail(converter.errorDetail);
+  console.Detail(converter.ErrorDetail());
   return ToInt(status);
 }
 
 int Convert(const CommandLine& command, Console& console) {
   const ConversionOptions& options = command.options;
   TQZRFile converter(options);
-  converter.console = console.Progress();
-  if (converter.status != Status::Ok) {
-    console.Result(converter.status);
-    console.Detail(converter.errorDetail);
-    return ToInt(converter.status);
+  converter.SetConsole(console.Progress());
+  if (converter.Outcome() != Status::Ok) {
+    console.Result(converter.Outcome());
+    console.Detail(converter.ErrorDetail());
+    return ToInt(converter.Outcome());
   }
   const Status result = converter.Run();
   if (result != Status::Ok) return Conclude(converter, result, console);
   // With every system left out only the dump log was asked for.
   if (!options.useGps && !options.useGlonass && !options.useWaas) return Conclude(converter, result, console);
-  if (converter.outputEpochCount == 0) {
-    converter.errorDetail += "No epoch of the log lies in the selection\n";
+  if (converter.Statistics().outputEpochCount == 0) {
+    converter.ErrorDetail() += "No epoch of the log lies in the selection\n";
     return Conclude(converter, Status::BadTimeTag, console);
   }
 
   const auto choose = [&](OutputNames& names, const std::function<bool(const OutputNames&)>& take) {
-    return ChooseOutputNames(options.outputDirectory, converter.records.MarkerNameOf(nullptr),
-                             converter.firstOutputTime.seconds, converter.lastOutputTime.seconds, take,
-                             names);
+    return ChooseOutputNames(options.outputDirectory, converter.Collected().records.MarkerNameOf(nullptr),
+                             converter.Statistics().firstOutputTime.seconds,
+                             converter.Statistics().lastOutputTime.seconds, take, names);
   };
   // The first names are taken only where the observation file's temporary
   // can be created, as a directory that cannot hold it gives no name.
@@ -208,7 +208,7 @@ int Convert(const CommandLine& command, Console& console) {
     }
   }
   console.Result(dump);
-  console.Detail(converter.errorDetail);
+  console.Detail(converter.ErrorDetail());
   return ToInt(dump);
 }
 

@@ -50,7 +50,7 @@ std::string CountIn(std::uint64_t amount, const Unit (&units)[N], bool roundUp) 
 }
 
 constexpr std::uint64_t kMinutesPerDay = kSecondsPerDay / kSecondsPerMinute;
-constexpr std::uint64_t kHundredthsPerSecond = 100;
+constexpr std::uint64_t kHundredHertz = 100;  // the unit C
 
 }  // namespace
 
@@ -70,7 +70,7 @@ std::string FrequencyCode(std::int32_t intervalMs) {
     // Faster than 1 Hz the code counts per second: Hz, or hundreds of Hz.
     if (kMsPerSecond % ms != 0) return CountIn(0, {{1, 'Z'}}, false);
     const std::uint64_t hertz = kMsPerSecond / ms;
-    static constexpr Unit kRates[] = {{1, 'Z'}, {kHundredthsPerSecond, 'C'}};
+    static constexpr Unit kRates[] = {{1, 'Z'}, {kHundredHertz, 'C'}};
     return CountIn(hertz, kRates, false);
   }
   if (ms % kMsPerSecond != 0) return CountIn(0, {{1, 'S'}}, false);

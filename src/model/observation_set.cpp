@@ -78,25 +78,26 @@ std::int8_t ObservationSet::GlonassChannelOf(int slot) const {
 
 ObservationSet CollectObservations(const TQZRFile& f) {
   HeaderFacts h;
-  h.inputName = f.options.inputFile;
-  h.receiverNumber = f.headerReceiverNumber;
-  h.receiverType = f.headerReceiverType;
-  h.receiverVersion = f.headerReceiverVersion;
-  h.antennaNumber = f.antennaNumber;
-  h.antennaType = f.antennaType;
-  h.gps = f.seenGps;
-  h.glonass = f.seenGlonass;
-  h.geo = f.seenWaas;
-  h.intervalMs = f.outputIntervalMs;
-  h.firstTime = f.firstOutputTime;
-  h.lastTime = f.lastOutputTime;
+  h.inputName = f.Options().inputFile;
+  h.receiverNumber = f.Identity().headerReceiverNumber;
+  h.receiverType = f.Identity().headerReceiverType;
+  h.receiverVersion = f.Identity().headerReceiverVersion;
+  h.antennaNumber = f.Identity().antennaNumber;
+  h.antennaType = f.Identity().antennaType;
+  h.gps = f.Statistics().seenGps;
+  h.glonass = f.Statistics().seenGlonass;
+  h.geo = f.Statistics().seenWaas;
+  h.intervalMs = f.Statistics().outputIntervalMs;
+  h.firstTime = f.Statistics().firstOutputTime;
+  h.lastTime = f.Statistics().lastOutputTime;
   GetObservationSpan(f, h.firstObservation, h.lastObservation);
   h.leapSeconds = GetHeaderLeapSeconds(f);
   h.timeSystem = GetTimeSystemName(f);
-  h.iono = f.iono;
-  h.gpsUtc = f.gpsUtc;
-  h.geoUtc = f.geoUtc;
-  return ObservationSet(f.records, f.ephemerides, std::move(h), f.profile, f.records.CurrentOccupation());
+  h.iono = f.Collected().iono;
+  h.gpsUtc = f.Collected().gpsUtc;
+  h.geoUtc = f.Collected().geoUtc;
+  return ObservationSet(f.Collected().records, f.Collected().ephemerides, std::move(h), f.Profile(),
+                        f.Collected().records.CurrentOccupation());
 }
 
 }  // namespace qzr2rin

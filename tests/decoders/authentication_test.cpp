@@ -76,7 +76,9 @@ class Signatures {
   }
   TQZRFile& f() { return bench_.file(); }
   qzrtest::ConverterBench& bench() { return bench_; }
-  bool Marked() { return (f().records.CurrentOccupation()->occupationFlags & kOccupationAuthenticated) != 0; }
+  bool Marked() {
+    return (f().Collected().records.CurrentOccupation()->occupationFlags & kOccupationAuthenticated) != 0;
+  }
 
  private:
   qzrtest::ConverterBench bench_;
@@ -119,8 +121,8 @@ TEST(Signature, CheckMarksOrClearsTheCurrentOccupation) {
     EXPECT_EQ(s.bench().Walk(), Status::Ok);
     EXPECT_EQ(s.bench().DumpBody(), HeaderLine("SE", 0, message.size() - 5) + c.text + "\n");
     EXPECT_EQ(s.Marked(), c.marked);
-    EXPECT_EQ(s.f().occupation.authenticated, c.marked);
-    EXPECT_FALSE(s.f().scanner.timeLost);
+    EXPECT_EQ(s.f().Occupation().authenticated, c.marked);
+    EXPECT_FALSE(s.f().Scanner().timeLost);
   }
 }
 
@@ -183,7 +185,7 @@ TEST(Signature, MatchBeforeAnyOccupationMarksTheOneRecordedNext) {
   AtTimeOfDay(f, 5000);
 
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_TRUE(f.occupation.authenticated);
+  EXPECT_TRUE(f.Occupation().authenticated);
   EXPECT_FALSE(IsOccupationAuthenticated(f));
   ASSERT_EQ(StoreOccupation(f, 1, "SITE", "0001"), Status::Ok);
   EXPECT_TRUE(IsOccupationAuthenticated(f));
@@ -248,7 +250,7 @@ TEST(Signature, ShortOrDamagedBodiesAreNotRead) {
     const std::string dump = s.bench().DumpBody();
     EXPECT_EQ(dump.substr(0, dump.find('\n', 1) + 1), HeaderLine("SE", 0, c.message.size() - 5));
     EXPECT_NE(dump.find(c.text), std::string::npos) << dump;
-    EXPECT_EQ(s.f().scanner.timeLost, c.broken);
+    EXPECT_EQ(s.f().Scanner().timeLost, c.broken);
     EXPECT_TRUE(s.Marked());
   }
 }
@@ -264,7 +266,7 @@ TEST(IgnoredMessage, AcceptedOnItsChecksumAndNeverDumped) {
       qzrtest::ConverterBench bench(log);
       EXPECT_EQ(bench.Walk(), Status::Ok);
       EXPECT_EQ(bench.DumpBody(), HeaderLine(id, 0, 4));
-      EXPECT_FALSE(bench.file().scanner.timeLost);
+      EXPECT_FALSE(bench.file().Scanner().timeLost);
     }
     {
       qzrtest::LogBuilder log;
@@ -273,7 +275,7 @@ TEST(IgnoredMessage, AcceptedOnItsChecksumAndNeverDumped) {
       EXPECT_EQ(bench.Walk(), Status::Ok);
       const std::string dump = bench.DumpBody();
       EXPECT_TRUE(dump.starts_with(HeaderLine(id, 0, 4) + "Bad Checksum\n")) << dump;
-      EXPECT_TRUE(bench.file().scanner.timeLost);
+      EXPECT_TRUE(bench.file().Scanner().timeLost);
     }
   }
 }

@@ -31,7 +31,7 @@ TEST(ConverterBench, AcceptedOnlyMessagesFailOnTheirChecksum) {
   const std::string dump = bench.DumpBody();
   EXPECT_NE(dump.find("\nNA len=4 0X0(0X8)\nBad Checksum\n"), std::string::npos) << dump;
   EXPECT_NE(dump.find("\nSP len=2 0X9(0Xf)\n"), std::string::npos) << dump;
-  EXPECT_TRUE(bench.file().scanner.timeLost);
+  EXPECT_TRUE(bench.file().Scanner().timeLost);
 }
 
 }  // namespace

@@ -61,9 +61,9 @@ class Epochs {
     return CloseEpoch(f(), source);
   }
 
-  const DataEpoch& Last() { return f().records.Epochs().back(); }
+  const DataEpoch& Last() { return f().Collected().records.Epochs().back(); }
   const EpochSatellite& Satellite(const DataEpoch& e, std::size_t i) {
-    return f().records.Satellites()[e.firstSatellite + i];
+    return f().Collected().records.Satellites()[e.firstSatellite + i];
   }
 
  private:
@@ -98,8 +98,8 @@ TEST(EpochCompletion, SignalSelectionAndChainBits) {
     Epochs e(options);
     ASSERT_EQ(e.Close(1000, {{5, {c.flags[0], c.flags[1], c.flags[2]}}}), Status::Ok);
     if (c.sets == 0) {
-      EXPECT_FALSE(e.f().records.HasEpochs());
-      EXPECT_EQ(e.f().inputEpochCount, 0u);
+      EXPECT_FALSE(e.f().Collected().records.HasEpochs());
+      EXPECT_EQ(e.f().Statistics().inputEpochCount, 0u);
       continue;
     }
     const DataEpoch& epoch = e.Last();
@@ -140,19 +140,19 @@ TEST(EpochCompletion, ExclusionsBySystemAndNumber) {
   // An epoch whose only satellite is excluded is not even counted.
   Epochs e(gps5);
   e.Close(1000, {{5, {kCa, 0, 0}}});
-  EXPECT_EQ(e.f().inputEpochCount, 0u);
-  EXPECT_FALSE(e.f().records.HasEpochs());
+  EXPECT_EQ(e.f().Statistics().inputEpochCount, 0u);
+  EXPECT_FALSE(e.f().Collected().records.HasEpochs());
 }
 
 TEST(EpochCompletion, NoDateOrNoSatellitesStoresNothing) {
   Epochs e;
   AtDate(e.f(), 0);
   e.Close(1000, {{5, {kCa, 0, 0}}});
-  EXPECT_FALSE(e.f().records.HasEpochs());
-  EXPECT_EQ(e.f().epoch.dirtySlots, 0u);
+  EXPECT_FALSE(e.f().Collected().records.HasEpochs());
+  EXPECT_EQ(e.f().Assembly().epoch.dirtySlots, 0u);
   AtDate(e.f(), kDay);
   e.Close(2000, {});
-  EXPECT_FALSE(e.f().records.HasEpochs());
+  EXPECT_FALSE(e.f().Collected().records.HasEpochs());
 }
 
 TEST(EpochCompletion, EveryWayOutClearsTheEpochInProgress) {
@@ -181,20 +181,20 @@ TEST(EpochCompletion, EveryWayOutClearsTheEpochInProgress) {
     SelectEvery(e.f(), 30000);
     qzrtest::WithWindow(e.f(), true, {}, TGPSTimeNS(kDay * 86400 + 100, 0));
     ASSERT_EQ(e.Close(60000, {{5, {kCa, 0, 0}}}), Status::Ok);
-    ASSERT_EQ(e.f().records.EpochCount(), 1u);
+    ASSERT_EQ(e.f().Collected().records.EpochCount(), 1u);
 
     AtDate(e.f(), c.day);
     // Left over in the per-signal epoch, whichever source closes.
     WithEpochExtras(e.f(), {.position = {1, 2, 3}, .clockOffset = 1.25e-4});
-    e.f().epoch.slots[0].signals[kSignalPL2].signalFlags = kP2;
-    e.f().epoch.Touch(1);
+    e.f().Assembly().epoch.slots[0].signals[kSignalPL2].signalFlags = kP2;
+    e.f().Assembly().epoch.Touch(1);
     EXPECT_EQ(e.Close(c.ms, {{c.id, {kCa, kP1, 0}}}, c.source), Status::Ok);
 
-    EXPECT_EQ(e.f().records.EpochCount(), c.stored ? 2u : 1u);
-    EXPECT_EQ(e.f().epoch.dirtySlots, 0u);
-    for (const SignalSlot& s : e.f().epoch.slots[0].signals) EXPECT_EQ(s.signalFlags, 0);
-    EXPECT_EQ(e.f().epochExtras.position[0], 0.0);
-    EXPECT_EQ(e.f().epochExtras.clockOffset, 0.0);
+    EXPECT_EQ(e.f().Collected().records.EpochCount(), c.stored ? 2u : 1u);
+    EXPECT_EQ(e.f().Assembly().epoch.dirtySlots, 0u);
+    for (const SignalSlot& s : e.f().Assembly().epoch.slots[0].signals) EXPECT_EQ(s.signalFlags, 0);
+    EXPECT_EQ(e.f().Assembly().epochExtras.position[0], 0.0);
+    EXPECT_EQ(e.f().Assembly().epochExtras.clockOffset, 0.0);
   }
 }
 
@@ -203,11 +203,11 @@ TEST(EpochCompletion, IntervalSelectionTakesExactMultiplesOnly) {
   Epochs e(options);
   SelectEvery(e.f(), 30000);
   for (const std::uint32_t ms : {29000u, 30000u, 30001u, 31000u, 60000u}) e.Close(ms, {{5, {kCa, 0, 0}}});
-  ASSERT_EQ(e.f().records.EpochCount(), 2u);
-  EXPECT_EQ(e.f().records.Epochs()[0].seconds, kDay * 86400 + 30);
-  EXPECT_EQ(e.f().records.Epochs()[1].seconds, kDay * 86400 + 60);
-  EXPECT_EQ(e.f().inputEpochCount, 5u);
-  EXPECT_EQ(e.f().outputEpochCount, 2u);
+  ASSERT_EQ(e.f().Collected().records.EpochCount(), 2u);
+  EXPECT_EQ(e.f().Collected().records.Epochs()[0].seconds, kDay * 86400 + 30);
+  EXPECT_EQ(e.f().Collected().records.Epochs()[1].seconds, kDay * 86400 + 60);
+  EXPECT_EQ(e.f().Statistics().inputEpochCount, 5u);
+  EXPECT_EQ(e.f().Statistics().outputEpochCount, 2u);
 }
 
 TEST(EpochCompletion, SameTimeClosedTwiceIsStoredOnceAndIntervalsSkipTheFirst) {
@@ -216,13 +216,13 @@ TEST(EpochCompletion, SameTimeClosedTwiceIsStoredOnceAndIntervalsSkipTheFirst) {
   e.Close(36000000, {{7, {kCa, 0, 0}}}, EpochSource::Raw);
   e.Close(36001000, {{5, {kCa, 0, 0}}});
   e.Close(36002000, {{5, {kCa, 0, 0}}});
-  ASSERT_EQ(e.f().records.EpochCount(), 3u);
-  EXPECT_EQ(e.Satellite(e.f().records.Epochs()[0], 0).satelliteId, 5);
+  ASSERT_EQ(e.f().Collected().records.EpochCount(), 3u);
+  EXPECT_EQ(e.Satellite(e.f().Collected().records.Epochs()[0], 0).satelliteId, 5);
   // Two intervals of one second; the time of day of the first epoch is none.
-  EXPECT_EQ(e.f().intervalHypothesis.Mode(), 1000);
-  EXPECT_EQ(e.f().intervalHypothesis.Additions(), 2);
-  EXPECT_EQ(e.f().firstOutputTime.seconds, kDay * 86400 + 36000);
-  EXPECT_EQ(e.f().lastOutputTime.seconds, kDay * 86400 + 36002);
+  EXPECT_EQ(e.f().Selection().intervalHypothesis.Mode(), 1000);
+  EXPECT_EQ(e.f().Selection().intervalHypothesis.Additions(), 2);
+  EXPECT_EQ(e.f().Statistics().firstOutputTime.seconds, kDay * 86400 + 36000);
+  EXPECT_EQ(e.f().Statistics().lastOutputTime.seconds, kDay * 86400 + 36002);
   EXPECT_NE(e.Dump().find("Write epoch from [~~];Time (ms) = 10h0m0.0s\n"), std::string::npos);
 }
 
@@ -273,9 +273,9 @@ TEST(EpochCompletion, AntiSpoofingBitOnGpsPCodeSetsOnly) {
   EXPECT_NE(gps.sets[2].signalFlags & kFlagAntiSpoofing, 0);
   const EpochSatellite& glonass = e.Satellite(epoch, 1);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(glonass.sets[k].signalFlags & kFlagAntiSpoofing, 0);
-  EXPECT_TRUE(e.f().seenGps);
-  EXPECT_TRUE(e.f().seenGlonass);
-  EXPECT_FALSE(e.f().seenWaas);
+  EXPECT_TRUE(e.f().Statistics().seenGps);
+  EXPECT_TRUE(e.f().Statistics().seenGlonass);
+  EXPECT_FALSE(e.f().Statistics().seenWaas);
 }
 
 TEST(EpochCompletion, AStoredSatelliteKeepsItsFrequencyChannel) {
@@ -316,7 +316,7 @@ TEST(EpochCompletion, ClockOffsetOnlyWithTheSwitch) {
     EXPECT_EQ((e.Last().epochFlags & kEpochClockOffset) != 0, withSwitch);
     EXPECT_EQ(e.Last().clockOffset, withSwitch ? 1.25e-4 : 0.0);
     EXPECT_EQ(e.Last().position[2], 3.0);
-    EXPECT_EQ(e.f().epochExtras.clockOffset, 0.0);
+    EXPECT_EQ(e.f().Assembly().epochExtras.clockOffset, 0.0);
   }
   SetFlags({});
 }
@@ -327,17 +327,17 @@ TEST(EpochCompletion, WindowFromTheFirstDateIsInclusive) {
   options.startText = "05";
   Epochs e(options);
   // The log starts on 4 February 2004.
-  ASSERT_EQ(ApplyFirstDate(e.f(), kDay + 3), Status::Ok);
+  ASSERT_EQ(ApplyFirstDate(e.f().Clock(), e.f().Window(), e.f().ErrorDetail(), kDay + 3), Status::Ok);
   e.Close(86399000, {{5, {kCa, 0, 0}}});
   AtDate(e.f(), kDay + 4);
   e.Close(0, {{5, {kCa, 0, 0}}});
   e.Close(86399999, {{5, {kCa, 0, 0}}});
   AtDate(e.f(), kDay + 5);
   e.Close(0, {{5, {kCa, 0, 0}}});
-  ASSERT_EQ(e.f().records.EpochCount(), 2u);
-  EXPECT_EQ(e.f().records.Epochs()[0].seconds, (kDay + 4) * 86400);
-  EXPECT_EQ(e.f().records.Epochs()[1].seconds, (kDay + 4) * 86400 + 86399);
-  EXPECT_EQ(e.f().inputEpochCount, 4u);
+  ASSERT_EQ(e.f().Collected().records.EpochCount(), 2u);
+  EXPECT_EQ(e.f().Collected().records.Epochs()[0].seconds, (kDay + 4) * 86400);
+  EXPECT_EQ(e.f().Collected().records.Epochs()[1].seconds, (kDay + 4) * 86400 + 86399);
+  EXPECT_EQ(e.f().Statistics().inputEpochCount, 4u);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ using Log = qzrtest::TrackingLog;
 // The marker name of each stored epoch's occupation, in epoch order.
 std::vector<std::string> EpochSites(const TQZRFile& f) {
   std::vector<std::string> sites;
-  for (const DataEpoch& e : f.records.Epochs())
+  for (const DataEpoch& e : f.Collected().records.Epochs())
     sites.push_back(e.occupation ? e.occupation->markerName : "(none)");
   return sites;
 }
@@ -56,8 +56,8 @@ TEST(UserEvent, WithoutEventsOneOccupationCarriesTheMarkerName) {
   ConverterBench bench(log.builder());
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   const TQZRFile& f = bench.file();
-  ASSERT_EQ(f.records.Occupations().size(), 1u);
-  EXPECT_EQ(f.records.Occupations().front().number, 1);
+  ASSERT_EQ(f.Collected().records.Occupations().size(), 1u);
+  EXPECT_EQ(f.Collected().records.Occupations().front().number, 1);
   EXPECT_EQ(EpochSites(f), Repeat("bench", 3));
   EXPECT_TRUE(Contains(bench.DumpBody(), " Write Occupation:bench - STATIIC\nWrite epoch from [~~];"));
 }
@@ -85,7 +85,7 @@ TEST(UserEvent, SiteNameStartsAnOccupationWithTheNextStoredEpoch) {
     ConverterBench bench(log.builder(), options);
     ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_EQ(EpochSites(bench.file()), c.sites);
-    EXPECT_EQ(bench.file().occupation.lastSiteName, "PILLAR1");
+    EXPECT_EQ(bench.file().Occupation().lastSiteName, "PILLAR1");
     EXPECT_TRUE(
         Contains(bench.DumpBody(), "Time (ms) = 36000000 = 10h0m0.0s\nUser event = \"_SIT=PILLAR1\"\n"))
         << bench.DumpBody();
@@ -108,13 +108,13 @@ TEST(UserEvent, SiteNameIsCutAtSixtyCharactersAndAtAZeroByte) {
   log.Epochs(0, 1).User("_SIT=" + longName).Epochs(1, 2);
   ConverterBench bench(log.builder());
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
-  EXPECT_EQ(bench.file().records.Occupations().back().markerName, std::string(60, 'N'));
+  EXPECT_EQ(bench.file().Collected().records.Occupations().back().markerName, std::string(60, 'N'));
 
   Log zero;
   zero.Epochs(0, 1).User(std::string("_SIT=AB\0CD", 10)).Epochs(1, 2);
   ConverterBench other(zero.builder());
   ASSERT_EQ(ConvertToEnd(other), Status::Ok);
-  EXPECT_EQ(other.file().records.Occupations().back().markerName, "AB");
+  EXPECT_EQ(other.file().Collected().records.Occupations().back().markerName, "AB");
 }
 
 TEST(UserEvent, AntennaHeightChangesOnlyBeyondAMicrometreOrWithAnotherFlag) {
@@ -132,7 +132,7 @@ TEST(UserEvent, AntennaHeightChangesOnlyBeyondAMicrometreOrWithAnotherFlag) {
     log.Epochs(0, 3).User("_ANH=1.5").Epochs(3, 3).User(c.second).Epochs(6, 3);
     ConverterBench bench(log.builder());
     ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
-    EXPECT_EQ(bench.file().records.Occupations().size(), c.occupations);
+    EXPECT_EQ(bench.file().Collected().records.Occupations().size(), c.occupations);
   }
 }
 
@@ -142,7 +142,7 @@ TEST(UserEvent, SlantHeightClearsTheHorizontalOffsets) {
   ConverterBench bench(log.builder());
   WithAntenna(bench.file(), {.deltaE = 0.25f, .deltaN = -0.5f});
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
-  const auto& occupations = bench.file().records.Occupations();
+  const auto& occupations = bench.file().Collected().records.Occupations();
   ASSERT_EQ(occupations.size(), 2u);
   const AntennaBlock& a = occupations.back().antenna;
   EXPECT_EQ(a.heightFlags, kHeightGiven | kHeightSlant);
@@ -205,7 +205,7 @@ TEST(UserEvent, ModeChangesNameKinematicAndStaticOccupations) {
     ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_EQ(EpochSites(bench.file()), c.sites);
     std::vector<bool> dynamic;
-    for (const DataEpoch& e : bench.file().records.Epochs())
+    for (const DataEpoch& e : bench.file().Collected().records.Epochs())
       dynamic.push_back((e.epochFlags & kEpochDynamic) != 0);
     EXPECT_EQ(dynamic, c.dynamic);
     EXPECT_TRUE(Contains(bench.DumpBody(), c.dump));
@@ -258,12 +258,12 @@ TEST(UserEvent, AntennaTypeResetsTheAntennaRecordOnlyWhenItChanges) {
   TQZRFile& f = bench.file();
   WithAntennaNumber(f, "A-7");
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
-  EXPECT_EQ(f.antennaType, "CHOKE RING 123456789");
-  EXPECT_EQ(f.antennaNumber, "-Unknown-");
-  EXPECT_EQ(f.occupation.secondAntennaText, "-Unknown-");
-  EXPECT_EQ(f.occupation.antennaFactors[8], 20.0f);
+  EXPECT_EQ(f.Identity().antennaType, "CHOKE RING 123456789");
+  EXPECT_EQ(f.Identity().antennaNumber, "-Unknown-");
+  EXPECT_EQ(f.Occupation().secondAntennaText, "-Unknown-");
+  EXPECT_EQ(f.Occupation().antennaFactors[8], 20.0f);
   // The second value, cut to 20 characters, is the same type.
-  EXPECT_EQ(f.records.Occupations().size(), 2u);
+  EXPECT_EQ(f.Collected().records.Occupations().size(), 2u);
 }
 
 TEST(UserEvent, ShortUnknownAndDamagedBodiesAreIgnored) {
@@ -295,7 +295,7 @@ TEST(UserEvent, ShortUnknownAndDamagedBodiesAreIgnored) {
     ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     EXPECT_EQ(EpochSites(bench.file()), Repeat("bench", 4));
     EXPECT_TRUE(Contains(bench.DumpBody(), c.dump)) << bench.DumpBody();
-    EXPECT_TRUE(bench.file().occupation.lastSiteName.empty());
+    EXPECT_TRUE(bench.file().Occupation().lastSiteName.empty());
   }
 }
 
@@ -328,7 +328,7 @@ TEST(ExternalEvent, StoredPerInputWithItsTimeBase) {
     log.Epochs(0, 1).Add(c.message).Epochs(1, 2);
     ConverterBench bench(log.builder());
     ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
-    const StoredRecords& r = bench.file().records;
+    const StoredRecords& r = bench.file().Collected().records;
     const std::uint8_t other = c.port == kPortA ? kPortB : kPortA;
     ASSERT_EQ(r.Events(c.port).size(), 1u);
     EXPECT_TRUE(r.Events(other).empty());
@@ -362,9 +362,9 @@ TEST(ExternalEvent, DroppedWithoutADateOrABody) {
     log.Add(c.message).Epochs(0, 2);
     ConverterBench bench(log.builder());
     ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
-    EXPECT_TRUE(bench.file().records.Events(kPortA).empty());
-    EXPECT_TRUE(bench.file().records.Events(kPortB).empty());
-    EXPECT_EQ(bench.file().records.EpochCount(), 2u);
+    EXPECT_TRUE(bench.file().Collected().records.Events(kPortA).empty());
+    EXPECT_TRUE(bench.file().Collected().records.Events(kPortB).empty());
+    EXPECT_EQ(bench.file().Collected().records.EpochCount(), 2u);
     EXPECT_TRUE(Contains(bench.DumpBody(), c.dump)) << bench.DumpBody();
   }
 }

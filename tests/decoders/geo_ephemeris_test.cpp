@@ -48,10 +48,10 @@ BodyBuilder Payload(const Fields& e) {
 Bytes Ephemeris(const Fields& e) { return qzrtest::Message("WE", Payload(e)); }
 
 const std::vector<GeoEphemeris>& Satellite(ConverterBench& bench, unsigned prn) {
-  return bench.file().ephemerides.geo.at(prn - 120);
+  return bench.file().Collected().ephemerides.geo.at(prn - 120);
 }
 
-std::size_t StoredCount(const TQZRFile& f) { return qzrtest::TotalRecords(f.ephemerides.geo); }
+std::size_t StoredCount(const TQZRFile& f) { return qzrtest::TotalRecords(f.Collected().ephemerides.geo); }
 
 using qzrtest::DecoderText;
 

@@ -59,10 +59,12 @@ Bytes Ephemeris(const Fields& e) { return qzrtest::Message("NE", Payload(e)); }
 const std::uint32_t kToday = Day(2004, 3, 5);
 
 const std::vector<GlonassEphemeris>& Slot(ConverterBench& bench, unsigned sv) {
-  return bench.file().ephemerides.glonass.at(sv - 1);
+  return bench.file().Collected().ephemerides.glonass.at(sv - 1);
 }
 
-std::size_t StoredCount(const TQZRFile& f) { return qzrtest::TotalRecords(f.ephemerides.glonass); }
+std::size_t StoredCount(const TQZRFile& f) {
+  return qzrtest::TotalRecords(f.Collected().ephemerides.glonass);
+}
 
 TEST(GlonassEphemeris, PayloadFillsTheRecordWithTimesInUtc) {
   ConverterBench bench(qzrtest::LogOf(Ephemeris(Fields{})));

@@ -77,7 +77,9 @@ Bytes GeMessage(const Ge& g) { return qzrtest::Message("GE", GeFields(g)); }
 struct Dated {
   explicit Dated(const LogBuilder& log) : bench(log) { AtDate(bench.file(), kWeek1324Day); }
   ConverterBench bench;
-  const std::vector<GpsEphemeris>& List(unsigned prn) { return bench.file().ephemerides.gps[prn - 1]; }
+  const std::vector<GpsEphemeris>& List(unsigned prn) {
+    return bench.file().Collected().ephemerides.gps[prn - 1];
+  }
 };
 
 LogBuilder LogOf(const std::vector<Ge>& messages) {
@@ -184,7 +186,7 @@ TEST(GpsEphemeris, RejectionsStoreNothingAndSayWhy) {
     EXPECT_EQ(walked.results[0], Status::Ok);
     ASSERT_EQ(walked.texts.size(), 1u);
     EXPECT_TRUE(walked.texts[0].ends_with(c.text)) << walked.texts[0];
-    for (const auto& list : d.bench.file().ephemerides.gps) EXPECT_TRUE(list.empty());
+    for (const auto& list : d.bench.file().Collected().ephemerides.gps) EXPECT_TRUE(list.empty());
   }
 }
 
@@ -346,9 +348,9 @@ TEST(GpsEphemeris, UndatedReceiverTakesTheDateOfTheEphemeris) {
     AtTimeOfDay(f, c.receiverMs);
     ASSERT_EQ(bench.WalkAsSet(), Status::Ok);
     // No epoch is in progress, so the date waits for the next list.
-    EXPECT_EQ(f.datePending, c.day != 0);
+    EXPECT_EQ(f.Clock().datePending, c.day != 0);
     if (c.day != 0) {
-      EXPECT_EQ(f.pendingDay, c.day);
+      EXPECT_EQ(f.Clock().pendingDay, c.day);
     }
   }
 }
@@ -361,8 +363,8 @@ TEST(GpsEphemeris, DateLateInTheDayMovesToTheReceiversNextDay) {
   AwaitFirstTime(f, false);
   AtTimeOfDay(f, 10 * 60000);  // 00:10
   ASSERT_EQ(bench.WalkAsSet(), Status::Ok);
-  ASSERT_TRUE(f.datePending);
-  EXPECT_EQ(f.pendingDay, kWeek1324Day + 3);
+  ASSERT_TRUE(f.Clock().datePending);
+  EXPECT_EQ(f.Clock().pendingDay, kWeek1324Day + 3);
 }
 
 TEST(GpsEphemeris, ShortOrDamagedBodyIsNotUsed) {

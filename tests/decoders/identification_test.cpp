@@ -43,9 +43,9 @@ TEST(Identification, ReceiverTypeLosesItsSuffixAndGetsTheMakerPrefix) {
     WithReceiverType(bench.file(), "unchanged");
     EXPECT_EQ(IdentifyReceiver(bench.file(), TextBody(c.body)), c.ok);
     if (c.ok) {
-      EXPECT_EQ(bench.file().receiverType, c.type);
-      EXPECT_EQ(bench.file().receiverNumber, "bench");
-      EXPECT_EQ(bench.file().receiverVersion, "-Unknown-");
+      EXPECT_EQ(bench.file().Identity().receiverType, c.type);
+      EXPECT_EQ(bench.file().Identity().receiverNumber, "bench");
+      EXPECT_EQ(bench.file().Identity().receiverVersion, "-Unknown-");
     }
   }
 }
@@ -99,8 +99,8 @@ TEST(Identification, VersionParametersSetTheTagCorrection) {
     options.noTagCorrection = c.noTagCorrection;
     ConverterBench bench(log, options);
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_EQ(bench.file().tagCorrection, c.correction);
-    EXPECT_EQ(bench.file().headerReceiverVersion, c.version);
+    EXPECT_EQ(bench.file().Identity().tagCorrection, c.correction);
+    EXPECT_EQ(bench.file().Identity().headerReceiverVersion, c.version);
     EXPECT_EQ(bench.DumpBody().find(std::string(c.text) + "\n"), bench.DumpBody().find('\n', 1) + 1);
   }
 }
@@ -110,12 +110,12 @@ TEST(Identification, FirstReceiverIdNamesTheMarker) {
   log.Add(qzrtest::TextMessage("PM", "rcvid=\"12345678\"")).LineBreak();
   log.Add(qzrtest::TextMessage("PM", "rcv/id=\"ABCDEFGH\"")).LineBreak();
   ConverterBench bench(log);
-  const std::int16_t before = bench.file().occupation.occupationNumber;
+  const std::int16_t before = bench.file().Occupation().occupationNumber;
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_EQ(bench.file().markerName, "bench_5678");
-  EXPECT_EQ(bench.file().occupation.occupationNumber, before + 1);
-  EXPECT_EQ(bench.file().headerReceiverNumber, "ABCDEFGH");
-  EXPECT_EQ(bench.file().receiverIdHash, ReceiverIdHash("ABCDEFGH"));
+  EXPECT_EQ(bench.file().Identity().markerName, "bench_5678");
+  EXPECT_EQ(bench.file().Occupation().occupationNumber, before + 1);
+  EXPECT_EQ(bench.file().Identity().headerReceiverNumber, "ABCDEFGH");
+  EXPECT_EQ(bench.file().Identity().receiverIdHash, ReceiverIdHash("ABCDEFGH"));
 }
 
 TEST(Identification, ReceiverIdLeavesAFixedMarkerName) {
@@ -126,8 +126,8 @@ TEST(Identification, ReceiverIdLeavesAFixedMarkerName) {
   options.markerName = "PILLAR";
   ConverterBench bench(log, options);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_EQ(bench.file().markerName, "PILLAR");
-  EXPECT_EQ(bench.file().headerReceiverNumber, "12345678");
+  EXPECT_EQ(bench.file().Identity().markerName, "PILLAR");
+  EXPECT_EQ(bench.file().Identity().headerReceiverNumber, "12345678");
 }
 
 TEST(Identification, VersionRange) {

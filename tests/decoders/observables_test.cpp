@@ -84,15 +84,15 @@ std::vector<Bytes> ListOf(std::uint8_t index) {
 Bytes Time(std::uint32_t ms) { return Values<std::uint32_t>("~~", {ms}); }
 
 const SignalSlot& SetOf(TQZRFile& f, std::size_t satellite, int signal) {
-  return f.epoch.slots[satellite].signals[static_cast<std::size_t>(signal)];
+  return f.Assembly().epoch.slots[satellite].signals[static_cast<std::size_t>(signal)];
 }
 
 bool NothingStored(TQZRFile& f, std::size_t satellites) {
   for (std::size_t i = 0; i < satellites; ++i) {
-    for (const SignalSlot& s : f.epoch.slots[i].signals) {
+    for (const SignalSlot& s : f.Assembly().epoch.slots[i].signals) {
       if (s.signalFlags != 0) return false;
     }
-    if (f.epoch.satellites[i].elevation != 0) return false;
+    if (f.Assembly().epoch.satellites[i].elevation != 0) return false;
   }
   return true;
 }
@@ -485,7 +485,7 @@ TEST(ShortCarrierPhase, UnwrapsAcrossTheQuarterBoundaries) {
     }
     ConverterBench bench(Log(messages));
     Walk(bench);
-    const PhaseTrack& track = bench.file().phase.gps[0][kGps5 - 1];
+    const PhaseTrack& track = bench.file().Assembly().phase.gps[0][kGps5 - 1];
     EXPECT_EQ(track.phaseWraps, c.wraps);
     EXPECT_EQ(track.lastRawPhase, c.raws.back());
     const SignalSlot& set = SetOf(bench.file(), 0, 0);
@@ -515,7 +515,7 @@ TEST(ShortCarrierPhase, EachSystemSignalAndSatelliteKeepsItsOwnCounter) {
            Values<std::uint32_t>("pc", {0x10000000, 0xF0000000, 0x10000000, 0x10000000}),
            Values<std::uint32_t>("p2", {0x10000000, 0x10000000, 0x10000000, 0x10000000})}));
   Walk(bench);
-  const PhaseUnwrapping& p = bench.file().phase;
+  const PhaseUnwrapping& p = bench.file().Assembly().phase;
   EXPECT_EQ(p.gps[0][4].phaseWraps, 1);
   EXPECT_EQ(p.gps[0][5].phaseWraps, 0);
   EXPECT_EQ(p.glonass[0][3].phaseWraps, 1);
@@ -540,12 +540,12 @@ TEST(ObservableExtras, ElevationTimeCorrectionAndAzimuth) {
   EXPECT_EQ(w.texts[4], "NaN Ignore -5 \n");
   EXPECT_EQ(w.texts[5], "NaN Ignore 65534 \n");
   EXPECT_EQ(w.texts[6], "360 Ignore NaN \n");
-  const auto& sats = bench.file().epoch.satellites;
+  const auto& sats = bench.file().Assembly().epoch.satellites;
   EXPECT_EQ(sats[0].elevation, 0);  // the no-data marker stores 0
   EXPECT_EQ(sats[1].elevation, 0);
   EXPECT_EQ(sats[2].elevation, -5);
   for (std::size_t i = 0; i < 3; ++i) {
-    for (const SignalSlot& s : bench.file().epoch.slots[i].signals) EXPECT_EQ(s.signalFlags, 0);
+    for (const SignalSlot& s : bench.file().Assembly().epoch.slots[i].signals) EXPECT_EQ(s.signalFlags, 0);
   }
 }
 
@@ -562,13 +562,13 @@ TEST(ObservableList, FortyEntriesAreAllDecoded) {
   const Walked w = Walk(bench);
   ASSERT_EQ(w.results, std::vector<Status>(3, Status::Ok));
   TQZRFile& f = bench.file();
-  ASSERT_EQ(f.epoch.count, 40);
+  ASSERT_EQ(f.Assembly().epoch.count, 40);
   for (std::size_t i = 0; i < 40; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(SetOf(f, i, 0).signalFlags, kFlagPseudorange | kFlagCaSet);
     EXPECT_NEAR(SetOf(f, i, 0).pseudorange, 0.075 + static_cast<double>(i) * 1e-8, 1e-15);
   }
-  EXPECT_EQ(f.epoch.satellites[39].satelliteId, kSystemGlonass | 3);
+  EXPECT_EQ(f.Assembly().epoch.satellites[39].satelliteId, kSystemGlonass | 3);
 }
 
 TEST(ObservableList, OnlyTheListedSlotsAreTouchedAndCleared) {
@@ -600,7 +600,7 @@ TEST(ObservableEpochValues, PositionVelocityAndDilution) {
   EXPECT_EQ(w.texts[1], "Velocity 1 2 3\n");
   EXPECT_EQ(w.texts[2], "Position 4 5 6 \nVelocity 7 NaN 9\n");
   EXPECT_EQ(w.texts[3], "3 4 NaN 255\n");
-  const EpochExtras& x = bench.file().epochExtras;
+  const EpochExtras& x = bench.file().Assembly().epochExtras;
   EXPECT_EQ(x.position, (std::array<double, 3>{4, 5, 6}));
   EXPECT_EQ(x.velocity, (std::array<float, 3>{7, 0, 9}));
   EXPECT_EQ(x.extrasFlags & kExtrasVelocity, 0);  // a NaN component clears it
@@ -623,7 +623,7 @@ TEST(ObservableEpochValues, VelocityValidUntilANaN) {
     ConverterBench bench(Log({Message("VE", BodyBuilder().F32(c.v[0]).F32(c.v[1]).F32(c.v[2]))}));
     const Walked w = Walk(bench);
     EXPECT_EQ(w.texts[0], c.text);
-    EXPECT_EQ((bench.file().epochExtras.extrasFlags & kExtrasVelocity) != 0, c.valid);
+    EXPECT_EQ((bench.file().Assembly().epochExtras.extrasFlags & kExtrasVelocity) != 0, c.valid);
   }
 }
 
@@ -639,7 +639,7 @@ TEST(ObservableEpochValues, DilutionNeedsBothFirstValues) {
     ConverterBench bench(Log({Message("DP", BodyBuilder().F32(9).F32(0.0001f).F32(0).U8(1)),
                               Message("DP", BodyBuilder().F32(c.a).F32(c.b).F32(1).U8(2))}));
     Walk(bench);
-    EXPECT_NEAR(bench.file().epochExtras.pdop, c.pdop, 1e-5);
+    EXPECT_NEAR(bench.file().Assembly().epochExtras.pdop, c.pdop, 1e-5);
   }
 }
 
@@ -659,7 +659,7 @@ TEST(ObservableEpochValues, ShortBodiesAreIgnored) {
     EXPECT_EQ(w.texts[0], "    Error Len! Expected:" + std::to_string(c.length) +
                               " arrived: " + std::to_string(c.length - 1) + "\n");
     EXPECT_EQ(w.texts[1], "    Error Len! Expected:" + std::to_string(c.length) + " arrived: 0\n");
-    const EpochExtras& x = bench.file().epochExtras;
+    const EpochExtras& x = bench.file().Assembly().epochExtras;
     EXPECT_EQ(x.position, (std::array<double, 3>{}));
     EXPECT_EQ(x.extrasFlags, 0);
     EXPECT_EQ(x.pdop, 0);
@@ -678,7 +678,7 @@ TEST(ObservableEpochValues, ChecksumAndLostFlags) {
     const Walked b = Walk(bad);
     EXPECT_EQ(b.results[0], Status::BadChecksum);
     EXPECT_EQ(b.texts[0].rfind("Bad Checksum\n", 0), 0u);
-    EXPECT_EQ(bad.file().epochExtras.position, (std::array<double, 3>{}));
+    EXPECT_EQ(bad.file().Assembly().epochExtras.position, (std::array<double, 3>{}));
   }
 }
 

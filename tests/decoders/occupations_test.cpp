@@ -32,20 +32,20 @@ using Log = qzrtest::TrackingLog;
 
 std::vector<std::string> Names(const TQZRFile& f) {
   std::vector<std::string> names;
-  for (const DataOccup& o : f.records.Occupations()) names.push_back(o.markerName);
+  for (const DataOccup& o : f.Collected().records.Occupations()) names.push_back(o.markerName);
   return names;
 }
 
 std::vector<std::int16_t> Numbers(const TQZRFile& f) {
   std::vector<std::int16_t> numbers;
-  for (const DataOccup& o : f.records.Occupations()) numbers.push_back(o.number);
+  for (const DataOccup& o : f.Collected().records.Occupations()) numbers.push_back(o.number);
   return numbers;
 }
 
 // Seconds after 10:00:00 of each stored epoch, with its occupation's name.
 std::vector<std::pair<std::uint32_t, std::string>> Epochs(const TQZRFile& f) {
   std::vector<std::pair<std::uint32_t, std::string>> epochs;
-  for (const DataEpoch& e : f.records.Epochs()) {
+  for (const DataEpoch& e : f.Collected().records.Epochs()) {
     epochs.emplace_back(e.seconds - kTenSeconds, e.occupation ? e.occupation->markerName : "(none)");
   }
   return epochs;
@@ -53,7 +53,7 @@ std::vector<std::pair<std::uint32_t, std::string>> Epochs(const TQZRFile& f) {
 
 std::vector<std::uint32_t> EventSeconds(const TQZRFile& f, std::uint8_t port) {
   std::vector<std::uint32_t> ms;
-  for (const DataEvent& e : f.records.Events(port))
+  for (const DataEvent& e : f.Collected().records.Events(port))
     ms.push_back((e.seconds - kTenSeconds) * 1000 + e.nanoseconds / 1000000);
   return ms;
 }
@@ -105,11 +105,11 @@ TEST(Occupation, RecordCarriesTheAuthenticationMarkOnce) {
   ConverterBench bench(log.builder());
   WithAuthenticationMark(bench.file(), true);
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
-  const auto& occupations = bench.file().records.Occupations();
+  const auto& occupations = bench.file().Collected().records.Occupations();
   ASSERT_EQ(occupations.size(), 2u);
   EXPECT_EQ(occupations[0].occupationFlags, kOccupationAuthenticated);
   EXPECT_EQ(occupations[1].occupationFlags, 0);
-  EXPECT_FALSE(bench.file().occupation.authenticated);
+  EXPECT_FALSE(bench.file().Occupation().authenticated);
 }
 
 TEST(Occupation, CancellingTheOnlyOccupationRestartsTheStatistics) {
@@ -126,7 +126,7 @@ TEST(Occupation, CancellingTheOnlyOccupationRestartsTheStatistics) {
     ConverterBench bench(log.builder());
     ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
     const TQZRFile& f = bench.file();
-    EXPECT_TRUE(f.records.Events(kPortA).empty());
+    EXPECT_TRUE(f.Collected().records.Events(kPortA).empty());
     EXPECT_EQ(EventSeconds(f, kPortB), std::vector<std::uint32_t>{2700});
     EXPECT_EQ(Contains(bench.DumpBody(),
                        "Delete  Occupation\n"
@@ -139,20 +139,21 @@ TEST(Occupation, CancellingTheOnlyOccupationRestartsTheStatistics) {
               true)
         << bench.DumpBody();
     if (c.epochsAfter == 0) {
-      EXPECT_FALSE(f.records.HasOccupations());
-      EXPECT_FALSE(f.records.HasEpochs());
-      EXPECT_EQ(f.inputEpochCount, 0u);
-      EXPECT_EQ(f.outputEpochCount, 0u);
+      EXPECT_FALSE(f.Collected().records.HasOccupations());
+      EXPECT_FALSE(f.Collected().records.HasEpochs());
+      EXPECT_EQ(f.Statistics().inputEpochCount, 0u);
+      EXPECT_EQ(f.Statistics().outputEpochCount, 0u);
       continue;
     }
     // The event after the cancel belongs to the next occupation.
     EXPECT_EQ(Names(f), std::vector<std::string>{"ONLY_S1"});
-    EXPECT_EQ(f.records.Events(kPortB).front().occupation, &f.records.Occupations().front());
-    EXPECT_EQ(f.inputEpochCount, 3u);
-    EXPECT_EQ(f.outputEpochCount, 3u);
-    EXPECT_EQ(f.firstInputTime, TGPSTimeNS(kTenSeconds + 3, 0));
-    EXPECT_EQ(f.firstOutputTime, TGPSTimeNS(kTenSeconds + 3, 0));
-    EXPECT_EQ(f.lastOutputTime, TGPSTimeNS(kTenSeconds + 5, 0));
+    EXPECT_EQ(f.Collected().records.Events(kPortB).front().occupation,
+              &f.Collected().records.Occupations().front());
+    EXPECT_EQ(f.Statistics().inputEpochCount, 3u);
+    EXPECT_EQ(f.Statistics().outputEpochCount, 3u);
+    EXPECT_EQ(f.Statistics().firstInputTime, TGPSTimeNS(kTenSeconds + 3, 0));
+    EXPECT_EQ(f.Statistics().firstOutputTime, TGPSTimeNS(kTenSeconds + 3, 0));
+    EXPECT_EQ(f.Statistics().lastOutputTime, TGPSTimeNS(kTenSeconds + 5, 0));
   }
 }
 
@@ -166,16 +167,16 @@ TEST(Occupation, CancellingTheSecondOccupationKeepsTheFirst) {
   using E = std::pair<std::uint32_t, std::string>;
   EXPECT_EQ(Epochs(f), (std::vector<E>{{0, "bench"}, {1, "bench"}, {2, "bench"}}));
   EXPECT_EQ(Names(f), std::vector<std::string>{"bench"});
-  EXPECT_EQ(f.records.CurrentOccupation(), &f.records.Occupations().front());
-  EXPECT_TRUE(f.records.Events(kPortA).empty());
+  EXPECT_EQ(f.Collected().records.CurrentOccupation(), &f.Collected().records.Occupations().front());
+  EXPECT_TRUE(f.Collected().records.Events(kPortA).empty());
   EXPECT_EQ(EventSeconds(f, kPortB), std::vector<std::uint32_t>{1500});
-  EXPECT_EQ(f.inputEpochCount, 3u);
-  EXPECT_EQ(f.outputEpochCount, 3u);
-  EXPECT_EQ(f.firstOutputTime, TGPSTimeNS(kTenSeconds, 0));
-  EXPECT_EQ(f.lastOutputTime, TGPSTimeNS(kTenSeconds + 2, 0));
-  EXPECT_EQ(f.lastInputTime, TGPSTimeNS(kTenSeconds + 2, 0));
-  ASSERT_TRUE(f.records.HasEpochs());
-  EXPECT_EQ(f.records.Epochs().back().seconds, kTenSeconds + 2);
+  EXPECT_EQ(f.Statistics().inputEpochCount, 3u);
+  EXPECT_EQ(f.Statistics().outputEpochCount, 3u);
+  EXPECT_EQ(f.Statistics().firstOutputTime, TGPSTimeNS(kTenSeconds, 0));
+  EXPECT_EQ(f.Statistics().lastOutputTime, TGPSTimeNS(kTenSeconds + 2, 0));
+  EXPECT_EQ(f.Statistics().lastInputTime, TGPSTimeNS(kTenSeconds + 2, 0));
+  ASSERT_TRUE(f.Collected().records.HasEpochs());
+  EXPECT_EQ(f.Collected().records.Epochs().back().seconds, kTenSeconds + 2);
   EXPECT_TRUE(Contains(bench.DumpBody(),
                        " Delete epoch 04Y02M01D  10:0: 3.0000000\n"
                        " Delete epoch 04Y02M01D  10:0: 4.0000000\n"
@@ -195,10 +196,10 @@ TEST(Occupation, EpochsAfterACancelStartTheNextOccupation) {
       Epochs(f),
       (std::vector<E>{
           {0, "bench"}, {1, "bench"}, {2, "bench"}, {5, "SECOND_S1"}, {6, "SECOND_S1"}, {7, "SECOND_S1"}}));
-  EXPECT_EQ(f.inputEpochCount, 6u);
-  EXPECT_EQ(f.outputEpochCount, 6u);
-  EXPECT_EQ(f.firstOutputTime, TGPSTimeNS(kTenSeconds, 0));
-  EXPECT_EQ(f.lastOutputTime, TGPSTimeNS(kTenSeconds + 7, 0));
+  EXPECT_EQ(f.Statistics().inputEpochCount, 6u);
+  EXPECT_EQ(f.Statistics().outputEpochCount, 6u);
+  EXPECT_EQ(f.Statistics().firstOutputTime, TGPSTimeNS(kTenSeconds, 0));
+  EXPECT_EQ(f.Statistics().lastOutputTime, TGPSTimeNS(kTenSeconds + 7, 0));
 }
 
 TEST(Occupation, AfterCancellingEverythingTheNextEpochStartsAnOccupation) {
@@ -236,9 +237,9 @@ TEST(Occupation, EventsBeforeTheFirstRecordBelongToIt) {
   ConverterBench bench(log.builder());
   ASSERT_EQ(ConvertToEnd(bench), Status::Ok);
   const TQZRFile& f = bench.file();
-  ASSERT_EQ(f.records.Events(kPortA).size(), 2u);
-  for (const DataEvent& e : f.records.Events(kPortA))
-    EXPECT_EQ(e.occupation, &f.records.Occupations().front());
+  ASSERT_EQ(f.Collected().records.Events(kPortA).size(), 2u);
+  for (const DataEvent& e : f.Collected().records.Events(kPortA))
+    EXPECT_EQ(e.occupation, &f.Collected().records.Occupations().front());
 }
 
 TEST(Occupation, StoredEventsKeepToTheWindow) {
@@ -268,9 +269,9 @@ TEST(Occupation, StoredEventsKeepToTheWindow) {
     AtDate(f, kDay);
     WithWindow(f, c.window, start, finish);
     ASSERT_EQ(StoreEvent(f, kPortB, kTen + c.ms, c.ns, kTimeBaseGps), Status::Ok);
-    ASSERT_EQ(f.records.Events(kPortB).size(), c.stored ? 1u : 0u);
+    ASSERT_EQ(f.Collected().records.Events(kPortB).size(), c.stored ? 1u : 0u);
     if (!c.stored) continue;
-    const DataEvent& e = f.records.Events(kPortB).front();
+    const DataEvent& e = f.Collected().records.Events(kPortB).front();
     EXPECT_EQ(e.seconds, kTenSeconds + c.seconds);
     EXPECT_EQ(e.nanoseconds, c.nanoseconds);
     EXPECT_EQ(e.port, kPortB);

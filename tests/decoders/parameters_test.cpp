@@ -73,7 +73,7 @@ TEST(GpsUtc, LaterValidSetReplacesTheEarlierAndIsDumped) {
   log.Add(GpsUtc({.a0 = 2e-9, .dtls = 12})).Add(GpsUtc({}));
   ConverterBench bench(log);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  const GpsUtcParameters& p = bench.file().gpsUtc;
+  const GpsUtcParameters& p = bench.file().Collected().gpsUtc;
   EXPECT_TRUE(p.present);
   EXPECT_EQ(p.utc.a0, 1.5e-9);
   EXPECT_EQ(p.utc.a1, -2.5e-14f);
@@ -114,8 +114,8 @@ TEST(GpsUtc, FieldNotAvailableKeepsThePreviousSet) {
     log.Add(GpsUtc({.a0 = 2e-9})).Add(GpsUtc(c.relation));
     ConverterBench bench(log);
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_TRUE(bench.file().gpsUtc.present);
-    EXPECT_EQ(bench.file().gpsUtc.utc.a0, 2e-9);
+    EXPECT_TRUE(bench.file().Collected().gpsUtc.present);
+    EXPECT_EQ(bench.file().Collected().gpsUtc.utc.a0, 2e-9);
     const std::string dump = bench.DumpBody();
     EXPECT_TRUE(dump.ends_with(std::string("(0X39)\n") + c.text)) << dump;  // no line end of its own
   }
@@ -127,8 +127,8 @@ TEST(GpsUtc, FirstRunTakesTheSetSilently) {
   ConverterBench bench(log);
   InFirstRun(bench.file(), true);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_TRUE(bench.file().gpsUtc.present);
-  EXPECT_EQ(bench.file().gpsUtc.utc.a0, 2e-9);
+  EXPECT_TRUE(bench.file().Collected().gpsUtc.present);
+  EXPECT_EQ(bench.file().Collected().gpsUtc.utc.a0, 2e-9);
   EXPECT_FALSE(Contains(bench.DumpBody(), "a0 =")) << bench.DumpBody();
   EXPECT_FALSE(Contains(bench.DumpBody(), "NaN")) << bench.DumpBody();
 }
@@ -138,7 +138,7 @@ TEST(GeoUtc, TakesCompleteSetAndDumpsIt) {
   log.Add(GeoUtc({.dtls = -2}, {.utcsi = 3}));
   ConverterBench bench(log);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  const GeoUtcParameters& p = bench.file().geoUtc;
+  const GeoUtcParameters& p = bench.file().Collected().geoUtc;
   EXPECT_TRUE(p.present);
   EXPECT_EQ(p.utc.a0, 1.5e-9);
   EXPECT_EQ(p.utc.dtls, -2);
@@ -150,7 +150,7 @@ TEST(GeoUtc, TakesCompleteSetAndDumpsIt) {
                        "\na0 = 1.5e-09;a1 = -2.5e-14;tot = 405504;wnt = 1250;dtls = -2;dn = 7;wnlsf = 1251;"
                        "dtlsf = 14;utcsi = 3;tow = 345600;wn = 1250\n"))
       << bench.DumpBody();
-  EXPECT_FALSE(bench.file().gpsUtc.present);
+  EXPECT_FALSE(bench.file().Collected().gpsUtc.present);
 }
 
 TEST(GeoUtc, FieldNotAvailableLeavesTheSetAbsent) {
@@ -172,7 +172,7 @@ TEST(GeoUtc, FieldNotAvailableLeavesTheSetAbsent) {
     log.Add(GeoUtc(c.relation, c.tail));
     ConverterBench bench(log);
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_FALSE(bench.file().geoUtc.present);
+    EXPECT_FALSE(bench.file().Collected().geoUtc.present);
     EXPECT_TRUE(bench.DumpBody().ends_with(std::string("(0X23)\n") + c.text)) << bench.DumpBody();
   }
 }
@@ -182,7 +182,7 @@ TEST(Ionosphere, LatestSetIsStoredAsReceivedAndDumped) {
   log.Add(Iono(2 * 86400 + 3723, 100, {1.1e-8f, 2.2e-8f, -6e-8f, 1.2e-7f}, {90112, 0, -196608, 65536}));
   ConverterBench bench(log);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  const IonoParameters& p = bench.file().iono;
+  const IonoParameters& p = bench.file().Collected().iono;
   EXPECT_TRUE(p.present);
   EXPECT_EQ(p.wn, 100);  // the rollover is applied where a date is formed, not here
   EXPECT_EQ(p.tot, 2u * 86400 + 3723);
@@ -200,7 +200,7 @@ TEST(Ionosphere, AllZeroSetReplacesTheEarlierOne) {
   log.Add(Iono(7, 1100, {1, 2, 3, 4}, {5, 6, 7, 8})).Add(Iono(0, 0, {0, 0, 0, 0}, {0, 0, 0, 0}));
   ConverterBench bench(log);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  const IonoParameters& p = bench.file().iono;
+  const IonoParameters& p = bench.file().Collected().iono;
   EXPECT_TRUE(p.present);
   EXPECT_EQ(p.tot, 0u);
   EXPECT_EQ(p.wn, 0);
@@ -245,9 +245,9 @@ TEST(ClockParameters, ValueIsTakenOnlyWithTrustedTimeAndList) {
     TQZRFile& f = bench.file();
     WithLost(f, {.time = c.timeLost, .list = c.listLost, .numbers = c.numbersLost});
     EXPECT_EQ(WalkAsSet(bench), Status::Ok);
-    EXPECT_EQ(f.epochExtras.extrasFlags, c.flags);
-    EXPECT_EQ(c.flags == kExtrasClockDrift ? static_cast<double>(f.epochExtras.clockDrift)
-                                           : f.epochExtras.clockOffset,
+    EXPECT_EQ(f.Assembly().epochExtras.extrasFlags, c.flags);
+    EXPECT_EQ(c.flags == kExtrasClockDrift ? static_cast<double>(f.Assembly().epochExtras.clockDrift)
+                                           : f.Assembly().epochExtras.clockOffset,
               c.value);
     EXPECT_TRUE(bench.DumpBody().ends_with(c.dumpEnd)) << bench.DumpBody();
   }
@@ -260,12 +260,12 @@ TEST(ClockParameters, OffsetBeforeTheFirstReceiverTimeIsSkipped) {
       .Add("TO", BodyBuilder().F64(2e-6));
   ConverterBench bench(log);
   TQZRFile& f = bench.file();
-  ASSERT_TRUE(f.scanner.timeLost);  // as the converter starts
+  ASSERT_TRUE(f.Scanner().timeLost);  // as the converter starts
   WithLost(f, {.time = true});
   AwaitFirstTime(f, false);
   EXPECT_EQ(WalkAsSet(bench), Status::Ok);
-  EXPECT_EQ(f.epochExtras.extrasFlags, kExtrasClockOffset);
-  EXPECT_EQ(f.epochExtras.clockOffset, 2e-6);
+  EXPECT_EQ(f.Assembly().epochExtras.extrasFlags, kExtrasClockOffset);
+  EXPECT_EQ(f.Assembly().epochExtras.clockOffset, 2e-6);
   EXPECT_TRUE(Contains(bench.DumpBody(), "(0Xd)\nLost time, skipping\n")) << bench.DumpBody();
 }
 
@@ -300,10 +300,10 @@ TEST(ParameterMessages, ShortOrDamagedBodiesAreIgnored) {
     ConverterBench bench(log);
     const TQZRFile& f = bench.file();
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_FALSE(f.iono.present);
-    EXPECT_FALSE(f.gpsUtc.present);
-    EXPECT_FALSE(f.geoUtc.present);
-    EXPECT_EQ(f.epochExtras.extrasFlags, 0);
+    EXPECT_FALSE(f.Collected().iono.present);
+    EXPECT_FALSE(f.Collected().gpsUtc.present);
+    EXPECT_FALSE(f.Collected().geoUtc.present);
+    EXPECT_EQ(f.Assembly().epochExtras.extrasFlags, 0);
     EXPECT_TRUE(Contains(bench.DumpBody(), c.dump)) << bench.DumpBody();
   }
 }

@@ -52,16 +52,16 @@ Converted Convert(const LogBuilder& log, ConversionOptions options = {}, const s
   TQZRFile f(options);
   std::ostringstream console;
   WithConsole(f, &console);
-  const Status status = f.status == Status::Ok ? f.Run() : f.status;
-  f.dumpLog.Flush();
+  const Status status = f.Outcome() == Status::Ok ? f.Run() : f.Outcome();
+  f.Log().Flush();
   return {status,
-          qzrtest::ReadFile(f.dumpLog.WorkingPath()),
+          qzrtest::ReadFile(f.Log().WorkingPath()),
           console.str(),
-          f.fileIntervalMs,
-          f.selectIntervalMs,
-          f.markerName,
-          f.markerNumber,
-          f.receiverType};
+          f.Selection().fileIntervalMs,
+          f.Selection().selectIntervalMs,
+          f.Identity().markerName,
+          f.Identity().markerNumber,
+          f.Identity().receiverType};
 }
 
 TEST(Converter, LogsTooShortOrUnidentifiedAreCorrupt) {

@@ -161,17 +161,17 @@ TEST(RawMeasurements, FillsTheRawEpochAndStoresIt) {
   const auto walked = bench.WalkEach(kAllLost);
   ASSERT_EQ(walked.results, std::vector<Status>{Status::Ok});
 
-  EXPECT_EQ(f.epochDay, kDayNumber);
-  EXPECT_EQ(f.epochMsOfDay, kMsOfDay);
-  EXPECT_FALSE(f.scanner.timeLost);
-  EXPECT_FALSE(f.scanner.satelliteListLost);
-  EXPECT_FALSE(f.scanner.glonassNumbersLost);
+  EXPECT_EQ(f.Clock().epochDay, kDayNumber);
+  EXPECT_EQ(f.Clock().epochMsOfDay, kMsOfDay);
+  EXPECT_FALSE(f.Scanner().timeLost);
+  EXPECT_FALSE(f.Scanner().satelliteListLost);
+  EXPECT_FALSE(f.Scanner().glonassNumbersLost);
 
-  ASSERT_EQ(f.raw.count, 2);
-  EXPECT_EQ(f.raw.satellites[0].satelliteId, 5);
-  EXPECT_EQ(f.raw.satellites[0].frequencyChannel, kNoChannel);
-  EXPECT_EQ(f.raw.satellites[1].satelliteId, 0x87);  // GLONASS slot 7
-  EXPECT_EQ(f.raw.satellites[1].frequencyChannel, -5);
+  ASSERT_EQ(f.Assembly().raw.count, 2);
+  EXPECT_EQ(f.Assembly().raw.satellites[0].satelliteId, 5);
+  EXPECT_EQ(f.Assembly().raw.satellites[0].frequencyChannel, kNoChannel);
+  EXPECT_EQ(f.Assembly().raw.satellites[1].satelliteId, 0x87);  // GLONASS slot 7
+  EXPECT_EQ(f.Assembly().raw.satellites[1].frequencyChannel, -5);
 
   struct Expected {
     const char* what;
@@ -194,7 +194,7 @@ TEST(RawMeasurements, FillsTheRawEpochAndStoresIt) {
   };
   for (const Expected& e : kExpected) {
     SCOPED_TRACE(e.what);
-    const SignalSlot& s = f.raw.slots[e.satellite].signals[static_cast<std::size_t>(e.signal)];
+    const SignalSlot& s = f.Assembly().raw.slots[e.satellite].signals[static_cast<std::size_t>(e.signal)];
     EXPECT_EQ(s.signalFlags, e.flags);
     EXPECT_DOUBLE_EQ(s.pseudorange, e.pseudorange);
     EXPECT_NEAR(s.carrierPhase, e.carrierPhase, 1e-6);
@@ -202,17 +202,17 @@ TEST(RawMeasurements, FillsTheRawEpochAndStoresIt) {
     EXPECT_FLOAT_EQ(s.doppler, e.doppler);
   }
 
-  ASSERT_EQ(f.records.EpochCount(), 1u);
-  const DataEpoch& epoch = f.records.Epochs()[0];
+  ASSERT_EQ(f.Collected().records.EpochCount(), 1u);
+  const DataEpoch& epoch = f.Collected().records.Epochs()[0];
   EXPECT_EQ(epoch.seconds, kDayNumber * 86400 + kMsOfDay / 1000);
   EXPECT_EQ(epoch.nanoseconds, 789'000'000u);
   ASSERT_EQ(epoch.satelliteCount, 2u);
-  const EpochSatellite& gps = f.records.Satellites()[epoch.firstSatellite];
+  const EpochSatellite& gps = f.Collected().records.Satellites()[epoch.firstSatellite];
   EXPECT_EQ(gps.satelliteId, 5);
   EXPECT_EQ(gps.sets[0].signalFlags, 0x0750 | kFlagAnotherSetFollows);
   EXPECT_EQ(gps.sets[1].signalFlags, 0x0748 | kFlagAntiSpoofing);
   EXPECT_DOUBLE_EQ(gps.sets[1].pseudorange, 19'999'997.0);  // already metres
-  EXPECT_EQ(f.records.Satellites()[epoch.firstSatellite + 1].satelliteId, 0x87);
+  EXPECT_EQ(f.Collected().records.Satellites()[epoch.firstSatellite + 1].satelliteId, 0x87);
 }
 
 TEST(RawMeasurements, DumpShowsEveryField) {
@@ -278,12 +278,12 @@ TEST(RawMeasurements, UnusableWeekOrDayIgnoresTheMessage) {
     ASSERT_EQ(walked.texts.size(), 1u);
     EXPECT_TRUE(Contains(walked.texts[0], c.dump)) << walked.texts[0];
     EXPECT_FALSE(Contains(walked.texts[0], "Flags (")) << walked.texts[0];
-    EXPECT_EQ(f.epochDay, 0u);
-    EXPECT_EQ(f.epochMsOfDay, 7u);
-    EXPECT_EQ(f.raw.count, 0);
-    EXPECT_TRUE(f.scanner.timeLost);
-    EXPECT_TRUE(f.scanner.satelliteListLost);
-    EXPECT_FALSE(f.records.HasEpochs());
+    EXPECT_EQ(f.Clock().epochDay, 0u);
+    EXPECT_EQ(f.Clock().epochMsOfDay, 7u);
+    EXPECT_EQ(f.Assembly().raw.count, 0);
+    EXPECT_TRUE(f.Scanner().timeLost);
+    EXPECT_TRUE(f.Scanner().satelliteListLost);
+    EXPECT_FALSE(f.Collected().records.HasEpochs());
   }
 }
 
@@ -317,17 +317,17 @@ TEST(RawMeasurements, SignalRecordLengthFollowsVersionAndLengthSlotRec) {
     ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
     ASSERT_EQ(bench.WalkEach().results, std::vector<Status>{Status::Ok});
-    ASSERT_EQ(f.raw.count, 2);
-    EXPECT_EQ(f.raw.satellites[1].satelliteId, 12);
-    const SignalSlot& l2 = f.raw.slots[1].signals[kSignalPL2];
+    ASSERT_EQ(f.Assembly().raw.count, 2);
+    EXPECT_EQ(f.Assembly().raw.satellites[1].satelliteId, 12);
+    const SignalSlot& l2 = f.Assembly().raw.slots[1].signals[kSignalPL2];
     EXPECT_DOUBLE_EQ(l2.pseudorange, 20'000'003.0);
     EXPECT_EQ(l2.status2, 42);
     const std::uint16_t dopplerFlag = c.doppler ? kFlagDoppler : 0;
     EXPECT_EQ(l2.signalFlags, 0x0348 | dopplerFlag);
     EXPECT_FLOAT_EQ(l2.doppler, c.doppler ? -2500.0f : 0.0f);
-    EXPECT_FLOAT_EQ(f.raw.slots[1].signals[kSignalCaL1].doppler, c.doppler ? 1500.0f : 0.0f);
-    ASSERT_EQ(f.records.EpochCount(), 1u);
-    EXPECT_EQ(f.records.Epochs()[0].satelliteCount, 2u);
+    EXPECT_FLOAT_EQ(f.Assembly().raw.slots[1].signals[kSignalCaL1].doppler, c.doppler ? 1500.0f : 0.0f);
+    ASSERT_EQ(f.Collected().records.EpochCount(), 1u);
+    EXPECT_EQ(f.Collected().records.Epochs()[0].satelliteCount, 2u);
   }
 }
 
@@ -343,13 +343,13 @@ TEST(RawMeasurements, SignalIndexOutsideTheSetsIsConsumedWithoutStoring) {
     TQZRFile& f = bench.file();
     const auto walked = bench.WalkEach();
     ASSERT_EQ(walked.results, std::vector<Status>{Status::Ok});
-    ASSERT_EQ(f.raw.count, 2);
-    const auto& sets = f.raw.slots[0].signals;
+    ASSERT_EQ(f.Assembly().raw.count, 2);
+    const auto& sets = f.Assembly().raw.slots[0].signals;
     EXPECT_EQ(sets[kSignalCaL1].signalFlags, 0);
     EXPECT_EQ(sets[kSignalPL1].signalFlags, 0);
     EXPECT_EQ(sets[kSignalPL2].signalFlags, 0x0348);
     EXPECT_EQ(sets[kSignalPL2].status2, 33);
-    EXPECT_EQ(f.raw.slots[1].signals[kSignalCaL1].signalFlags, 0x0350);
+    EXPECT_EQ(f.Assembly().raw.slots[1].signals[kSignalCaL1].signalFlags, 0x0350);
     EXPECT_TRUE(Contains(walked.texts[0], "    SlotId = " + std::to_string(signal) + " PRange ="))
         << walked.texts[0];
   }
@@ -382,8 +382,8 @@ TEST(RawMeasurements, GlonassSlotFromTheFirstSignalRecordOnly) {
     ConverterBench bench(Alone(m));
     TQZRFile& f = bench.file();
     ASSERT_EQ(bench.WalkEach().results, std::vector<Status>{Status::Ok});
-    EXPECT_EQ(f.raw.satellites[0].satelliteId, c.id);
-    EXPECT_EQ(f.records.HasEpochs(), c.stored);
+    EXPECT_EQ(f.Assembly().raw.satellites[0].satelliteId, c.id);
+    EXPECT_EQ(f.Collected().records.HasEpochs(), c.stored);
   }
 }
 
@@ -397,11 +397,12 @@ TEST(RawMeasurements, ListIsNotLimitedTo31Satellites) {
   ConverterBench bench(Alone(m));
   TQZRFile& f = bench.file();
   ASSERT_EQ(bench.WalkEach().results, std::vector<Status>{Status::Ok});
-  EXPECT_EQ(f.raw.count, 40);
-  ASSERT_EQ(f.records.EpochCount(), 1u);
-  const DataEpoch& epoch = f.records.Epochs()[0];
+  EXPECT_EQ(f.Assembly().raw.count, 40);
+  ASSERT_EQ(f.Collected().records.EpochCount(), 1u);
+  const DataEpoch& epoch = f.Collected().records.Epochs()[0];
   ASSERT_EQ(epoch.satelliteCount, 40u);
-  EXPECT_EQ(f.records.Satellites()[epoch.firstSatellite + 39].satelliteId, 0x40 | 22);  // GEO PRN 122
+  EXPECT_EQ(f.Collected().records.Satellites()[epoch.firstSatellite + 39].satelliteId,
+            0x40 | 22);  // GEO PRN 122
 }
 
 TEST(RawMeasurements, RecordRunningPastTheBodyEndsTheMessage) {
@@ -451,13 +452,13 @@ TEST(RawMeasurements, RecordRunningPastTheBodyEndsTheMessage) {
     TQZRFile& f = bench.file();
     const auto walked = bench.WalkEach();
     ASSERT_EQ(walked.results, (std::vector<Status>{Status::Ok, Status::Ok}));
-    EXPECT_EQ(f.raw.count, c.kept);
+    EXPECT_EQ(f.Assembly().raw.count, c.kept);
     EXPECT_EQ(Contains(walked.texts[0], "    Error Len! Expected:"), c.refused) << walked.texts[0];
-    EXPECT_EQ(f.records.EpochCount(), c.kept > 0 ? 1u : 0u);
+    EXPECT_EQ(f.Collected().records.EpochCount(), c.kept > 0 ? 1u : 0u);
     if (c.kept > 0) {
-      EXPECT_EQ(f.records.Epochs()[0].satelliteCount, static_cast<std::uint32_t>(c.kept));
+      EXPECT_EQ(f.Collected().records.Epochs()[0].satelliteCount, static_cast<std::uint32_t>(c.kept));
     }
-    EXPECT_EQ(f.epochMsOfDay, kMsOfDay + 1000);  // the stream goes on
+    EXPECT_EQ(f.Clock().epochMsOfDay, kMsOfDay + 1000);  // the stream goes on
   }
 }
 
@@ -470,7 +471,7 @@ TEST(RawMeasurements, BodyShorterThanItsHeaderIsIgnored) {
   const auto walked = bench.WalkEach();
   ASSERT_EQ(walked.results, std::vector<Status>{Status::Ok});
   EXPECT_EQ(walked.texts[0], "    Error Len! Expected:14 arrived: 10\n");
-  EXPECT_EQ(f.epochDay, 0u);
+  EXPECT_EQ(f.Clock().epochDay, 0u);
 }
 
 TEST(RawMeasurements, BadCrcIgnoresTheMessageAndResynchronises) {
@@ -493,10 +494,10 @@ TEST(RawMeasurements, BadCrcIgnoresTheMessageAndResynchronises) {
     // The body is searched through, not skipped by its claimed length.
     EXPECT_EQ(walked.texts[0].rfind("Bad Checksum\n\nError: Other text  len=34 0X5(0X26)\n", 0), 0u)
         << walked.texts[0];
-    EXPECT_EQ(f.epochDay, 0u);
-    EXPECT_EQ(f.raw.count, 3);
-    EXPECT_FALSE(f.records.HasEpochs());
-    EXPECT_EQ(f.epochMsOfDay, 6'000u);
+    EXPECT_EQ(f.Clock().epochDay, 0u);
+    EXPECT_EQ(f.Assembly().raw.count, 3);
+    EXPECT_FALSE(f.Collected().records.HasEpochs());
+    EXPECT_EQ(f.Clock().epochMsOfDay, 6'000u);
   }
 }
 
@@ -529,11 +530,11 @@ TEST(RawMeasurements, FirstRunOnlySetsTheReceiverTime) {
     AtTimeOfDay(f, 7);
     const auto walked = bench.WalkEach(kAllLost);
     ASSERT_EQ(walked.results, std::vector<Status>{c.result});
-    EXPECT_EQ(f.epochDay, c.day);
-    EXPECT_EQ(f.epochMsOfDay, c.ms);
-    EXPECT_EQ(f.raw.count, 0);
-    EXPECT_TRUE(f.scanner.timeLost);  // trusted only in the second run
-    EXPECT_FALSE(f.records.HasEpochs());
+    EXPECT_EQ(f.Clock().epochDay, c.day);
+    EXPECT_EQ(f.Clock().epochMsOfDay, c.ms);
+    EXPECT_EQ(f.Assembly().raw.count, 0);
+    EXPECT_TRUE(f.Scanner().timeLost);  // trusted only in the second run
+    EXPECT_FALSE(f.Collected().records.HasEpochs());
     EXPECT_EQ(walked.texts, std::vector<std::string>{""});
   }
 }
@@ -565,8 +566,8 @@ TEST(RawMeasurements, WeekCountTakesTheCycleOfTheKnownDate) {
     TQZRFile& f = bench.file();
     AtDate(f, c.knownDay);
     bench.WalkEach();
-    EXPECT_EQ(f.epochDay, c.week * 7 + 3);
-    EXPECT_EQ(f.epochMsOfDay, kMsOfDay);
+    EXPECT_EQ(f.Clock().epochDay, c.week * 7 + 3);
+    EXPECT_EQ(f.Clock().epochMsOfDay, kMsOfDay);
   }
 }
 
@@ -581,8 +582,8 @@ TEST(RawMeasurements, WindowDayMissingFromItsMonthStopsTheConversion) {
   ConverterBench bench(Alone(m), options);
   TQZRFile& f = bench.file();
   EXPECT_EQ(bench.WalkEach().results, std::vector<Status>{Status::BadTimeTag});
-  EXPECT_EQ(f.epochDay, 1290u * 7 + 4);
-  EXPECT_FALSE(f.records.HasEpochs());
+  EXPECT_EQ(f.Clock().epochDay, 1290u * 7 + 4);
+  EXPECT_FALSE(f.Collected().records.HasEpochs());
 }
 
 }  // namespace

@@ -85,9 +85,9 @@ TEST(ReceiverTime, BackwardStepIsMidnightOnlyWithinTwoHours) {
     ConverterBench bench(log);
     AtDate(bench.file(), today);
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_EQ(bench.file().epochDay, today + c.dayAdvance);
-    EXPECT_EQ(bench.file().epochMsOfDay, c.storedMs);
-    EXPECT_EQ(bench.file().scanner.timeLost, c.lost);
+    EXPECT_EQ(bench.file().Clock().epochDay, today + c.dayAdvance);
+    EXPECT_EQ(bench.file().Clock().epochMsOfDay, c.storedMs);
+    EXPECT_EQ(bench.file().Scanner().timeLost, c.lost);
     EXPECT_EQ(Contains(bench.DumpBody(), "Bad Receiver Time: < preceding \n"), c.lost) << bench.DumpBody();
   }
 }
@@ -108,10 +108,10 @@ TEST(ReceiverTime, DateMessageBreaksContinuity) {
   ConverterBench bench(log);
   ListSatellites(bench.file(), 1);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_EQ(bench.file().epochDay, Day(2004, 3, 5));
-  EXPECT_EQ(bench.file().epochMsOfDay, 40'000'000u);
-  EXPECT_FALSE(bench.file().scanner.timeLost);
-  EXPECT_TRUE(bench.file().timeContinuity);
+  EXPECT_EQ(bench.file().Clock().epochDay, Day(2004, 3, 5));
+  EXPECT_EQ(bench.file().Clock().epochMsOfDay, 40'000'000u);
+  EXPECT_FALSE(bench.file().Scanner().timeLost);
+  EXPECT_TRUE(bench.file().Clock().timeContinuity);
 }
 
 TEST(ReceiverTime, FirstTimeAfterIdentificationIsNotTested) {
@@ -124,10 +124,10 @@ TEST(ReceiverTime, FirstTimeAfterIdentificationIsNotTested) {
   AwaitFirstTime(f, true);
   EXPECT_EQ(WalkAsSet(bench), Status::Ok);
   // The first time is taken as it is; the second is tested against it.
-  EXPECT_FALSE(f.firstTimeAfterId);
-  EXPECT_EQ(f.epochDay, Day(2004, 3, 5));
-  EXPECT_EQ(f.epochMsOfDay, 40'000'000u);
-  EXPECT_TRUE(f.scanner.timeLost);
+  EXPECT_FALSE(f.Clock().firstTimeAfterId);
+  EXPECT_EQ(f.Clock().epochDay, Day(2004, 3, 5));
+  EXPECT_EQ(f.Clock().epochMsOfDay, 40'000'000u);
+  EXPECT_TRUE(f.Scanner().timeLost);
 }
 
 TEST(ReceiverTime, MidnightBeforeAnyDateLeavesDateUnknown) {
@@ -135,8 +135,8 @@ TEST(ReceiverTime, MidnightBeforeAnyDateLeavesDateUnknown) {
   log.Add(Time(86'399'000)).Add(Time(1'000));
   ConverterBench bench(log);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_EQ(bench.file().epochDay, 0u);
-  EXPECT_EQ(bench.file().epochMsOfDay, 1'000u);
+  EXPECT_EQ(bench.file().Clock().epochDay, 0u);
+  EXPECT_EQ(bench.file().Clock().epochMsOfDay, 1'000u);
 }
 
 TEST(ReceiverTime, TimePastTheEndOfTheDayIsRefused) {
@@ -147,9 +147,9 @@ TEST(ReceiverTime, TimePastTheEndOfTheDayIsRefused) {
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_TRUE(Contains(bench.DumpBody(), "Bad Receiver Time: > 23h59m59.999s \n")) << bench.DumpBody();
   // The good time after it is an ordinary step from the last good one.
-  EXPECT_EQ(bench.file().epochDay, Day(2004, 3, 5));
-  EXPECT_EQ(bench.file().epochMsOfDay, 2'000u);
-  EXPECT_FALSE(bench.file().scanner.timeLost);
+  EXPECT_EQ(bench.file().Clock().epochDay, Day(2004, 3, 5));
+  EXPECT_EQ(bench.file().Clock().epochMsOfDay, 2'000u);
+  EXPECT_FALSE(bench.file().Scanner().timeLost);
 }
 
 TEST(ReceiverTime, ClosesTheEpochEvenWhenItsChecksumFails) {
@@ -160,9 +160,9 @@ TEST(ReceiverTime, ClosesTheEpochEvenWhenItsChecksumFails) {
   AtTimeOfDay(f, 1'000);
   WithEpochExtras(f, {.extrasFlags = kExtrasClockOffset});
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_EQ(f.epochExtras.extrasFlags, 0);
-  EXPECT_EQ(f.epochMsOfDay, 1'000u);
-  EXPECT_TRUE(f.scanner.timeLost);
+  EXPECT_EQ(f.Assembly().epochExtras.extrasFlags, 0);
+  EXPECT_EQ(f.Clock().epochMsOfDay, 1'000u);
+  EXPECT_TRUE(f.Scanner().timeLost);
   EXPECT_TRUE(Contains(bench.DumpBody(), "Time (ms) = 5000 = 0h0m5.0s\nBad Checksum\n")) << bench.DumpBody();
 }
 
@@ -174,9 +174,9 @@ TEST(ReceiverTime, FirstRunOnlySetsTheTime) {
   InFirstRun(f, true);
   WithEpochExtras(f, {.extrasFlags = kExtrasClockOffset});
   EXPECT_EQ(WalkAsSet(bench), Status::Ok);
-  EXPECT_EQ(f.epochMsOfDay, 5'000u);
-  EXPECT_EQ(f.epochExtras.extrasFlags, kExtrasClockOffset);  // no epoch closed
-  EXPECT_TRUE(f.scanner.timeLost);                           // trusted only in the second run
+  EXPECT_EQ(f.Clock().epochMsOfDay, 5'000u);
+  EXPECT_EQ(f.Assembly().epochExtras.extrasFlags, kExtrasClockOffset);  // no epoch closed
+  EXPECT_TRUE(f.Scanner().timeLost);                                    // trusted only in the second run
   EXPECT_FALSE(Contains(bench.DumpBody(), "Time (ms)")) << bench.DumpBody();
 }
 
@@ -203,9 +203,9 @@ TEST(ReceiverDate, LaterOrEqualDateIsTakenEarlierOneStops) {
     AtDate(f, Day(2004, 3, 5));
     ListSatellites(f, 1);
     EXPECT_EQ(bench.Walk(), c.status);
-    EXPECT_EQ(f.epochDay, c.epochDay);
-    EXPECT_EQ(f.errorDetail, c.detail);
-    EXPECT_EQ(f.timeContinuity, c.status != Status::Ok);
+    EXPECT_EQ(f.Clock().epochDay, c.epochDay);
+    EXPECT_EQ(f.ErrorDetail(), c.detail);
+    EXPECT_EQ(f.Clock().timeContinuity, c.status != Status::Ok);
     EXPECT_TRUE(Contains(bench.DumpBody(), "Year=" + std::to_string(c.year) +
                                                " Month=" + std::to_string(c.month) +
                                                " Day=" + std::to_string(c.day) + " Base time=2\n"))
@@ -219,10 +219,10 @@ TEST(ReceiverDate, DateWithoutSatellitesIsHeld) {
   ConverterBench bench(log);
   TQZRFile& f = bench.file();
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_TRUE(f.datePending);
-  EXPECT_EQ(f.pendingDay, Day(2004, 3, 5));
-  EXPECT_EQ(f.epochDay, 0u);
-  EXPECT_TRUE(f.timeContinuity);
+  EXPECT_TRUE(f.Clock().datePending);
+  EXPECT_EQ(f.Clock().pendingDay, Day(2004, 3, 5));
+  EXPECT_EQ(f.Clock().epochDay, 0u);
+  EXPECT_TRUE(f.Clock().timeContinuity);
   EXPECT_TRUE(Contains(bench.DumpBody(), "Base time=0\n No satellites, skipping\n")) << bench.DumpBody();
 }
 
@@ -246,9 +246,9 @@ TEST(ReceiverDate, ImpossibleDateIsIgnored) {
     ListSatellites(f, 1);
     WithPendingDate(f, 0);
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_EQ(f.epochDay, Day(2004, 3, 5));
-    EXPECT_FALSE(f.datePending);
-    EXPECT_TRUE(f.timeContinuity);
+    EXPECT_EQ(f.Clock().epochDay, Day(2004, 3, 5));
+    EXPECT_FALSE(f.Clock().datePending);
+    EXPECT_TRUE(f.Clock().timeContinuity);
     EXPECT_TRUE(Contains(bench.DumpBody(), " Error  in RD: " + fields + "\n")) << bench.DumpBody();
   }
 }
@@ -261,13 +261,13 @@ TEST(DerivedDate, TakenWithoutChecksumAndKeepsContinuity) {
   ListSatellites(f, 1);
   const Bytes record = DateFields(2004, 3, 5).U8(0xEE).bytes();  // the last byte is no checksum
   EXPECT_EQ(OnDerivedDate(f, record), Status::Ok);
-  EXPECT_EQ(f.epochDay, Day(2004, 3, 5));
-  EXPECT_TRUE(f.timeContinuity);
+  EXPECT_EQ(f.Clock().epochDay, Day(2004, 3, 5));
+  EXPECT_TRUE(f.Clock().timeContinuity);
   EXPECT_EQ(bench.DumpBody(), "Year=2004 Month=3 Day=5 Base time=0\nRD generated by GE\n");
 
   const Bytes shortRecord = DateFields(2004, 3, 9).bytes();
   EXPECT_EQ(OnDerivedDate(f, shortRecord), Status::Ok);
-  EXPECT_EQ(f.epochDay, Day(2004, 3, 5));
+  EXPECT_EQ(f.Clock().epochDay, Day(2004, 3, 5));
   EXPECT_TRUE(Contains(bench.DumpBody(), "    Error Len! Expected:6 arrived: 5\n")) << bench.DumpBody();
 }
 
@@ -305,8 +305,8 @@ TEST(ReferenceEpoch, WeekAndFourYearCycleScales) {
     AtTimeOfDay(f, 7);
     EXPECT_EQ(bench.Walk(), Status::Ok);
     const bool ignored = c.day == 0;
-    EXPECT_EQ(f.epochDay, ignored ? c.today : c.day);
-    EXPECT_EQ(f.epochMsOfDay, ignored ? 7u : c.ms);
+    EXPECT_EQ(f.Clock().epochDay, ignored ? c.today : c.day);
+    EXPECT_EQ(f.Clock().epochMsOfDay, ignored ? 7u : c.ms);
     EXPECT_EQ(Contains(bench.DumpBody(), " Ignore rE \n"), ignored) << bench.DumpBody();
   }
 }
@@ -346,8 +346,8 @@ TEST(ReferenceEpoch, BadCrcIgnoresTheMessageAndResynchronises) {
     ASSERT_FALSE(walked.results.empty());
     EXPECT_EQ(walked.results.front(), Status::BadChecksum);
     EXPECT_TRUE(Contains(walked.texts.front(), "Bad Checksum\n")) << walked.texts.front();
-    EXPECT_EQ(f.epochDay, 0u);
-    EXPECT_EQ(f.epochMsOfDay, 6'000u);
+    EXPECT_EQ(f.Clock().epochDay, 0u);
+    EXPECT_EQ(f.Clock().epochMsOfDay, 6'000u);
   }
 }
 
@@ -380,9 +380,9 @@ TEST(ReceiverTimeMessages, ShortBodiesAreIgnored) {
     AtTimeOfDay(f, 7);
     ListSatellites(f, 1);
     EXPECT_EQ(bench.Walk(), Status::Ok);
-    EXPECT_EQ(f.epochDay, 0u);
-    EXPECT_EQ(f.epochMsOfDay, 7u);
-    EXPECT_EQ(f.epochExtras.extrasFlags, kExtrasClockOffset);  // no epoch closed
+    EXPECT_EQ(f.Clock().epochDay, 0u);
+    EXPECT_EQ(f.Clock().epochMsOfDay, 7u);
+    EXPECT_EQ(f.Assembly().epochExtras.extrasFlags, kExtrasClockOffset);  // no epoch closed
     EXPECT_TRUE(Contains(bench.DumpBody(), c.dump)) << bench.DumpBody();
   }
 }
@@ -426,13 +426,13 @@ TEST(ApplyFirstDate, CompletesTheWindowAgainstTheFirstDate) {
     log.LineBreak();
     ConverterBench bench(log, options);
     TQZRFile& f = bench.file();
-    ASSERT_EQ(f.status, Status::Ok);
-    ASSERT_TRUE(f.windowPending);
-    EXPECT_EQ(ApplyFirstDate(f, c.firstDay), Status::Ok);
-    EXPECT_FALSE(f.windowPending);
-    EXPECT_EQ(f.epochDay, c.firstDay);
-    EXPECT_EQ(f.windowStart, c.windowStart);
-    EXPECT_EQ(f.windowFinish, c.windowFinish);
+    ASSERT_EQ(f.Outcome(), Status::Ok);
+    ASSERT_TRUE(f.Window().windowPending);
+    EXPECT_EQ(ApplyFirstDate(f.Clock(), f.Window(), f.ErrorDetail(), c.firstDay), Status::Ok);
+    EXPECT_FALSE(f.Window().windowPending);
+    EXPECT_EQ(f.Clock().epochDay, c.firstDay);
+    EXPECT_EQ(f.Window().windowStart, c.windowStart);
+    EXPECT_EQ(f.Window().windowFinish, c.windowFinish);
   }
 }
 
@@ -447,8 +447,8 @@ TEST(ApplyFirstDate, DayMissingFromItsMonthStopsTheConversion) {
   TQZRFile& f = bench.file();
   ListSatellites(f, 1);
   EXPECT_EQ(bench.Walk(), Status::BadTimeTag);
-  EXPECT_EQ(f.epochDay, Day(2004, 9, 30));
-  EXPECT_EQ(f.errorDetail,
+  EXPECT_EQ(f.Clock().epochDay, Day(2004, 9, 30));
+  EXPECT_EQ(f.ErrorDetail(),
             "Start time: there is no day 31 in month 9 of 2004\n"
             "Finish time: there is no day 31 in month 9 of 2004\n");
 }
@@ -463,8 +463,8 @@ TEST(ApplyFirstDate, WindowIsCompletedOnlyOnce) {
   TQZRFile& f = bench.file();
   ListSatellites(f, 1);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_EQ(f.epochDay, Day(2004, 3, 20));
-  EXPECT_EQ(f.windowStart, At(Day(2004, 3, 15), 0));
+  EXPECT_EQ(f.Clock().epochDay, Day(2004, 3, 20));
+  EXPECT_EQ(f.Window().windowStart, At(Day(2004, 3, 15), 0));
 }
 
 TEST(ApplyFirstDate, ReferenceEpochCompletesTheWindow) {
@@ -475,7 +475,7 @@ TEST(ApplyFirstDate, ReferenceEpochCompletesTheWindow) {
   log.Add(ReferenceEpoch(Packed(100, 0), 2 * 86'400'000));  // 2001-07-24
   ConverterBench bench(log, options);
   EXPECT_EQ(bench.Walk(), Status::Ok);
-  EXPECT_EQ(bench.file().windowStart, At(Day(2001, 7, 25), 0));
+  EXPECT_EQ(bench.file().Window().windowStart, At(Day(2001, 7, 25), 0));
 }
 
 TEST(ResolveDayOfMonth, EarlierDayMeansNextMonth) {

@@ -132,7 +132,7 @@ TEST(Rinex3Values, EqualTheRinex2ValuesOfTheSameConversion) {
     options.outputDirectory = dir.path();
     options.verbose = false;
     TQZRFile converter(options);
-    ASSERT_EQ(converter.status, Status::Ok);
+    ASSERT_EQ(converter.Outcome(), Status::Ok);
     ASSERT_EQ(converter.Run(), Status::Ok);
     const ObservationSet set = CollectObservations(converter);
     StringSink rinex2;

@@ -15,7 +15,7 @@ ConverterBench::ConverterBench(const LogBuilder& log, qzr2rin::ConversionOptions
 }
 
 qzr2rin::Status ConverterBench::Walk() {
-  auto& s = file_->scanner;
+  auto& s = file_->Scanner();
   s.cursor = 0;
   s.resyncPending = false;
   WithLost(*file_, {});
@@ -24,7 +24,7 @@ qzr2rin::Status ConverterBench::Walk() {
 }
 
 qzr2rin::Status ConverterBench::WalkAsSet() {
-  auto& s = file_->scanner;
+  auto& s = file_->Scanner();
   s.cursor = 0;
   s.resyncPending = false;
   return file_->WalkMessages();
@@ -55,7 +55,7 @@ std::vector<std::string> DecoderTexts(const std::string& dump) {
 }  // namespace
 
 ConverterBench::Walked ConverterBench::WalkEach(Lost lost) {
-  qzr2rin::MessageScanner& s = file_->scanner;
+  qzr2rin::MessageScanner& s = file_->Scanner();
   s.cursor = 0;
   s.resyncPending = false;
   WithLost(*file_, lost);
@@ -77,7 +77,7 @@ ConverterBench::Walked ConverterBench::WalkEach(Lost lost) {
 }
 
 void ConverterBench::ForEachBody(const std::function<void(qzr2rin::Body)>& visit) {
-  qzr2rin::MessageScanner& s = file_->scanner;
+  qzr2rin::MessageScanner& s = file_->Scanner();
   s.cursor = 0;
   while (s.NextMessage()) {
     visit(s.CurrentBody());
@@ -86,8 +86,8 @@ void ConverterBench::ForEachBody(const std::function<void(qzr2rin::Body)>& visit
 }
 
 std::string ConverterBench::Dump() {
-  file_->dumpLog.Flush();
-  return ReadFile(file_->dumpLog.WorkingPath());
+  file_->Log().Flush();
+  return ReadFile(file_->Log().WorkingPath());
 }
 
 std::string ConverterBench::DumpBody() {

@@ -187,13 +187,12 @@ void Rinex3Observations::WriteGlonassRecords() {
   WriteLabelled(layout3::kGlonassBiasesValue, layout3::kLabelGlonassBiases);
 }
 
-// The week of the leap second as a full week: the one nearest the first
-// observation's.
+// The week of the leap second as a full week: the one nearest the UTC
+// reference week.
 void Rinex3Observations::WriteLeapSeconds() {
-  const GpsUtcParameters& u = set_.Header().gpsUtc;
-  if (!u.present) return;
-  const std::int64_t firstWeek = set_.Header().firstObservation.seconds / kSecondsPerWeek;
-  const std::int64_t week = firstWeek - WeeksApart(firstWeek, u.wnlsf);
+  if (!set_.Header().gpsUtc.present) return;
+  const UtcRelation& u = set_.Header().gpsUtc.utc;
+  const std::int64_t week = WidenLeapSecondWeek(u.wnlsf, WidenReceiverWeek(u.wnt));
   AppendFormat(lineBuffer_, layout3::kLeapSecondsValue, u.dtls, u.dtlsf, static_cast<int>(week), u.dn);
   EmitLabelled(layout3::kLabelLeapSeconds);
 }

@@ -197,7 +197,7 @@ void ExpectValuesAsStored(TQZRFile& f, const std::string& file, bool smoothing =
   const auto read = qzrtest::rinex::ReadObservationFile(file);
   const auto epochs = read.Epochs();
   const auto& header = read.header;
-  const auto& records = f.records;
+  const auto& records = f.Collected().records;
   ASSERT_EQ(epochs.size(), records.Epochs().size());
   for (std::size_t e = 0; e < epochs.size(); ++e) {
     const DataEpoch& stored = records.Epochs()[e];

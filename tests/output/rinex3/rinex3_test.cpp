@@ -106,7 +106,8 @@ void ExpectSameText(const std::string& actual, const std::string& expected) {
 // L2 under anti-spoofing; an external event; a new site with a slant
 // height; clock offsets, one a negative zero.
 void Mixed(Collected& c) {
-  qzrtest::WithGpsUtc(c.f(), {.present = true, .dtls = 13, .dn = 5, .wnlsf = 232, .dtlsf = 14});
+  qzrtest::WithGpsUtc(c.f(),
+                      {.present = true, .utc = {.wnt = 232, .dtls = 13, .dn = 5, .wnlsf = 232, .dtlsf = 14}});
   c.Occupation(1, "PILLAR1", "12345M001", {0, kHeightGiven, 1.5f, 0.25f, -0.125f});
   c.Epoch(At(10, 0, 0), 0, kEpochClockOffset, {4000000.5, 1000000.25, 4800000.125}, -0.000123456789);
   c.Satellite(kR07, {{kCaAll | kQuarter, 19500000.5, 104205000.125, 1000.0f, 200},
