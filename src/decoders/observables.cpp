@@ -361,10 +361,14 @@ Status OnDoppler(TQZRFile& f, Body body, int signal) {
         set.doppler = hertz;
         set.signalFlags |= static_cast<std::uint16_t>(kFlagDoppler | SetMark(signal));
         set.signalFlags &= static_cast<std::uint16_t>(~kFlagDopplerCopied);
-        // The receiver sends one L1 Doppler; the P set shares it.
-        if (signal == kSignalCaL1) {
-          slot.signals[kSignalPL1].doppler = hertz;
-          slot.signals[kSignalPL1].signalFlags |= kFlagDoppler | kFlagDopplerCopied;
+        // Most receivers send one L1 Doppler; the P set shares it, unless
+        // its own came first.
+        SignalSlot& p = slot.signals[kSignalPL1];
+        const bool measured =
+            (p.signalFlags & kFlagDoppler) != 0 && (p.signalFlags & kFlagDopplerCopied) == 0;
+        if (signal == kSignalCaL1 && !measured) {
+          p.doppler = hertz;
+          p.signalFlags |= kFlagDoppler | kFlagDopplerCopied;
         }
       });
 }

@@ -12,8 +12,12 @@
 #include "base/messages.h"
 #include "decoders/qzr_file.h"
 #include "driver/output_name.h"
+#include "driver/output_options.h"
+#include "input/profile.h"
 #include "output/rinex2/navigation_files.h"
 #include "output/rinex2/rinex.h"
+#include "output/rinex3/navigation.h"
+#include "output/rinex3/rinex3.h"
 #include "platform/files.h"
 #include "platform/signals.h"
 
@@ -29,11 +33,18 @@ struct NavigationFile {
   const char* label;
 };
 
+// The RINEX 2.10 navigation files, one per system.
 constexpr std::array<NavigationFile, 3> kNavigationFiles = {{
     {NavigationSystem::Gps, FileKind::GpsNavigation, "Navigation  GPS  file - "},
     {NavigationSystem::Glonass, FileKind::GlonassNavigation, "Navigation GLONASS file - "},
     {NavigationSystem::Geo, FileKind::GeoNavigation, "Navigation WAAS file - "},
 }};
+constexpr const char* kMixedNavigationLabel = "Navigation mixed file - ";
+
+// Every kind of file, in the order a set is named.
+constexpr std::array<FileKind, 5> kFileKinds = {FileKind::Observation, FileKind::GpsNavigation,
+                                                FileKind::GlonassNavigation, FileKind::GeoNavigation,
+                                                FileKind::MixedNavigation};
 
 class Console {
  public:
@@ -55,21 +66,23 @@ class Console {
   bool verbose_;
 };
 
-// A base name is free only when none of the four files of one conversion
-// exists under it, so that they always share it.
-bool AllNamesFree(const OutputNames& names) {
-  if (platform::FileExists(names.Path(FileKind::Observation))) return false;
-  for (const NavigationFile& n : kNavigationFiles) {
-    if (platform::FileExists(names.Path(n.kind))) return false;
+// The first file of a conversion that exists under the names; empty when
+// none does. A base name is free only when no file of one conversion exists
+// under it, so that they always share it.
+std::string TakenPath(const OutputNames& names) {
+  for (const FileKind kind : kFileKinds) {
+    if (platform::FileExists(names.Path(kind))) return names.Path(kind);
   }
-  return true;
+  return {};
 }
+
+bool AllNamesFree(const OutputNames& names) { return TakenPath(names).empty(); }
 
 // The files of one conversion, each under a temporary name until all are
 // whole; the destructors remove whatever was not named.
 struct StagedSet {
-  platform::StagedFile observation;
-  std::array<platform::StagedFile, kNavigationFiles.size()> navigation;  // as kNavigationFiles
+  std::array<platform::StagedFile, kFileKinds.size()> files;  // as kFileKinds
+  platform::StagedFile& operator[](FileKind kind) { return files[static_cast<std::size_t>(kind)]; }
 };
 
 // Writes one opened file of the set under its temporary name; a file that
@@ -91,11 +104,10 @@ Status Stage(platform::StagedFile& file, const std::string& path, Writer write, 
 Status NameSet(StagedSet& set, OutputNames& names, const std::function<Status(OutputNames&)>& choose,
                Console& console) {
   for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
-    std::vector<std::pair<platform::StagedFile*, std::string>> files = {
-        {&set.observation, names.Path(FileKind::Observation)}};
-    for (std::size_t i = 0; i < kNavigationFiles.size(); ++i) {
-      if (!set.navigation[i].TemporaryPath().empty()) {
-        files.emplace_back(&set.navigation[i], names.Path(kNavigationFiles[i].kind));
+    std::vector<std::pair<platform::StagedFile*, std::string>> files;
+    for (const FileKind kind : kFileKinds) {
+      if (kind == FileKind::Observation || !set[kind].TemporaryPath().empty()) {
+        files.emplace_back(&set[kind], names.Path(kind));
       }
     }
     std::size_t named = 0;
@@ -131,6 +143,127 @@ int Conclude(TQZRFile& converter, Status status, Console& console) {
   return ToInt(status);
 }
 
+// How a run names its files: short names from the marker, or long names
+// from the site and the data.
+struct Naming {
+  bool isLong = false;
+  LongNameFacts facts;
+};
+
+Status ChooseNames(const std::string& directory, const TQZRFile& converter, const Naming& naming,
+                   const std::function<bool(const OutputNames&)>& take, OutputNames& names,
+                   Console& console) {
+  if (!naming.isLong) {
+    return ChooseOutputNames(directory, converter.Collected().records.MarkerNameOf(nullptr),
+                             converter.Statistics().firstOutputTime.seconds,
+                             converter.Statistics().lastOutputTime.seconds, take, names);
+  }
+  // A long name has no sequence to move on to.
+  const Status chosen = ChooseLongNames(directory, naming.facts, take, names);
+  if (chosen == Status::OutputOpenFailed) {
+    const std::string taken = TakenPath(OutputNames::Long(directory, naming.facts));
+    if (!taken.empty()) console.Line("The file " + taken + " exists; it is left as it is");
+  }
+  return chosen;
+}
+
+// The site, the marker type and how the files are named; a bad value of the
+// profile is a problem line.
+Naming NamingOf(const CommandLine& command, const ObservationSet& observations, const TQZRFile& converter,
+                SiteNaming& site, std::string& problem) {
+  // RINEX 2.10 with short names reads none of these keys.
+  if (!command.output.LongNames() && !command.output.Rinex3()) return Naming{};
+  site = ResolveSiteNaming(command.output, observations.Profile(),
+                           StationCode(converter.Collected().records.MarkerNameOf(nullptr)), problem);
+  Naming naming;
+  if (!command.output.LongNames()) return naming;
+  naming.isLong = true;
+  naming.facts = {site.station, converter.Statistics().firstOutputTime.seconds,
+                  converter.Statistics().lastOutputTime.seconds, observations.Header().intervalMs,
+                  ObservationSystemLetter(observations, SatellitesInObservations(observations), true)};
+  return naming;
+}
+
+// Writes the observation file in the asked-for version; `seen` gets the
+// satellites it holds, for the navigation files.
+Status WriteObservations(const CommandLine& command, const ObservationSet& observations,
+                         const SiteNaming& site, platform::StagedFile& file, const std::string& path,
+                         SatellitesSeen& seen, Console& console) {
+  const ConversionOptions& options = command.options;
+  return Stage(
+      file, path,
+      [&](platform::OutputFile& output) {
+        FileSink sink(output);
+        if (command.output.Rinex3()) {
+          Rinex3Observations rinex(observations, {std::string(VersionText(command.output.version)),
+                                                  site.markerType, options.verbose, options.statistics});
+          const Status written = rinex.Write(sink, console.Progress());
+          seen = SatellitesInObservations(observations);
+          return written;
+        }
+        TRinex rinex(observations, options.profilePath, options.verbose, options.statistics);
+        const Status written = rinex.WriteObservationFile(sink, console.Progress());
+        // The observation header's scan found the satellites of the file.
+        seen = rinex.Seen();
+        return written;
+      },
+      console);
+}
+
+// One navigation file of the set, when there is data for it.
+template <typename Writer>
+Status WriteNavigation(StagedSet& set, FileKind kind, const OutputNames& names, const char* label,
+                       Writer write, Console& console) {
+  const std::string path = names.Path(kind);
+  if (!set[kind].Open(path, kOutputBuffer)) return Status::OutputOpenFailed;
+  console.Line(label + path);
+  return Stage(
+      set[kind], path,
+      [&](platform::OutputFile& file) {
+        FileSink sink(file);
+        return write(sink);
+      },
+      console);
+}
+
+Status WriteNavigationFiles(const CommandLine& command, const ObservationSet& observations,
+                            const SatellitesSeen& seen, StagedSet& set, const OutputNames& names,
+                            Console& console) {
+  if (command.output.Rinex3()) {
+    if (!HasMixedNavigationData(observations, seen)) return Status::Ok;
+    return WriteNavigation(
+        set, FileKind::MixedNavigation, names, kMixedNavigationLabel,
+        [&](ByteSink& sink) {
+          return WriteMixedNavigationFile(observations, seen, sink, console.Progress());
+        },
+        console);
+  }
+  for (const NavigationFile& n : kNavigationFiles) {
+    if (!HasNavigationData(observations, n.system, seen)) continue;
+    const Status written = WriteNavigation(
+        set, n.kind, names, n.label,
+        [&](ByteSink& sink) {
+          return WriteNavigationFile(observations, n.system, seen, sink, console.Progress());
+        },
+        console);
+    if (written != Status::Ok) return written;
+  }
+  return Status::Ok;
+}
+
+// Long names and RINEX 3 take values from the profile: a bad one ends the
+// run before the log is read.
+bool ProfileValuesSound(const CommandLine& command, Console& console) {
+  if (!command.output.LongNames() && !command.output.Rinex3()) return true;
+  std::string problem;
+  ResolveSiteNaming(command.output, TProfile(std::string(kProfileSection), command.options.profilePath), "",
+                    problem);
+  if (problem.empty()) return true;
+  console.Result(Status::BadTimeTag);
+  console.Detail(problem);
+  return false;
+}
+
 int Convert(const CommandLine& command, Console& console) {
   const ConversionOptions& options = command.options;
   TQZRFile converter(options);
@@ -140,6 +273,7 @@ int Convert(const CommandLine& command, Console& console) {
     console.Detail(converter.ErrorDetail());
     return ToInt(converter.Outcome());
   }
+  if (!ProfileValuesSound(command, console)) return ToInt(Status::BadTimeTag);
   const Status result = converter.Run();
   if (result != Status::Ok) return Conclude(converter, result, console);
   // With every system left out only the dump log was asked for.
@@ -149,52 +283,35 @@ int Convert(const CommandLine& command, Console& console) {
     return Conclude(converter, Status::BadTimeTag, console);
   }
 
+  const ObservationSet observations = CollectObservations(converter);
+  SiteNaming site;
+  std::string problem;
+  const Naming naming = NamingOf(command, observations, converter, site, problem);
+  if (!problem.empty()) {
+    converter.ErrorDetail() += problem;
+    return Conclude(converter, Status::BadTimeTag, console);
+  }
   const auto choose = [&](OutputNames& names, const std::function<bool(const OutputNames&)>& take) {
-    return ChooseOutputNames(options.outputDirectory, converter.Collected().records.MarkerNameOf(nullptr),
-                             converter.Statistics().firstOutputTime.seconds,
-                             converter.Statistics().lastOutputTime.seconds, take, names);
+    return ChooseNames(options.outputDirectory, converter, naming, take, names, console);
   };
   // The first names are taken only where the observation file's temporary
   // can be created, as a directory that cannot hold it gives no name.
   StagedSet set;
   OutputNames names;
   const Status chosen = choose(names, [&](const OutputNames& tried) {
-    return AllNamesFree(tried) && set.observation.Open(tried.Path(FileKind::Observation), kOutputBuffer);
+    return AllNamesFree(tried) &&
+           set[FileKind::Observation].Open(tried.Path(FileKind::Observation), kOutputBuffer);
   });
   if (chosen != Status::Ok) return Conclude(converter, chosen, console);
   const std::string path = names.Path(FileKind::Observation);
 
-  const ObservationSet observations = CollectObservations(converter);
-  TRinex rinex(observations, options.profilePath, options.verbose, options.statistics);
   console.Line("Observation file - " + path);
-  const Status written = Stage(
-      set.observation, path,
-      [&](platform::OutputFile& file) {
-        FileSink sink(file);
-        return rinex.WriteObservationFile(sink, console.Progress());
-      },
-      console);
+  SatellitesSeen seen{};
+  const Status written =
+      WriteObservations(command, observations, site, set[FileKind::Observation], path, seen, console);
   if (written != Status::Ok) return Conclude(converter, written, console);
-
-  // The observation header's scan found the satellites of the file.
-  const SatellitesSeen& seen = rinex.Seen();
-  for (std::size_t i = 0; i < kNavigationFiles.size(); ++i) {
-    const NavigationFile& n = kNavigationFiles[i];
-    if (!HasNavigationData(observations, n.system, seen)) continue;
-    const std::string navigationPath = names.Path(n.kind);
-    if (!set.navigation[i].Open(navigationPath, kOutputBuffer)) {
-      return Conclude(converter, Status::OutputOpenFailed, console);
-    }
-    console.Line(n.label + navigationPath);
-    const Status navigationWritten = Stage(
-        set.navigation[i], navigationPath,
-        [&](platform::OutputFile& file) {
-          FileSink sink(file);
-          return WriteNavigationFile(observations, n.system, seen, sink, console.Progress());
-        },
-        console);
-    if (navigationWritten != Status::Ok) return Conclude(converter, navigationWritten, console);
-  }
+  const Status navigation = WriteNavigationFiles(command, observations, seen, set, names, console);
+  if (navigation != Status::Ok) return Conclude(converter, navigation, console);
 
   // Every file is whole before any is named; the names are given with the
   // fatal signals held, so that a set is named whole or not at all.

@@ -420,9 +420,9 @@ TEST(ObservableDoppler, L1CaDopplerAlsoFillsTheL1PSet) {
   }
 }
 
-// The P set holds its own L1 Doppler only when [D1] came last; a later [DC]
-// copies over it again.
-TEST(ObservableDoppler, L1PDopplerIsMarkedCopiedUnlessD1CameLast) {
+// The P set keeps its own L1 Doppler whichever message came first; the
+// C/A Doppler fills it, marked as a copy, only when [D1] sent none.
+TEST(ObservableDoppler, MeasuredL1PDopplerIsNeverReplacedByACopy) {
   struct Case {
     const char* name;
     const char* first;
@@ -432,7 +432,7 @@ TEST(ObservableDoppler, L1PDopplerIsMarkedCopiedUnlessD1CameLast) {
   };
   const Case kCases[] = {
       {"DC then D1", "DC", "D1", 0x0400, 7.0f},
-      {"D1 then DC", "D1", "DC", 0x1400, 7.0f},
+      {"D1 then DC", "D1", "DC", 0x0400, 5.0f},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);

@@ -74,9 +74,10 @@ void CollectedRecords::Epoch(std::uint32_t seconds, std::uint32_t nanoseconds, s
   CountOutputEpoch(f(), qzr2rin::TGPSTimeNS(seconds, nanoseconds));
 }
 
-void CollectedRecords::Satellite(std::uint8_t id, const std::vector<StoredSet>& sets) {
+void CollectedRecords::Satellite(std::uint8_t id, const std::vector<StoredSet>& sets, std::int8_t channel) {
   qzr2rin::EpochSatellite& s = Records(f()).AddSatellite();
   s.satelliteId = id;
+  s.frequencyChannel = channel;
   std::size_t k = 0;
   for (const StoredSet& set : sets) {
     qzr2rin::SignalSlot& slot = s.sets[k];

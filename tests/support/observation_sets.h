@@ -67,7 +67,9 @@ class CollectedRecords {
   void Epoch(std::uint32_t seconds, std::uint32_t nanoseconds = 0, std::int32_t flags = 0,
              std::array<double, 3> position = {}, double clockOffset = 0);
   // The sets in the order given, chained as the epoch assembly chains them.
-  void Satellite(std::uint8_t id, const std::vector<StoredSet>& sets);
+  // `channel`: the GLONASS frequency channel the list gave.
+  void Satellite(std::uint8_t id, const std::vector<StoredSet>& sets,
+                 std::int8_t channel = qzr2rin::kNoChannel);
   void Event(std::uint8_t port, std::uint32_t seconds, std::uint32_t nanoseconds, std::uint16_t timeBase);
   // The set of the finished run (event times converted); the records must
   // outlive it.

@@ -46,6 +46,10 @@ void AppendIonoNumber(std::string& line, double value) {
 }
 
 void AppendNavNumbers(std::string& line, std::initializer_list<double> values) {
+  AppendNavNumbers(line, std::span<const double>(values.begin(), values.size()));
+}
+
+void AppendNavNumbers(std::string& line, std::span<const double> values) {
   line += kLeadText;
   for (const double v : values) AppendNavNumber(line, v);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <span>
 #include <string>
 
 namespace qzr2rin {
@@ -21,5 +22,6 @@ void AppendIonoNumber(std::string& line, double value);
 // Three blanks, then one to four numbers: the layout of every record line
 // that does not begin with an epoch.
 void AppendNavNumbers(std::string& line, std::initializer_list<double> values);
+void AppendNavNumbers(std::string& line, std::span<const double> values);
 
 }  // namespace qzr2rin

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "base/time_units.h"
 #include "decoders/epoch_data.h"
 #include "model/observation_set.h"
+#include "output/broadcast_values.h"
 #include "output/rinex2/fields.h"
 #include "output/rinex2/layouts.h"
 #include "output/rinex2/nav_number.h"
@@ -44,12 +46,6 @@ constexpr char kLeapSecondsLayout[] = "%6d";
 constexpr char kDateLayout[] = "%6d%6d%6d";
 constexpr char kIonoLead[] = "  ";
 constexpr std::size_t kGpsLastLineWidth = 80;
-
-constexpr double kPi = 3.141592653589793;
-constexpr double kKilometres = 0.001;
-// GLONASS frame times before the start of the reference day are shown as
-// times of the day before.
-constexpr auto kFrameDay = static_cast<std::int32_t>(kSecondsPerDay);
 
 using SeenTable = SatellitesSeen;
 static_assert(std::tuple_size_v<SeenTable> ==
@@ -93,14 +89,6 @@ bool SystemSeen(const HeaderFacts& header, NavigationSystem system) {
   return header.geo;
 }
 
-// Full clock reference time: toc in the week nearest the middle time.
-std::uint32_t ClockReference(const GpsEphemeris& e) {
-  const std::int64_t m = e.middleTime.Seconds();
-  const std::int64_t week =
-      WeekOfNearbyReference(WidenReceiverWeek(m / kSecondsPerWeek), m % kSecondsPerWeek - e.toc);
-  return static_cast<std::uint32_t>(GpsWeekSeconds(WidenReceiverWeek(week), e.toc));
-}
-
 std::uint32_t SortKey(const GpsEphemeris& e) { return ClockReference(e); }
 std::uint32_t SortKey(const GlonassEphemeris& e) { return e.ReferenceSeconds(); }
 std::uint32_t SortKey(const GeoEphemeris& e) { return e.ReferenceSeconds(); }
@@ -119,12 +107,6 @@ std::vector<const Record*> InTimeOrder(const std::array<std::vector<Record>, N>&
   std::stable_sort(order.begin(), order.end(),
                    [](const Record* a, const Record* b) { return SortKey(*a) < SortKey(*b); });
   return order;
-}
-
-double AccuracyMetres(std::int8_t index) {
-  if (index >= 15) return 10000.0;
-  if (index >= 7) return std::ldexp(1.0, index - 2);
-  return std::ldexp(1.0, index / 2 + 1);
 }
 
 void AppendEpoch(std::string& text, int number, std::uint32_t seconds) {
@@ -160,15 +142,26 @@ void AppendLeapSeconds(std::string& text, const GpsUtcParameters& gpsUtc) {
   AppendLabelled(text, std::move(line), layout::kLabelLeapSeconds);
 }
 
-void AppendValues(std::string& text, std::initializer_list<double> values) {
-  AppendNavNumbers(text, values);
-  text += '\n';
-}
-
 void AppendFirstLine(std::string& text, int number, std::uint32_t seconds, double a, double b, double c) {
   AppendEpoch(text, number, seconds);
   for (const double v : {a, b, c}) AppendNavNumber(text, v);
   text += '\n';
+}
+
+// The epoch line with the first three values, then lines of four; the last
+// line padded to `lastLineWidth` when that is not 0.
+void AppendRecord(std::string& text, const BroadcastValues& r, std::size_t lastLineWidth = 0) {
+  constexpr std::size_t kClockValues = 3;
+  constexpr std::size_t kValuesPerLine = 4;
+  const std::span<const double> values(r.values);
+  AppendFirstLine(text, r.number, r.epochSeconds, values[0], values[1], values[2]);
+  for (std::size_t i = kClockValues; i < values.size(); i += kValuesPerLine) {
+    std::string line;
+    AppendNavNumbers(line, values.subspan(i, std::min(kValuesPerLine, values.size() - i)));
+    if (i + kValuesPerLine >= values.size() && lastLineWidth != 0) line.resize(lastLineWidth, ' ');
+    text += line;
+    text += '\n';
+  }
 }
 
 void WriteGps(std::string& text, const ObservationSet& set, const std::vector<const GpsEphemeris*>& order) {
@@ -192,24 +185,7 @@ void WriteGps(std::string& text, const ObservationSet& set, const std::vector<co
   AppendLeapSeconds(text, h.gpsUtc);
   text += kEndOfHeaderLine;
 
-  for (const GpsEphemeris* e : order) {
-    const std::uint32_t m = e->middleTime.Seconds();
-    AppendFirstLine(text, e->prn, ClockReference(*e), e->af0, e->af1, e->af2);
-    AppendValues(text, {static_cast<double>(e->iode), e->crs, e->deltaN * kPi, e->m0 * kPi});
-    AppendValues(text, {e->cuc, e->eccentricity, e->cus, e->sqrtA});
-    AppendValues(text, {static_cast<double>(e->toe), e->cic, e->omega0 * kPi, e->cis});
-    AppendValues(text, {e->inclination * kPi, e->crc, e->argumentOfPerigee * kPi, e->omegaDot * kPi});
-    AppendValues(
-        text, {e->inclinationRate * kPi, static_cast<double>(e->navFlags & 3),
-               static_cast<double>(WidenReceiverWeek(m / kSecondsPerWeek)), (e->navFlags & 8) ? 1.0 : 0.0});
-    AppendValues(
-        text, {AccuracyMetres(e->ura), static_cast<double>(e->health), e->tgd, static_cast<double>(e->iodc)});
-    std::string last;
-    AppendNavNumbers(last, {static_cast<double>(m % kSecondsPerWeek)});
-    last.resize(kGpsLastLineWidth, ' ');
-    text += last;
-    text += '\n';
-  }
+  for (const GpsEphemeris* e : order) AppendRecord(text, GpsBroadcastValues(*e), kGpsLastLineWidth);
 }
 
 void WriteGlonass(std::string& text, const ObservationSet& set,
@@ -227,15 +203,7 @@ void WriteGlonass(std::string& text, const ObservationSet& set,
   AppendLeapSeconds(text, set.Header().gpsUtc);
   text += kEndOfHeaderLine;
 
-  for (const GlonassEphemeris* e : order) {
-    const std::int32_t frameTime = e->tk < 0 ? e->tk + kFrameDay : e->tk;
-    AppendFirstLine(text, e->sv, e->ReferenceSeconds(), -static_cast<double>(e->tauN), e->gammaN, frameTime);
-    // The channel byte is signed: -7..+13.
-    const auto channel = static_cast<std::int8_t>(e->frequencyNumber);
-    AppendValues(text, {e->x, e->vx, e->ax, static_cast<double>(e->healthBit)});
-    AppendValues(text, {e->y, e->vy, e->ay, static_cast<double>(channel)});
-    AppendValues(text, {e->z, e->vz, e->az, static_cast<double>(e->ageOfData)});
-  }
+  for (const GlonassEphemeris* e : order) AppendRecord(text, GlonassBroadcastValues(*e));
 }
 
 void WriteGeo(std::string& text, const ObservationSet& set, const std::vector<const GeoEphemeris*>& order) {
@@ -254,13 +222,7 @@ void WriteGeo(std::string& text, const ObservationSet& set, const std::vector<co
   AppendLeapSeconds(text, h.gpsUtc);
   text += kEndOfHeaderLine;
 
-  for (const GeoEphemeris* e : order) {
-    AppendFirstLine(text, e->number, e->ReferenceSeconds(), e->gf0, e->gf1, static_cast<double>(e->tow));
-    AppendValues(text, {e->x * kKilometres, e->vx * kKilometres, e->ax * kKilometres, 0.0});
-    AppendValues(text, {e->y * kKilometres, e->vy * kKilometres, e->ay * kKilometres,
-                        AccuracyMetres(static_cast<std::int8_t>(e->accuracy))});
-    AppendValues(text, {e->z * kKilometres, e->vz * kKilometres, e->az * kKilometres});
-  }
+  for (const GeoEphemeris* e : order) AppendRecord(text, GeoBroadcastValues(*e));
 }
 
 }  // namespace
@@ -291,6 +253,33 @@ bool HasNavigationData(const ObservationSet& set, NavigationSystem system, const
     if (seen[view.firstIndex + slot] && ListSize(set.Ephemerides(), system, slot) != 0) return true;
   }
   return false;
+}
+
+std::vector<BroadcastValues> NavigationRecords(const ObservationSet& set, NavigationSystem system,
+                                               const SatellitesSeen& seen, std::ostream* console) {
+  const SystemView view = ViewOf(system);
+  const EphemerisStore& ephemerides = set.Ephemerides();
+  std::vector<BroadcastValues> records;
+  switch (system) {
+    case NavigationSystem::Gps:
+      for (const auto* e : InTimeOrder(ephemerides.gps, seen, view, console))
+        records.push_back(GpsBroadcastValues(*e));
+      break;
+    case NavigationSystem::Glonass:
+      for (const auto* e : InTimeOrder(ephemerides.glonass, seen, view, console))
+        records.push_back(GlonassBroadcastValues(*e));
+      break;
+    case NavigationSystem::Geo:
+      for (const auto* e : InTimeOrder(ephemerides.geo, seen, view, console))
+        records.push_back(GeoBroadcastValues(*e));
+      break;
+  }
+  return records;
+}
+
+double GlonassSystemTimeCorrection(const ObservationSet& set, const SatellitesSeen& seen) {
+  const auto order = InTimeOrder(set.Ephemerides().glonass, seen, ViewOf(NavigationSystem::Glonass), nullptr);
+  return order.empty() ? 0.0 : -order.front()->tauC;
 }
 
 Status WriteNavigationFile(const ObservationSet& set, NavigationSystem system, const SatellitesSeen& seen,

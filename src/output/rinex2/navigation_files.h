@@ -3,9 +3,11 @@
 #include <array>
 #include <cstddef>
 #include <ostream>
+#include <vector>
 
 #include "base/constants.h"
 #include "base/status.h"
+#include "output/broadcast_values.h"
 #include "output/byte_sink.h"
 
 namespace qzr2rin {
@@ -25,6 +27,14 @@ SatellitesSeen SatellitesInObservations(const ObservationSet& set);
 // were collected for the system.
 bool HasNavigationData(const ObservationSet& set, NavigationSystem system, const SatellitesSeen& seen);
 bool HasNavigationData(const ObservationSet& set, NavigationSystem system);
+
+// The records of the system's navigation file, in its order, as numbers;
+// the satellites they belong to are listed on `console` unless null.
+std::vector<BroadcastValues> NavigationRecords(const ObservationSet& set, NavigationSystem system,
+                                               const SatellitesSeen& seen, std::ostream* console);
+// The GLONASS-to-UTC correction of the navigation header: -tauC of the
+// first record in time order, 0 without records.
+double GlonassSystemTimeCorrection(const ObservationSet& set, const SatellitesSeen& seen);
 
 // Writes the system's navigation file; the satellites it holds are listed on
 // `console` unless that is null.

@@ -38,23 +38,30 @@ void Rinex3Observations::WriteHeader() {
 
 // One letter when the file holds one system's satellites, M otherwise; a
 // file without epochs goes by the systems the log showed.
-void Rinex3Observations::WriteVersion() {
-  std::array<bool, kSystems> present{};
+char ObservationSystemLetter(const ObservationSet& set, const std::array<bool, kSatelliteIndexCount>& seen,
+                             bool anyEpoch) {
+  using System = Rinex3Observations::SystemIndex;
+  std::array<bool, Rinex3Observations::kSystems> present{};
   for (std::size_t i = 0; i < kSatelliteIndexCount; ++i) {
-    if (seen_[i]) present[SystemAt(i)] = true;
+    if (seen[i]) present[Rinex3Observations::SystemAt(i)] = true;
   }
-  if (epochCount_ == 0) {
-    const HeaderFacts& f = set_.Header();
+  if (!anyEpoch) {
+    const HeaderFacts& f = set.Header();
     present = {f.gps, f.glonass, f.geo};
   }
   int systems = 0;
   char letter = 'M';
-  for (std::size_t s = 0; s < kSystems; ++s) {
+  for (std::size_t s = 0; s < Rinex3Observations::kSystems; ++s) {
     if (!present[s]) continue;
     ++systems;
-    letter = kSystemLetters[s];
+    letter = kSystemLetters[static_cast<System>(s)];
   }
-  AppendFormat(lineBuffer_, layout3::kVersionValue, settings_.version.c_str(), systems == 1 ? letter : 'M');
+  return systems == 1 ? letter : 'M';
+}
+
+void Rinex3Observations::WriteVersion() {
+  AppendFormat(lineBuffer_, layout3::kVersionValue, settings_.version.c_str(),
+               ObservationSystemLetter(set_, seen_, epochCount_ != 0));
   EmitLabelled(layout3::kLabelVersion);
 }
 

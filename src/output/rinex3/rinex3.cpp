@@ -55,17 +55,10 @@ std::size_t At(Observable what) { return static_cast<std::size_t>(what); }
 }  // namespace
 
 std::vector<std::pair<int, int>> GlonassSlotChannels(const ObservationSet& set) {
-  // Until the set carries channels: every slot that occurs, on channel 0.
-  std::array<bool, kGlonassSatellites + 1> seen{};
-  for (const EpochSatellite& satellite : set.Satellites()) {
-    const int slot = NumberOf(satellite.satelliteId);
-    if (SystemOf(satellite.satelliteId) == kSystemGlonass && slot >= 1 &&
-        slot <= static_cast<int>(kGlonassSatellites))
-      seen[static_cast<std::size_t>(slot)] = true;
-  }
+  const GlonassChannelTable table = set.GlonassChannels();
   std::vector<std::pair<int, int>> channels;
-  for (std::size_t slot = 1; slot < seen.size(); ++slot) {
-    if (seen[slot]) channels.emplace_back(static_cast<int>(slot), 0);
+  for (std::size_t slot = 1; slot < table.size(); ++slot) {
+    if (table[slot] != kNoChannel) channels.emplace_back(static_cast<int>(slot), table[slot]);
   }
   return channels;
 }

@@ -132,4 +132,10 @@ class Rinex3Observations : private ObservationFormat {
   std::array<std::array<SignalSlot, kSignalSets>, kSatelliteIndexCount> epochSets_{};
 };
 
+// The system letter of the version line and of long names: the one system
+// whose satellites occur (G, R or S), else M; without epochs, by the systems
+// the log showed.
+char ObservationSystemLetter(const ObservationSet& set, const std::array<bool, kSatelliteIndexCount>& seen,
+                             bool anyEpoch);
+
 }  // namespace qzr2rin

@@ -110,9 +110,11 @@ void Mixed(Collected& c) {
                       {.present = true, .utc = {.wnt = 232, .dtls = 13, .dn = 5, .wnlsf = 232, .dtlsf = 14}});
   c.Occupation(1, "PILLAR1", "12345M001", {0, kHeightGiven, 1.5f, 0.25f, -0.125f});
   c.Epoch(At(10, 0, 0), 0, kEpochClockOffset, {4000000.5, 1000000.25, 4800000.125}, -0.000123456789);
-  c.Satellite(kR07, {{kCaAll | kQuarter, 19500000.5, 104205000.125, 1000.0f, 200},
-                     {kP1Range | kFlagCarrierPhase | kFlagDoppler, 19500000.75, 104205000.5, 999.5f},
-                     {kL2RangePhase, 19500001.5, 81048000.375}});
+  c.Satellite(kR07,
+              {{kCaAll | kQuarter, 19500000.5, 104205000.125, 1000.0f, 200},
+               {kP1Range | kFlagCarrierPhase | kFlagDoppler, 19500000.75, 104205000.5, 999.5f},
+               {kL2RangePhase, 19500001.5, 81048000.375}},
+              5);
   c.Satellite(kS20, {{kCaAll, 38000000.25, 199695000.125, 0.345f, 38}});
   c.Satellite(kG05, {{kCaAll | kFlagLossOfLock, 21000000.375, 110357000.5, 250.25f, 45},
                      {kP1Range | kFlagCarrierPhase | kFlagDoppler | kFlagDopplerCopied | kAs, 21000000.625,
@@ -121,9 +123,11 @@ void Mixed(Collected& c) {
   c.Event(kPortA, At(10, 0, 15), 500000000, kTimeBaseGps);
   c.Epoch(At(10, 0, 30), 0, kEpochClockOffset, {4000001.5, 1000001.25, 4800001.125}, -1e-13);
   c.Satellite(kG05, {{kCaAll, 21000030.375, 110357300.5, 250.0f, 5}, {kP1Range, 21000030.625}});
-  c.Satellite(kR07, {{kCaAll, 19500030.5, 0.5, 0.25f, 60},
-                     {kP1Range | kFlagDoppler, 19500030.75, 0, 0.0004f},
-                     {kL2RangePhase, 19500031.5, 81048300.375}});
+  c.Satellite(kR07,
+              {{kCaAll, 19500030.5, 0.5, 0.25f, 60},
+               {kP1Range | kFlagDoppler, 19500030.75, 0, 0.0004f},
+               {kL2RangePhase, 19500031.5, 81048300.375}},
+              5);
   c.Occupation(2, "PILLAR2", "", {0, kHeightGiven | kHeightSlant, 2.0f, 0.0f, 0.0f});
   c.Epoch(At(10, 1, 0));
   c.Satellite(kG05, {{kFlagCaSet | kFlagPseudorange | kFlagCn0InStatus2, 21000060.375, 0, 0, 30}});
@@ -184,7 +188,7 @@ TEST(Rinex3File, FieldsStandInTheirColumns) {
       {"SYS / PHASE SHIFT", 1, 5, "G L1C"},
       {"GLONASS SLOT / FRQ #", 1, 3, "  1"},
       {"GLONASS SLOT / FRQ #", 5, 7, "R07"},
-      {"GLONASS SLOT / FRQ #", 9, 10, " 0"},
+      {"GLONASS SLOT / FRQ #", 9, 10, " 5"},
       {"GLONASS COD/PHS/BIS", 2, 4, "C1C"},
       {"GLONASS COD/PHS/BIS", 5, 14, "          "},
       {"GLONASS COD/PHS/BIS", 15, 17, "C1P"},
