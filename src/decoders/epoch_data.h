@@ -19,6 +19,8 @@ inline constexpr std::uint8_t kSystemGps = 0x00;
 inline constexpr std::uint8_t kSystemGeo = 0x40;
 inline constexpr std::uint8_t kSystemGlonass = 0x80;
 inline constexpr std::uint8_t kNumberMask = 0x3F;
+// Every value the id byte can take, for tables indexed by it.
+inline constexpr std::size_t kSatelliteIdCount = 256;
 
 constexpr std::uint8_t SystemOf(std::uint8_t satelliteId) { return satelliteId & kSystemMask; }
 constexpr int NumberOf(std::uint8_t satelliteId) { return satelliteId & kNumberMask; }

@@ -28,8 +28,8 @@ struct ObservationSummary {
   // By satellite id (system bits and number): whether it occurs at all, and
   // its values by signal set and observable. A value counts when its flag
   // is set and it is not 0.
-  std::array<bool, 256> seen{};
-  std::array<Counts, 256> counts{};
+  std::array<bool, kSatelliteIdCount> seen{};
+  std::array<Counts, kSatelliteIdCount> counts{};
 
   std::int32_t Count(std::uint8_t id, SignalSet set, Observable what) const {
     return counts[id][static_cast<std::size_t>(set)][static_cast<std::size_t>(what)];

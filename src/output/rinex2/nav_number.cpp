@@ -8,6 +8,7 @@ namespace qzr2rin {
 namespace {
 
 constexpr std::size_t kNavDigits = 12;
+constexpr std::size_t kNumberText = 64;  // any printf form of a double
 constexpr std::size_t kIonoDigits = 4;
 constexpr double kSmallest = 1e-99;
 constexpr char kLeadText[] = "   ";
@@ -16,7 +17,7 @@ constexpr char kLeadText[] = "   ";
 // then the point moved in front of the first digit and 'e' made 'D'.
 void AppendMantissaForm(std::string& line, double value, std::size_t width, std::size_t digits) {
   if (std::fabs(value) < kSmallest) value = 0.0;  // keeps NaN
-  char text[64];
+  char text[kNumberText];
   const int n = std::snprintf(text, sizeof text, "%*.*e", static_cast<int>(width),
                               static_cast<int>(digits - 1), value * 10.0);
   std::string field(text, n > 0 ? static_cast<std::size_t>(n) : 0);

@@ -112,9 +112,9 @@ std::vector<const Record*> InTimeOrder(const std::array<std::vector<Record>, N>&
 void AppendEpoch(std::string& text, int number, std::uint32_t seconds) {
   const TGPSTime t(seconds);
   const DayTime s = SplitSecondOfDay(t.SecondOfDay());
-  AppendFormat(text, kEpochLayout, number, static_cast<int>(t.Year(0) % 100), static_cast<int>(t.Month(0)),
-               static_cast<int>(t.Day(0)), static_cast<int>(s.hours), static_cast<int>(s.minutes),
-               static_cast<double>(s.seconds));
+  AppendFormat(text, kEpochLayout, number, static_cast<int>(TwoDigitYear(t.Year(0))),
+               static_cast<int>(t.Month(0)), static_cast<int>(t.Day(0)), static_cast<int>(s.hours),
+               static_cast<int>(s.minutes), static_cast<double>(s.seconds));
 }
 
 void AppendLabelled(std::string& text, std::string line, std::string_view label) {
@@ -127,7 +127,8 @@ void AppendProgramLines(std::string& text, const ObservationSet& set) {
   std::string line;
   AppendFormat(line, layout::kProgramValue, std::string(MessageText(kMsgProgramName)).c_str(),
                set.Profile().GetString(MessageText(kMsgRunBy), MessageText(kMsgRunBy)).c_str(), now.day,
-               std::string(MonthAbbreviation(now.month)).c_str(), now.year % 100, now.hour, now.minute);
+               std::string(MonthAbbreviation(now.month)).c_str(), TwoDigitYear(now.year), now.hour,
+               now.minute);
   AppendLabelled(text, std::move(line), layout::kLabelProgram);
   line.clear();
   AppendFormat(line, layout::kBuildValue, std::string(MessageText(kMsgBuild)).c_str(),
@@ -228,7 +229,7 @@ void WriteGeo(std::string& text, const ObservationSet& set, const std::vector<co
 }  // namespace
 
 SatellitesSeen SatellitesInObservations(const ObservationSet& set) {
-  std::array<bool, 256> ids{};
+  std::array<bool, kSatelliteIdCount> ids{};
   for (const EpochSatellite& s : set.Satellites()) ids[s.satelliteId] = true;
   SeenTable seen{};
   for (std::size_t id = 0; id < ids.size(); ++id) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/time_units.h"
 #include "output/observation_values.h"
 #include "output/rinex2/calendar_parts.h"
 #include "output/rinex2/fields.h"
@@ -21,9 +22,12 @@ constexpr std::uint16_t kStatus1Digit = 0x20;
 // per 5 dB-Hz, 9 from 55 dB-Hz up.
 char StrengthDigit(const SignalSlot& set) {
   const unsigned cn0 = (set.signalFlags & kFlagCn0QuarterUnits) != 0 ? (set.status2 + 2u) / 4 : set.status2;
-  if (cn0 < 20) return '1';
-  if (cn0 >= 60) return '9';
-  return static_cast<char>('0' + (cn0 - 10) / 5);
+  constexpr unsigned kWeakest = 20;    // dB-Hz of digit 2
+  constexpr unsigned kStrongest = 60;  // dB-Hz of digit 9 and up
+  constexpr unsigned kStep = 5;
+  if (cn0 < kWeakest) return '1';
+  if (cn0 >= kStrongest) return '9';
+  return static_cast<char>('0' + (cn0 - kWeakest) / kStep + 2);
 }
 
 void AppendEntry(std::string& line, std::uint8_t satelliteId) {
@@ -36,7 +40,7 @@ void AppendEntry(std::string& line, std::uint8_t satelliteId) {
 void AppendTimeFields(std::string& line, const char* layout, std::uint32_t seconds, std::uint32_t nanoseconds,
                       int flag, int count) {
   const CalendarParts p = SplitTime(seconds, nanoseconds);
-  AppendFormat(line, layout, p.year % 100, p.month, p.day, p.hour, p.minute, p.seconds, flag, count);
+  AppendFormat(line, layout, TwoDigitYear(p.year), p.month, p.day, p.hour, p.minute, p.seconds, flag, count);
 }
 
 }  // namespace
@@ -75,7 +79,7 @@ void TRinex::WriteEpoch(const DataEpoch& epoch, std::size_t satellites) {
   const bool withClock = (epoch.epochFlags & kEpochClockOffset) != 0;
   // The layout of layout::kEpochLine, without printf.
   const CalendarParts p = SplitTime(epoch.seconds, epoch.nanoseconds);
-  AppendEpochFields(lineBuffer_, p.year % 100, p.month, p.day, p.hour, p.minute, p.seconds, flag,
+  AppendEpochFields(lineBuffer_, TwoDigitYear(p.year), p.month, p.day, p.hour, p.minute, p.seconds, flag,
                     static_cast<int>(satellites));
   std::size_t onLine = 0;
   bool firstLine = true;
@@ -114,6 +118,33 @@ void TRinex::WriteLostEpochs(const DataEpoch& epoch) {
   Emit();
   AppendFormat(lineBuffer_, layout::kLostEpochsComment, static_cast<long long>(intervals - 1));
   EmitLabelled(layout::kLabelComment);
+}
+
+TRinex::Field TRinex::FieldOf(const PresentType& type, const SignalSlot& set) const {
+  const std::uint16_t flags = set.signalFlags;
+  switch (type.kind) {
+    case Kind::Pseudorange: {
+      if ((flags & kFlagPseudorange) == 0) return {};
+      double range = set.pseudorange;
+      if (smoothing_ && (flags & kFlagSmoothing) != 0) range += set.smoothingCorrection;
+      return {true, ReducedObservation(range), (flags & kFlagAntiSpoofing) != 0 ? '4' : ' ',
+              (flags & kStatus1Digit) != 0 ? DigitOrBlank(set.status1) : ' '};
+    }
+    case Kind::Phase: {
+      if ((flags & kFlagCarrierPhase) == 0) return {};
+      const unsigned lossOfLock = flags & kLossOfLockMask;
+      return {true, ReducedObservation(set.carrierPhase), lossOfLock != 0 ? DigitOrBlank(lossOfLock) : ' ',
+              (flags & kFlagCn0InStatus2) != 0 ? StrengthDigit(set) : ' '};
+    }
+    case Kind::Doppler:
+      // Stored as the receiver gives it; RINEX counts approach as positive.
+      if ((flags & kFlagDoppler) == 0) return {};
+      return {true, -ReducedObservation(set.doppler), ' ', ' '};
+    case Kind::Strength:
+      if ((flags & kFlagCn0InStatus2) == 0) return {};
+      return {true, Cn0DbHz(set), ' ', ' '};
+  }
+  return {};
 }
 
 void TRinex::WriteObservations(int index) {
@@ -157,43 +188,11 @@ void TRinex::WriteObservations(int index) {
   std::size_t onLine = 0;
   for (int t = 0; t < typeCount_; ++t) {
     const PresentType& type = types_[static_cast<std::size_t>(t)];
-    const SignalSlot& set = sets[type.set - 1u];
-    const std::uint16_t flags = set.signalFlags;
-    switch (type.kind) {
-      case Kind::Pseudorange:
-        if ((flags & kFlagPseudorange) != 0) {
-          double range = set.pseudorange;
-          if (smoothing_ && (flags & kFlagSmoothing) != 0) range += set.smoothingCorrection;
-          put(ReducedObservation(range), (flags & kFlagAntiSpoofing) != 0 ? '4' : ' ',
-              (flags & kStatus1Digit) != 0 ? DigitOrBlank(set.status1) : ' ');
-        } else {
-          missing();
-        }
-        break;
-      case Kind::Phase:
-        if ((flags & kFlagCarrierPhase) != 0) {
-          const unsigned lossOfLock = flags & kLossOfLockMask;
-          put(ReducedObservation(set.carrierPhase), lossOfLock != 0 ? DigitOrBlank(lossOfLock) : ' ',
-              (flags & kFlagCn0InStatus2) != 0 ? StrengthDigit(set) : ' ');
-        } else {
-          missing();
-        }
-        break;
-      case Kind::Doppler:
-        // Stored as the receiver gives it; RINEX counts approach as positive.
-        if ((flags & kFlagDoppler) != 0) {
-          put(-ReducedObservation(set.doppler), ' ', ' ');
-        } else {
-          missing();
-        }
-        break;
-      case Kind::Strength:
-        if ((flags & kFlagCn0InStatus2) != 0) {
-          put(Cn0DbHz(set), ' ', ' ');
-        } else {
-          missing();
-        }
-        break;
+    const Field field = FieldOf(type, sets[type.set - 1u]);
+    if (field.present) {
+      put(field.value, field.lossOfLock, field.strength);
+    } else {
+      missing();
     }
     if (++onLine == layout::kFieldsPerLine) {
       endLine();
@@ -217,9 +216,9 @@ void TRinex::WriteEvent(const DataEvent& event) {
   EmitLabelled(layout::kLabelComment);
   const CalendarParts out = SplitTime(event.outSeconds, event.outNanoseconds);
   const CalendarParts recorded = SplitTime(event.seconds, event.nanoseconds);
-  AppendFormat(lineBuffer_, layout::kEventTimes, out.year % 100, out.month, out.day, out.hour, out.minute,
-               out.seconds, layout::kTimeBaseLetters[letter], recorded.year % 100, recorded.month,
-               recorded.day, recorded.hour, recorded.minute, recorded.seconds);
+  AppendFormat(lineBuffer_, layout::kEventTimes, TwoDigitYear(out.year), out.month, out.day, out.hour,
+               out.minute, out.seconds, layout::kTimeBaseLetters[letter], TwoDigitYear(recorded.year),
+               recorded.month, recorded.day, recorded.hour, recorded.minute, recorded.seconds);
   EmitLabelled(layout::kLabelComment);
   if (phrase == kTimeBaseGps) {
     AppendTimeFields(lineBuffer_, layout::kEventEpochLine, event.outSeconds, event.outNanoseconds,
@@ -242,8 +241,8 @@ void TRinex::WriteOccupationChange(const DataOccup* occupation, const DataEpoch&
     Emit();
   } else {
     const CalendarParts p = SplitTime(first.seconds, first.nanoseconds);
-    AppendFormat(lineBuffer_, layout::kNewSiteLine, p.year % 100, p.month, p.day, p.hour, p.minute, p.seconds,
-                 count);
+    AppendFormat(lineBuffer_, layout::kNewSiteLine, TwoDigitYear(p.year), p.month, p.day, p.hour, p.minute,
+                 p.seconds, count);
     Emit();
   }
   WriteMarkerName(occupation);

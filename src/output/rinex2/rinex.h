@@ -76,6 +76,15 @@ class TRinex : private ObservationFormat {
     std::uint8_t count;  // CountIndex of the header's PRN / # OF OBS
     std::uint8_t name;   // TypeIndex
   };
+  // One observation field: its value and the two flag characters; absent
+  // when the set lacks the type.
+  struct Field {
+    bool present = false;
+    double value = 0;
+    char lossOfLock = ' ';
+    char strength = ' ';
+  };
+  Field FieldOf(const PresentType& type, const SignalSlot& set) const;
 
   // What the header needs from the epochs, before it is written.
   void Scan();
