@@ -7,6 +7,7 @@
 #include <cctype>
 #include <string>
 
+#include "driver/help.h"
 #include "driver/options.h"
 #include "qzr2rin/error.h"
 #include "support/qzr_writer.h"
@@ -49,6 +50,26 @@ TEST(Manual, DescribesEverySwitch) {
     EXPECT_TRUE(MentionsSwitch(options, std::string("\\-") + letter));
     EXPECT_TRUE(MentionsSwitch(usage, std::string("`-") + letter));
   }
+}
+
+// Every long option the help lists, in the manual's options and README's
+// usage.
+TEST(Manual, DescribesEveryLongOption) {
+  const std::string options = Section(Manual(), ".SH OPTIONS", ".SH ");
+  const std::string usage = Section(Readme(), "## Usage", "\n## ");
+  const std::string help = LongOptionsText();
+  int listed = 0;
+  for (std::size_t at = help.find("\n --"); at != std::string::npos; at = help.find("\n --", at + 1)) {
+    const std::size_t start = at + 4;
+    const std::string name = help.substr(start, help.find_first_of(" \n", start) - start);
+    SCOPED_TRACE(name);
+    ++listed;
+    std::string escaped;
+    for (const char c : name) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_TRUE(MentionsSwitch(options, "\\-\\-" + escaped));
+    EXPECT_TRUE(MentionsSwitch(usage, "`--" + name));
+  }
+  EXPECT_GT(listed, 0);
 }
 
 // The manual with its escaped hyphens as they print.
