@@ -458,24 +458,25 @@ Status OnAzimuth(TQZRFile& f, Body body) {
 
 namespace {
 
-void DecodePosition(TQZRFile& f, const BodyReader& r, std::size_t offset) {
-  f.Log().Write("Position ");
+// The receiver position of the epoch in progress.
+void DecodePosition(EpochExtras& x, DumpLog& log, const BodyReader& r, std::size_t offset) {
+  log.Write("Position ");
   for (std::size_t k = 0; k < 3; ++k) {
     const double value = r.F64(offset + 8 * k);
     if (std::isnan(value)) {
-      f.Assembly().epochExtras.position[k] = 0;
-      DumpNoData(f.Log());
+      x.position[k] = 0;
+      DumpNoData(log);
     } else {
-      f.Assembly().epochExtras.position[k] = value;
-      if (f.Log().Enabled()) f.Log().Printf("%g ", value);
+      x.position[k] = value;
+      if (log.Enabled()) log.Printf("%g ", value);
     }
   }
-  f.Log().EndLine();
+  log.EndLine();
 }
 
-void DecodeVelocity(TQZRFile& f, const BodyReader& r, std::size_t offset) {
-  EpochExtras& x = f.Assembly().epochExtras;
-  f.Log().Write("Velocity ");
+// The receiver velocity of the epoch in progress.
+void DecodeVelocity(EpochExtras& x, DumpLog& log, const BodyReader& r, std::size_t offset) {
+  log.Write("Velocity ");
   x.extrasFlags |= kExtrasVelocity;
   for (std::size_t k = 0; k < 3; ++k) {
     const float value = r.F32(offset + 4 * k);
@@ -483,13 +484,13 @@ void DecodeVelocity(TQZRFile& f, const BodyReader& r, std::size_t offset) {
     if (std::isnan(value)) {
       x.velocity[k] = 0;
       x.extrasFlags &= static_cast<std::uint16_t>(~kExtrasVelocity);
-      f.Log().Write(last ? "NaN" : "NaN ");
+      log.Write(last ? "NaN" : "NaN ");
     } else {
       x.velocity[k] = value;
-      if (f.Log().Enabled()) f.Log().Printf(last ? "%g" : "%g ", static_cast<double>(value));
+      if (log.Enabled()) log.Printf(last ? "%g" : "%g ", static_cast<double>(value));
     }
   }
-  f.Log().EndLine();
+  log.EndLine();
 }
 
 }  // namespace
@@ -497,14 +498,14 @@ void DecodeVelocity(TQZRFile& f, const BodyReader& r, std::size_t offset) {
 Status OnPosition(TQZRFile& f, Body body) {
   const Frame frame = OpenFixed(f, body, kPositionLength);
   if (!frame.decode) return frame.status;
-  DecodePosition(f, BodyReader(body), 0);
+  DecodePosition(f.Assembly().epochExtras, f.Log(), BodyReader(body), 0);
   return Status::Ok;
 }
 
 Status OnVelocity(TQZRFile& f, Body body) {
   const Frame frame = OpenFixed(f, body, kVelocityLength);
   if (!frame.decode) return frame.status;
-  DecodeVelocity(f, BodyReader(body), 0);
+  DecodeVelocity(f.Assembly().epochExtras, f.Log(), BodyReader(body), 0);
   return Status::Ok;
 }
 
@@ -512,8 +513,8 @@ Status OnPositionVelocity(TQZRFile& f, Body body) {
   const Frame frame = OpenFixed(f, body, kPositionVelocityLength);
   if (!frame.decode) return frame.status;
   const BodyReader r(body);
-  DecodePosition(f, r, kPvPositionOffset);
-  DecodeVelocity(f, r, kPvVelocityOffset);
+  DecodePosition(f.Assembly().epochExtras, f.Log(), r, kPvPositionOffset);
+  DecodeVelocity(f.Assembly().epochExtras, f.Log(), r, kPvVelocityOffset);
   return Status::Ok;
 }
 
