@@ -88,8 +88,7 @@ Message Read(const BodyReader& r) {
   return m;
 }
 
-void DumpFields(TQZRFile& f, const Message& m) {
-  DumpLog& d = f.Log();
+void DumpFields(DumpLog& d, const Message& m) {
   const auto line = [&d](const char* layout, auto... values) {
     d.Printf(layout, values...);
     d.EndLine();
@@ -118,8 +117,7 @@ void DumpFields(TQZRFile& f, const Message& m) {
 // date, the record keeps its day numbers.
 TGPSTime DumpTime(std::uint64_t seconds) { return TGPSTime(static_cast<std::uint32_t>(seconds)); }
 
-void DumpDating(TQZRFile& f, const GeoEphemeris& e, std::uint64_t t) {
-  DumpLog& d = f.Log();
+void DumpDating(DumpLog& d, const GeoEphemeris& e, std::uint64_t t) {
   const TGPSTime weekStart = DumpTime(static_cast<std::uint64_t>(GpsWeekSeconds(e.wn, 0)));
   d.Printf(kWeekLayout, static_cast<unsigned>(e.number), static_cast<unsigned>(e.wn), weekStart.Year(),
            static_cast<unsigned>(weekStart.Month()), weekStart.Day());
@@ -160,7 +158,7 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
   }
 
   const Message m = Read(BodyReader(body));
-  if (f.Dumping()) DumpFields(f, m);
+  if (f.Dumping()) DumpFields(f.Log(), m);
   if (m.prn < kFirstGeoPrn || m.prn > kLastGeoPrn) return f.RefuseMessage(kPrnText);
 
   const auto week = static_cast<unsigned>(WidenReceiverWeek(m.wn));
@@ -197,7 +195,7 @@ Status OnGeoEphemeris(TQZRFile& f, Body body) {
   e.tow = m.tow;
   e.wn = static_cast<std::uint16_t>(week);
 
-  if (f.Dumping()) DumpDating(f, e, t);
+  if (f.Dumping()) DumpDating(f.Log(), e, t);
 
   auto& list = f.Collected().ephemerides.geo[m.prn - kFirstGeoPrn];
   // Only the last record of the satellite is compared.

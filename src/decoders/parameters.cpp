@@ -81,16 +81,16 @@ std::string_view MissingField(const UtcRelation& u) {
   return {};
 }
 
-void DumpCoefficients(TQZRFile& f, const float (&c)[4]) {
-  f.Log().Printf(kCoefficientsLayout, static_cast<double>(c[0]), static_cast<double>(c[1]),
-                 static_cast<double>(c[2]), static_cast<double>(c[3]));
-  f.Log().EndLine();
+void DumpCoefficients(DumpLog& log, const float (&c)[4]) {
+  log.Printf(kCoefficientsLayout, static_cast<double>(c[0]), static_cast<double>(c[1]),
+             static_cast<double>(c[2]), static_cast<double>(c[3]));
+  log.EndLine();
 }
 
-void DumpRelation(TQZRFile& f, const UtcRelation& u) {
-  f.Log().Printf(kGpsUtcLayout, u.a0, static_cast<double>(u.a1), u.tot, static_cast<unsigned>(u.wnt),
-                 static_cast<int>(u.dtls), static_cast<unsigned>(u.dn), static_cast<unsigned>(u.wnlsf),
-                 static_cast<int>(u.dtlsf));
+void DumpRelation(DumpLog& log, const UtcRelation& u) {
+  log.Printf(kGpsUtcLayout, u.a0, static_cast<double>(u.a1), u.tot, static_cast<unsigned>(u.wnt),
+             static_cast<int>(u.dtls), static_cast<unsigned>(u.dn), static_cast<unsigned>(u.wnlsf),
+             static_cast<int>(u.dtlsf));
 }
 
 // The set is ignored as a whole; the text stays on the message's line.
@@ -147,8 +147,8 @@ Status OnIonosphere(TQZRFile& f, Body body) {
     f.Log().Printf(kIonoTimeLayout, static_cast<unsigned>(p.wn), p.tot, t.Year(),
                    static_cast<unsigned>(t.Month()), t.Day(), ofDay.hours, ofDay.minutes, ofDay.seconds);
     f.Log().EndLine();
-    DumpCoefficients(f, p.alpha);
-    DumpCoefficients(f, p.beta);
+    DumpCoefficients(f.Log(), p.alpha);
+    DumpCoefficients(f.Log(), p.beta);
   }
   return Status::Ok;
 }
@@ -166,7 +166,7 @@ Status OnGpsUtc(TQZRFile& f, Body body) {
   p.present = true;
 
   if (f.Dumping()) {
-    DumpRelation(f, u);
+    DumpRelation(f.Log(), u);
     f.Log().EndLine();
   }
   return Status::Ok;
@@ -195,7 +195,7 @@ Status OnGeoUtc(TQZRFile& f, Body body) {
   p.present = true;
 
   if (f.Dumping()) {
-    DumpRelation(f, u);
+    DumpRelation(f.Log(), u);
     f.Log().Printf(kGeoUtcTailLayout, static_cast<int>(utcsi), tow, static_cast<unsigned>(wn));
     f.Log().EndLine();
   }

@@ -120,10 +120,9 @@ void AddSignalFlags(SignalSlot& s, int signal, std::uint16_t flags) {
 
 // One signal record at `offset` of satellite `c`; the record is known to
 // lie inside the body.
-void DecodeSignal(TQZRFile& f, const BodyReader& r, std::size_t offset, const RecordLayout& layout,
-                  std::size_t c, bool first, double referenceRange) {
-  DumpLog& dump = f.Log();
-  SatelliteEntry& entry = f.Assembly().raw.satellites[c];
+void DecodeSignal(EpochInProgress& raw, DumpLog& dump, const BodyReader& r, std::size_t offset,
+                  const RecordLayout& layout, std::size_t c, bool first, double referenceRange) {
+  SatelliteEntry& entry = raw.satellites[c];
   const std::uint16_t word = r.U16(offset + kFirstWordOffset);
   const std::uint32_t measurement = r.U32(offset + kMeasurementOffset);
   const unsigned cn0 = measurement & kCn0Mask;
@@ -152,7 +151,7 @@ void DecodeSignal(TQZRFile& f, const BodyReader& r, std::size_t offset, const Re
   const double carrierPhase = static_cast<double>(CarrierFrequency(entry, signal)) *
                               (referenceRange + phaseRange * kPhaseRangeUnitMetres) / kSpeedOfLight;
   const bool stored = signal >= kSignalCaL1 && signal < kSignalCount;
-  SignalSlot* slot = stored ? &f.Assembly().raw.slots[c].signals[static_cast<std::size_t>(signal)] : nullptr;
+  SignalSlot* slot = stored ? &raw.slots[c].signals[static_cast<std::size_t>(signal)] : nullptr;
   if (slot != nullptr) {
     slot->pseudorange = pseudorange;
     slot->carrierPhase = carrierPhase;
@@ -203,7 +202,7 @@ std::size_t DecodeSatellites(TQZRFile& f, Body body, const RecordLayout& layout)
 
     std::size_t at = offset + kSatelliteFixedLength + layout.headerExtra;
     for (std::size_t k = 0; k < signals; ++k, at += signalLength) {
-      DecodeSignal(f, r, at, layout, c, k == 0, referenceRange);
+      DecodeSignal(f.Assembly().raw, f.Log(), r, at, layout, c, k == 0, referenceRange);
     }
     offset += length;
     ++c;
