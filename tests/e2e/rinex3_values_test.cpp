@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "output/byte_sink.h"
 #include "output/rinex2/rinex.h"
 #include "output/rinex3/rinex3.h"
+#include "support/e2e_truth.h"
 #include "support/qzr_writer.h"
 #include "support/rinex_reader.h"
 #include "support/run_program.h"
@@ -155,6 +157,106 @@ TEST(Rinex3Values, EqualTheRinex2ValuesOfTheSameConversion) {
     }
     EXPECT_EQ(three.size(), two.size());
   }
+}
+
+// The L1 P codes RINEX 2.10 has no room for, by (GPS ms, system, number,
+// code), from the epoch lines' times.
+using NewValues = std::map<std::tuple<std::int64_t, char, int, std::string>, double>;
+
+// Where the truth keeps each new code: the L1 P signal's phase, Doppler and
+// C/N0.
+const std::map<std::string, int> kNewCodes = {{"L1W", 1}, {"L1P", 1}, {"D1W", 2},
+                                              {"D1P", 2}, {"S1W", 3}, {"S1P", 3}};
+
+NewValues Rinex3NewValues(const std::string& file) {
+  std::istringstream in(file);
+  std::map<char, std::vector<std::string>> types;
+  std::string line;
+  while (std::getline(in, line) && line.find("END OF HEADER") == std::string::npos) {
+    if (line.size() <= 60 || line.substr(60) != "SYS / # / OBS TYPES") continue;
+    for (std::size_t at = 7; at + 3 <= 60 && line[at] != ' '; at += 4)
+      types[line[0]].push_back(line.substr(at, 3));
+  }
+  NewValues values;
+  std::int64_t ms = 0;
+  int following = 0;
+  bool data = false;
+  while (std::getline(in, line)) {
+    if (following == 0) {
+      following = std::stoi(line.substr(32, 3));
+      data = line[31] == '0' || line[31] == '1';
+      qzrtest::rinex::Time t;
+      t.year = std::stoi(line.substr(2, 4)) - 2000;
+      t.month = std::stoi(line.substr(7, 2));
+      t.day = std::stoi(line.substr(10, 2));
+      t.hour = std::stoi(line.substr(13, 2));
+      t.minute = std::stoi(line.substr(16, 2));
+      t.second = std::stod(line.substr(18, 11));
+      ms = qzrtest::e2e::EpochMilliseconds(t);
+      continue;
+    }
+    --following;
+    if (!data) continue;
+    const std::vector<std::string>& codes = types[line[0]];
+    for (std::size_t t = 0; t < codes.size(); ++t) {
+      const std::size_t at = 3 + 16 * t;
+      if (at >= line.size()) break;
+      const std::string text = line.substr(at, 14);
+      if (!kNewCodes.contains(codes[t]) || text.find_first_not_of(' ') == std::string::npos) continue;
+      values[{ms, line[0], std::stoi(line.substr(1, 2)), codes[t]}] = std::stod(text);
+    }
+  }
+  return values;
+}
+
+TEST(Rinex3Values, L1PPhaseDopplerAndStrengthEqualTheTruth) {
+  qzrtest::TempDir dir;
+  const std::string log = dir.File("sim.qzr");
+  const std::string truthFile = dir.File("sim.csv");
+  const auto simulated = qzrtest::RunSimulator(
+      {"-o", log, "--truth", truthFile, "--duration", "40", "--seed", "7", "--encoding", "full"});
+  ASSERT_EQ(simulated.exitCode, 0) << simulated.err;
+  ConversionOptions options;
+  options.inputFile = log;
+  options.outputDirectory = dir.path();
+  options.verbose = false;
+  TQZRFile converter(options);
+  ASSERT_EQ(converter.Run(), Status::Ok);
+  const ObservationSet set = CollectObservations(converter);
+  StringSink rinex3;
+  ASSERT_EQ(Rinex3Observations(set, {}).Write(rinex3, nullptr), Status::Ok);
+
+  const qzrtest::e2e::Truth truth = qzrtest::e2e::ReadTruth(qzrtest::ReadFile(truthFile));
+  const NewValues written = Rinex3NewValues(rinex3.Text());
+  std::map<std::string, int> compared;
+  for (const auto& [key, value] : written) {
+    const auto& [ms, system, number, code] = key;
+    SCOPED_TRACE(code + " " + system + std::to_string(number) + " at " + std::to_string(ms));
+    const auto satellite = truth.obs.find({ms, system, number});
+    ASSERT_NE(satellite, truth.obs.end());
+    const auto p1 = satellite->second.find("p1");
+    ASSERT_NE(p1, satellite->second.end());
+    const double expected = p1->second[static_cast<std::size_t>(kNewCodes.at(code))];
+    ASSERT_FALSE(std::isnan(expected));
+    // Half the last printed digit, plus a few units of double rounding.
+    EXPECT_NEAR(value, expected, 0.0005 + 5e-8);
+    ++compared[code.substr(0, 1)];
+  }
+  // Every L1 P phase and C/N0 of the truth is written.
+  for (const auto& [key, signals] : truth.obs) {
+    const auto p1 = signals.find("p1");
+    if (p1 == signals.end()) continue;
+    const auto& [ms, system, number] = key;
+    const std::string suffix = system == 'G' ? "W" : "P";
+    if (!std::isnan(p1->second[1])) {
+      EXPECT_TRUE(written.contains({ms, system, number, "L1" + suffix}));
+    }
+    if (!std::isnan(p1->second[3])) {
+      EXPECT_TRUE(written.contains({ms, system, number, "S1" + suffix}));
+    }
+  }
+  EXPECT_GT(compared["L"], 100);
+  EXPECT_GT(compared["S"], 100);
 }
 
 }  // namespace
