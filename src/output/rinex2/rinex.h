@@ -40,7 +40,7 @@ class TRinex : private ObservationFormat {
 
   // What the scan of the set's epochs found (valid once
   // WriteObservationFile has run).
-  const std::array<bool, kSatelliteIndexCount>& Seen() const { return seen_; }
+  const SatellitesSeen& Seen() const { return seen_; }
   std::int32_t EpochCount() const { return epochCount_; }
   int TypeCount() const { return typeCount_; }
 
@@ -158,7 +158,7 @@ class TRinex : private ObservationFormat {
   // Scan and type selection.
   std::int32_t epochCount_ = 0;
   std::array<double, 3> approxPosition_{};
-  std::array<bool, kSatelliteIndexCount> seen_{};
+  SatellitesSeen seen_{};
   std::array<std::array<std::int32_t, kCountSlots>, kSatelliteIndexCount> obsCount_{};
   int setC1_ = 0;
   int setP1_ = 0;
