@@ -75,7 +75,7 @@ Status CheckSignature(TQZRFile& f, SignatureState& state, Body body) {
   }
 
   // A marked occupation stays marked until a new one is due.
-  if (!f.Occupation().occupationDue && IsOccupationAuthenticated(f)) return Status::Ok;
+  if (!f.Occupation().handOff.Due() && IsOccupationAuthenticated(f)) return Status::Ok;
 
   const BodyReader r(body);
   bool authenticated = false;

@@ -193,20 +193,20 @@ Status CloseEpoch(TQZRFile& f, EpochSource source) {
   CountInputEpoch(f, time);
   OccupationState& o = f.Occupation();
   if (f.Window().windowGiven && !InsideWindow(f.Window().windowStart, f.Window().windowFinish, time)) {
-    if (o.occupationDue) o.handOffArmed = true;
+    o.handOff.EpochPassed();
     return Status::Ok;
   }
-  if (o.occupationDue && o.handOffArmed) NameOccupation(f, o.dynamicMode != 0);
+  if (o.handOff.StartsWithNextEpoch()) NameOccupation(f, o.dynamicMode != 0);
   if (!OnSelectedInterval(f, time) || !LaterThanLastStored(f)) return Status::Ok;
   NoteStoredTime(f);
 
-  if ((o.occupationDue || !f.Collected().records.HasEpochs()) && o.handOffArmed) {
+  if ((o.handOff.Due() || !f.Collected().records.HasEpochs()) && o.handOff.Armed()) {
     const Status recorded = RecordOccupation(f);
     if (recorded != Status::Ok) return recorded;
   }
   DumpWrittenEpoch(f, source);
   StoreEpoch(f, in, count, source, time);
-  if (o.occupationDue) o.handOffArmed = true;
+  o.handOff.EpochPassed();
   return Status::Ok;
 }
 

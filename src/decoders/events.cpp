@@ -120,17 +120,17 @@ Status OnSiteName(TQZRFile& f, std::string_view value) {
   // site's occupation instead of starting one of its own.
   Status closed = Status::Ok;
   if (o.dynamicsChanged) {
-    o.occupationDue = false;
+    o.handOff.Withdraw();
     closed = CloseEpoch(f, EpochSource::Observables);
   } else {
     closed = CloseOccupation(f);
     // Armed again: the close may have recorded a pending occupation, and
     // the next stored epoch is the site's first.
-    o.handOffArmed = true;
+    o.handOff.Arm();
   }
   if (closed != Status::Ok) return closed;
   const std::string name = StoredText(value, kSiteNameLength);
-  o.occupationDue = true;
+  o.handOff.AskForOccupation();
   o.lastSiteName = name;
   o.siteNamed = true;
   if (!f.Identity().markerOverridden) {
@@ -158,9 +158,13 @@ void OnMode(TQZRFile& f, std::string_view value, std::size_t bodyLength) {
   // no occupation recorded at all, there is nothing to leave it in.
   const bool stopWithoutName = wasDynamic && mode == 0 && !o.userNamed && !o.firstOccupation &&
                                !o.siteNamed && f.Collected().records.HasOccupations();
-  o.handOffArmed = !stopWithoutName;
+  if (stopWithoutName) {
+    o.handOff.AskAfterNextEpoch();
+  } else {
+    o.handOff.AskForOccupation();
+    o.handOff.Arm();
+  }
   o.dynamicsChanged = true;
-  o.occupationDue = true;
 }
 
 void OnAntennaHeight(TQZRFile& f, std::string_view value) {
@@ -181,7 +185,7 @@ void OnAntennaHeight(TQZRFile& f, std::string_view value) {
   o.antenna.deltaE = 0;
   o.antenna.deltaN = 0;
   o.antennaHeightChanged = true;
-  o.occupationDue = true;
+  o.handOff.AskForOccupation();
 }
 
 void OnAntennaType(TQZRFile& f, std::string_view value) {
@@ -194,7 +198,7 @@ void OnAntennaType(TQZRFile& f, std::string_view value) {
   o.antennaValue = 0;
   o.antennaFactors.fill(kResetAntennaFactor);
   o.antennaTypeChanged = true;
-  o.occupationDue = true;
+  o.handOff.AskForOccupation();
 }
 
 // Save and cancel name the last site; before any site name there is none
@@ -210,8 +214,8 @@ Status OnSave(TQZRFile& f, std::string_view value) {
   }
   const Status closed = CloseOccupation(f);
   if (closed != Status::Ok) return closed;
-  f.Occupation().occupationDue = true;
-  f.Occupation().handOffArmed = true;
+  f.Occupation().handOff.AskForOccupation();
+  f.Occupation().handOff.Arm();
   return Status::Ok;
 }
 
@@ -230,10 +234,10 @@ Status OnCancel(TQZRFile& f, std::string_view value) {
     const Status deleted = DeleteOccupation(f, o.occupationNumber);
     if (deleted != Status::Ok) return deleted;
   }
-  o.occupationDue = true;
+  o.handOff.AskForOccupation();
   // The next stored epoch starts the next occupation; left unarmed after the
   // only occupation went, it would belong to none.
-  o.handOffArmed = true;
+  o.handOff.Arm();
   return Status::Ok;
 }
 

@@ -104,7 +104,7 @@ void SetHeaderTexts(TQZRFile& f) {
 Status OnIdentification(TQZRFile& f, Body body) {
   DumpText(f, body);
   const Status closed = CloseOccupation(f);
-  f.Occupation().occupationDue = true;
+  f.Occupation().handOff.AskForOccupation();
   f.Assembly().epoch.count = 0;
   f.Clock().epochDay = 0;
   f.Clock().epochMsOfDay = 0;
@@ -158,7 +158,7 @@ Status OnParameters(TQZRFile& f, Body body) {
       f.Identity().markerName = Cut(BaseName(f.Options().inputFile), kMarkerStemLength) + "_" +
                                 std::string(value.substr(value.size() - 4));
       f.Occupation().userNamed = true;
-      f.Occupation().occupationDue = true;
+      f.Occupation().handOff.AskForOccupation();
     }
     f.Identity().receiverIdPending = false;
   }

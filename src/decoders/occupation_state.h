@@ -20,6 +20,44 @@ inline constexpr std::int16_t kHeightSlant = 0x10;
 
 inline constexpr std::uint8_t kDynamicMode = 0x40;
 
+// When the next occupation is recorded, from two facts set and cleared on
+// their own: "due" (a change asks for a new occupation) and "armed" (the
+// next stored epoch may start it). The four states:
+//   idle           neither: nothing is pending;
+//   armed          after a close, or a withdrawn mode change: the next
+//                  stored epoch records one only while none is stored yet;
+//   due, waiting   a stop without a new name: armed once one more epoch
+//                  has passed;
+//   due and armed  the next stored epoch records it (the initial state).
+// Recording returns to idle; only these functions move between states.
+class OccupationHandOff {
+ public:
+  bool Due() const { return due_; }
+  bool Armed() const { return armed_; }
+  bool StartsWithNextEpoch() const { return due_ && armed_; }
+
+  void AskForOccupation() { due_ = true; }
+  // A stop without a new name: the epoch in progress still belongs to the
+  // old occupation.
+  void AskAfterNextEpoch() {
+    due_ = true;
+    armed_ = false;
+  }
+  // A pending mode change becomes part of the site's occupation.
+  void Withdraw() { due_ = false; }
+  void Arm() { armed_ = true; }
+  // An epoch passed (stored, or outside the window): a due occupation waits
+  // no longer.
+  void EpochPassed() {
+    if (due_) armed_ = true;
+  }
+  void Recorded() { due_ = armed_ = false; }
+
+ private:
+  bool due_ = true;
+  bool armed_ = true;
+};
+
 // Where the converter stands with occupations (sites): the marker and
 // antenna that the next stored epochs belong to, and what is due to be
 // named and recorded with the next stored epoch.
@@ -40,8 +78,7 @@ struct OccupationState {
   std::int16_t dynamicMode = 0;    // 0 static, kDynamicMode dynamic
   std::uint8_t epochFlagByte = 0;  // bit kDynamicMode goes into each stored epoch
 
-  bool occupationDue = true;    // a new occupation must be named and recorded
-  bool handOffArmed = true;     // the next stored epoch starts it
+  OccupationHandOff handOff;
   bool userNamed = true;        // the marker name is used without a suffix
   bool siteNamed = false;       // a site name arrived since the last naming
   bool firstOccupation = true;  // no occupation has been named yet

@@ -46,7 +46,7 @@ void GiveName(TQZRFile& f, bool kinematic) {
 }  // namespace
 
 Status CloseOccupation(TQZRFile& f) {
-  f.Occupation().handOffArmed = true;
+  f.Occupation().handOff.Arm();
   return CloseEpoch(f, EpochSource::Observables);
 }
 
@@ -78,8 +78,8 @@ Status RecordOccupation(TQZRFile& f) {
     const Status block = StoreAntennaBlock(f, o.antenna);
     if (block != Status::Ok) return block;
   }
-  o.dynamicsChanged = o.occupationDue = o.antennaTypeChanged = o.antennaHeightChanged = false;
-  o.authenticated = o.handOffArmed = false;
+  o.dynamicsChanged = o.antennaTypeChanged = o.antennaHeightChanged = o.authenticated = false;
+  o.handOff.Recorded();
   return Status::Ok;
 }
 

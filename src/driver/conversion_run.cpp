@@ -201,7 +201,7 @@ Status WriteObservations(const CommandLine& command, const ObservationSet& obser
           seen = SatellitesInObservations(observations);
           return written;
         }
-        TRinex rinex(observations, options.profilePath, options.verbose, options.statistics);
+        TRinex rinex(observations, options.verbose, options.statistics);
         const Status written = rinex.WriteObservationFile(sink, console.Progress());
         // The observation header's scan found the satellites of the file.
         seen = rinex.Seen();

@@ -138,7 +138,7 @@ TEST(Rinex3Values, EqualTheRinex2ValuesOfTheSameConversion) {
     ASSERT_EQ(converter.Run(), Status::Ok);
     const ObservationSet set = CollectObservations(converter);
     StringSink rinex2;
-    ASSERT_EQ(TRinex(set, "", false, false).WriteObservationFile(rinex2, nullptr), Status::Ok);
+    ASSERT_EQ(TRinex(set, false, false).WriteObservationFile(rinex2, nullptr), Status::Ok);
     StringSink rinex3;
     ASSERT_EQ(Rinex3Observations(set, {}).Write(rinex3, nullptr), Status::Ok);
 

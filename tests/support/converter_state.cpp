@@ -94,7 +94,13 @@ void WithAntenna(TQZRFile& f, const qzr2rin::AntennaBlock& antenna) { f.Occupati
 
 void WithAuthenticationMark(TQZRFile& f, bool authenticated) { f.Occupation().authenticated = authenticated; }
 
-void WithOccupationDue(TQZRFile& f, bool due) { f.Occupation().occupationDue = due; }
+void WithOccupationDue(TQZRFile& f, bool due) {
+  if (due) {
+    f.Occupation().handOff.AskForOccupation();
+  } else {
+    f.Occupation().handOff.Withdraw();
+  }
+}
 
 qzr2rin::StoredRecords& Records(TQZRFile& f) { return f.Collected().records; }
 

@@ -6,6 +6,7 @@
 
 #include "decoders/events.h"
 #include "decoders/occupations.h"
+#include "input/profile.h"
 #include "output/byte_sink.h"
 #include "output/rinex2/rinex.h"
 #include "support/converter_state.h"
@@ -20,6 +21,13 @@ qzr2rin::ObservationSet RecordsOnly(const qzr2rin::StoredRecords& records, qzr2r
   static const qzr2rin::EphemerisStore kNoEphemerides;
   return qzr2rin::ObservationSet(records, kNoEphemerides, std::move(header), qzr2rin::TProfile("QZR2RIN", ""),
                                  records.CurrentOccupation());
+}
+
+qzr2rin::ObservationSet CollectWithProfile(const qzr2rin::TQZRFile& f, const std::string& profilePath) {
+  const qzr2rin::ObservationSet collected = qzr2rin::CollectObservations(f);
+  return qzr2rin::ObservationSet(f.Collected().records, f.Collected().ephemerides, collected.Header(),
+                                 qzr2rin::TProfile(std::string(qzr2rin::kProfileSection), profilePath),
+                                 collected.EndOccupation());
 }
 
 void SequenceRecorder::Epoch(const qzr2rin::DataEpoch& epoch) { Add("E" + std::to_string(epoch.seconds)); }
@@ -40,7 +48,7 @@ std::string SequenceOf(const qzr2rin::ObservationSet& set) {
 }
 
 std::string ObservationText(const qzr2rin::ObservationSet& set) {
-  qzr2rin::TRinex rinex(set, "", false, false);
+  qzr2rin::TRinex rinex(set, false, false);
   qzr2rin::StringSink out;
   EXPECT_EQ(rinex.WriteObservationFile(out, nullptr), qzr2rin::Status::Ok);
   return out.Text();
@@ -107,6 +115,11 @@ void CollectedRecords::Event(std::uint8_t port, std::uint32_t seconds, std::uint
 qzr2rin::ObservationSet CollectedRecords::Collect() {
   qzr2rin::ConvertEventTimes(f());
   return qzr2rin::CollectObservations(f());
+}
+
+qzr2rin::ObservationSet CollectedRecords::Collect(const std::string& profilePath) {
+  qzr2rin::ConvertEventTimes(f());
+  return CollectWithProfile(f(), profilePath);
 }
 
 }  // namespace qzrtest

@@ -20,6 +20,10 @@ qzr2rin::ObservationSet RecordsOnly(const qzr2rin::StoredRecords& records);
 // The same with these header facts.
 qzr2rin::ObservationSet RecordsOnly(const qzr2rin::StoredRecords& records, qzr2rin::HeaderFacts header);
 
+// The set the finished run collects, but reading the profile at this path
+// (empty: none) in place of the converter's own.
+qzr2rin::ObservationSet CollectWithProfile(const qzr2rin::TQZRFile& f, const std::string& profilePath);
+
 // Records what a format was handed, one word per call: "E100" an epoch at
 // 100 s, "A105"/"B105" an event of input A/B, "O2@300" occupation 2 from
 // its epoch at 300 s.
@@ -74,6 +78,8 @@ class CollectedRecords {
   // The set of the finished run (event times converted); the records must
   // outlive it.
   qzr2rin::ObservationSet Collect();
+  // The same, reading the profile at this path.
+  qzr2rin::ObservationSet Collect(const std::string& profilePath);
 
  private:
   ConverterBench bench_;

@@ -6,6 +6,7 @@
 #include "base/messages.h"
 #include "base/process_flags.h"
 #include "base/time_units.h"
+#include "input/profile.h"
 #include "output/header_texts.h"
 #include "output/rinex2/calendar_parts.h"
 #include "output/rinex2/fields.h"
@@ -50,15 +51,16 @@ void TRinex::WriteVersion() {
 
 // The profile's comment in pieces of a line each, then the input's name.
 void TRinex::WriteComments() {
-  for (const std::string& line : ProfileCommentLines(profile_)) WriteLabelled(line, layout::kLabelComment);
+  for (const std::string& line : ProfileCommentLines(set_.Profile()))
+    WriteLabelled(line, layout::kLabelComment);
   AppendFormat(lineBuffer_, layout::kInputNameValue, set_.Header().inputName.c_str());
   EmitLabelled(layout::kLabelComment);
 }
 
 void TRinex::WriteObserver() {
   AppendFormat(lineBuffer_, layout::kObserverValue,
-               profile_.GetString(MessageText(kMsgObserver), MessageText(kMsgObserver)).c_str(),
-               profile_.GetString(MessageText(kMsgAgency), MessageText(kMsgAgency)).c_str());
+               set_.Profile().GetString(MessageText(kMsgObserver), MessageText(kMsgObserver)).c_str(),
+               set_.Profile().GetString(MessageText(kMsgAgency), MessageText(kMsgAgency)).c_str());
   EmitLabelled(layout::kLabelObserver);
 }
 
@@ -70,7 +72,7 @@ void TRinex::WriteReceiver() {
 }
 
 void TRinex::WriteAntenna() {
-  const AntennaTexts antenna = AntennaTextsOf(set_, profile_);
+  const AntennaTexts antenna = AntennaTextsOf(set_, set_.Profile());
   AppendFormat(lineBuffer_, layout::kAntennaValue, antenna.number.c_str(), antenna.type.c_str());
   EmitLabelled(layout::kLabelAntenna);
 }
@@ -158,7 +160,7 @@ void TRinex::WriteEndOfHeader() { EmitText(layout::kEndOfHeader); }
 void TRinex::WriteProgramLine() {
   const platform::CalendarTime now = platform::WallClockNow();
   AppendFormat(lineBuffer_, layout::kProgramValue, std::string(MessageText(kMsgProgramName)).c_str(),
-               profile_.GetString(MessageText(kMsgRunBy), MessageText(kMsgRunBy)).c_str(), now.day,
+               set_.Profile().GetString(MessageText(kMsgRunBy), MessageText(kMsgRunBy)).c_str(), now.day,
                std::string(MonthAbbreviation(now.month)).c_str(), TwoDigitYear(now.year), now.hour,
                now.minute);
   EmitLabelled(layout::kLabelProgram);
@@ -181,7 +183,7 @@ void TRinex::WriteMarkerNumber(const DataOccup* occupation) {
 AntennaDeltas TRinex::DeltasOf(const DataOccup* occupation) const {
   // Said once, with the file's own header; a new site's repeat of the record
   // ignores the value silently.
-  return AntennaDeltasOf(set_, profile_, occupation, occupation == nullptr ? &std::cerr : nullptr);
+  return AntennaDeltasOf(set_, set_.Profile(), occupation, occupation == nullptr ? &std::cerr : nullptr);
 }
 
 void TRinex::WriteAntennaDelta(const DataOccup* occupation) { WriteAntennaDelta(DeltasOf(occupation)); }

@@ -47,8 +47,7 @@ constexpr char kDateLayout[] = "%6d%6d%6d";
 constexpr char kIonoLead[] = "  ";
 constexpr std::size_t kGpsLastLineWidth = 80;
 
-using SeenTable = SatellitesSeen;
-static_assert(std::tuple_size_v<SeenTable> ==
+static_assert(std::tuple_size_v<SatellitesSeen> ==
               EphemerisStore::kGpsSlots + EphemerisStore::kGlonassSlots + EphemerisStore::kGeoSlots);
 static_assert(kFirstGlonassIndex == EphemerisStore::kGpsSlots &&
               kFirstSbasIndex == kFirstGlonassIndex + static_cast<int>(EphemerisStore::kGlonassSlots) &&
@@ -96,8 +95,9 @@ std::uint32_t SortKey(const GeoEphemeris& e) { return e.ReferenceSeconds(); }
 // The records of every seen satellite in time order; equal times keep the
 // satellite order, then the order of arrival. Prints the console tags.
 template <class Record, std::size_t N>
-std::vector<const Record*> InTimeOrder(const std::array<std::vector<Record>, N>& lists, const SeenTable& seen,
-                                       const SystemView& view, std::ostream* console) {
+std::vector<const Record*> InTimeOrder(const std::array<std::vector<Record>, N>& lists,
+                                       const SatellitesSeen& seen, const SystemView& view,
+                                       std::ostream* console) {
   std::vector<const Record*> order;
   for (std::size_t slot = 0; slot < N; ++slot) {
     if (!seen[view.firstIndex + slot]) continue;
@@ -231,7 +231,7 @@ void WriteGeo(std::string& text, const ObservationSet& set, const std::vector<co
 SatellitesSeen SatellitesInObservations(const ObservationSet& set) {
   std::array<bool, kSatelliteIdCount> ids{};
   for (const EpochSatellite& s : set.Satellites()) ids[s.satelliteId] = true;
-  SeenTable seen{};
+  SatellitesSeen seen{};
   for (std::size_t id = 0; id < ids.size(); ++id) {
     const int index = ids[id] ? SatelliteIndex(static_cast<std::uint8_t>(id)) : -1;
     if (index >= 0) seen[static_cast<std::size_t>(index)] = true;

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <ostream>
 #include <vector>
 
-#include "base/constants.h"
 #include "base/status.h"
 #include "output/broadcast_values.h"
 #include "output/byte_sink.h"
+#include "output/rinex2/satellite_index.h"
 
 namespace qzr2rin {
 
@@ -17,10 +15,8 @@ class ObservationSet;
 // The three navigation files, written after the observation file.
 enum class NavigationSystem { Gps, Glonass, Geo };
 
-// The satellites that occur in the stored epochs, by the writers' index
-// (GPS, then GLONASS, then GEO). One walk over every stored satellite: the
-// run takes it once for all three files.
-using SatellitesSeen = std::array<bool, kGpsSatellites + kGlonassSatellites + kGeoSatellites>;
+// The satellites that occur in the stored epochs. One walk over every
+// stored satellite: the run takes it once for all three files.
 SatellitesSeen SatellitesInObservations(const ObservationSet& set);
 
 // True when ephemerides of satellites that occur in the observation file

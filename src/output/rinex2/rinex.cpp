@@ -1,7 +1,5 @@
 #include "output/rinex2/rinex.h"
 
-#include <utility>
-
 #include "base/process_flags.h"
 #include "model/summary.h"
 #include "output/rinex2/fields.h"
@@ -15,11 +13,8 @@ constexpr std::size_t kLineCapacity = 128;
 
 }  // namespace
 
-TRinex::TRinex(const ObservationSet& set, std::string profilePath, bool verbose, bool statistics)
-    : set_(set),
-      profile_(std::string(kProfileSection), std::move(profilePath)),
-      progressEnabled_(verbose),
-      statisticsEnabled_(statistics) {
+TRinex::TRinex(const ObservationSet& set, bool verbose, bool statistics)
+    : set_(set), progressEnabled_(verbose), statisticsEnabled_(statistics) {
   lineBuffer_.reserve(kLineCapacity);
 }
 

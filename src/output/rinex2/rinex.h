@@ -11,7 +11,6 @@
 #include "base/status.h"
 #include "decoders/epoch_data.h"
 #include "decoders/stored_records.h"
-#include "input/profile.h"
 #include "model/observation_set.h"
 #include "output/byte_sink.h"
 #include "output/header_texts.h"
@@ -23,8 +22,8 @@ namespace qzr2rin {
 
 // The RINEX 2.10 observation writer over what one conversion collected. It
 // only reads the observation set, never copies it, and writes into a sink
-// that decides where the bytes go; it owns only its profile, its line buffer
-// and its per-satellite tables.
+// that decides where the bytes go; it owns only its line buffer and its
+// per-satellite tables. The profile is the set's.
 class TRinex : private ObservationFormat {
  public:
   // The buffer for a file sink this writer writes into: a day of 1 Hz data
@@ -32,7 +31,7 @@ class TRinex : private ObservationFormat {
   static constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
 
   // The set must outlive the writer.
-  TRinex(const ObservationSet& set, std::string profilePath, bool verbose, bool statistics);
+  TRinex(const ObservationSet& set, bool verbose, bool statistics);
 
   // Header and every record in time order; ":" progress marks on `console`
   // when verbose. Ok, or OutputOpenFailed when the sink did not take every
@@ -41,7 +40,7 @@ class TRinex : private ObservationFormat {
 
   // What the scan of the set's epochs found (valid once
   // WriteObservationFile has run).
-  const std::array<bool, kSatelliteIndexCount>& Seen() const { return seen_; }
+  const SatellitesSeen& Seen() const { return seen_; }
   std::int32_t EpochCount() const { return epochCount_; }
   int TypeCount() const { return typeCount_; }
 
@@ -145,7 +144,6 @@ class TRinex : private ObservationFormat {
   void WriteLabelled(std::string_view value, std::string_view label);
 
   const ObservationSet& set_;
-  TProfile profile_;
   bool progressEnabled_;
   bool statisticsEnabled_;
   ByteSink* out_ = nullptr;
@@ -160,7 +158,7 @@ class TRinex : private ObservationFormat {
   // Scan and type selection.
   std::int32_t epochCount_ = 0;
   std::array<double, 3> approxPosition_{};
-  std::array<bool, kSatelliteIndexCount> seen_{};
+  SatellitesSeen seen_{};
   std::array<std::array<std::int32_t, kCountSlots>, kSatelliteIndexCount> obsCount_{};
   int setC1_ = 0;
   int setP1_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -21,6 +22,9 @@ inline constexpr int kFirstSbasNumber = kFirstGeoPrn - kGeoNumberOffset;  // id 
 static_assert(kSatelliteIndexCount == 89 && kFirstGlonassIndex == 37 && kFirstSbasIndex == 70 &&
               kFirstSbasNumber == 20);
 // NOLINTEND(readability-magic-numbers)
+
+// Which satellites occur in the observations, by the index above.
+using SatellitesSeen = std::array<bool, kSatelliteIndexCount>;
 
 // Index of a satellite id, or -1 for a number the table has no room for
 // (number 0 included). System bits 11 count as SBAS, as the letter does.

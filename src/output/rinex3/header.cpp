@@ -38,8 +38,7 @@ void Rinex3Observations::WriteHeader() {
 
 // One letter when the file holds one system's satellites, M otherwise; a
 // file without epochs goes by the systems the log showed.
-char ObservationSystemLetter(const ObservationSet& set, const std::array<bool, kSatelliteIndexCount>& seen,
-                             bool anyEpoch) {
+char ObservationSystemLetter(const ObservationSet& set, const SatellitesSeen& seen, bool anyEpoch) {
   using System = Rinex3Observations::SystemIndex;
   std::array<bool, Rinex3Observations::kSystems> present{};
   for (std::size_t i = 0; i < kSatelliteIndexCount; ++i) {

@@ -123,7 +123,7 @@ class Rinex3Observations : private ObservationFormat {
   // Scan.
   std::int32_t epochCount_ = 0;
   std::array<double, 3> approxPosition_{};
-  std::array<bool, kSatelliteIndexCount> seen_{};
+  SatellitesSeen seen_{};
   std::array<Counts, kSatelliteIndexCount> counts_{};
   std::array<std::vector<Type>, kSystems> types_;
 
@@ -135,7 +135,6 @@ class Rinex3Observations : private ObservationFormat {
 // The system letter of the version line and of long names: the one system
 // whose satellites occur (G, R or S), else M; without epochs, by the systems
 // the log showed.
-char ObservationSystemLetter(const ObservationSet& set, const std::array<bool, kSatelliteIndexCount>& seen,
-                             bool anyEpoch);
+char ObservationSystemLetter(const ObservationSet& set, const SatellitesSeen& seen, bool anyEpoch);
 
 }  // namespace qzr2rin

@@ -19,6 +19,7 @@
 #include "decoders/qzr_file.h"
 #include "support/converter_bench.h"
 #include "support/converter_state.h"
+#include "support/observation_sets.h"
 #include "support/rinex_reader.h"
 
 namespace qzr2rin {
@@ -137,8 +138,8 @@ class Collected {
   std::string Write(bool statistics = false, std::ostream* console = nullptr,
                     const std::string& profile = "") {
     ConvertEventTimes(f());
-    const ObservationSet set = CollectObservations(f());
-    TRinex rinex(set, profile, console != nullptr, statistics);
+    const ObservationSet set = qzrtest::CollectWithProfile(f(), profile);
+    TRinex rinex(set, console != nullptr, statistics);
     StringSink out;
     EXPECT_EQ(rinex.WriteObservationFile(out, console), Status::Ok);
     return out.Text();
@@ -486,7 +487,7 @@ TEST(ObservationFile, ProgressMarksStepEveryFivePercent) {
   q.Epoch(At(10, 0, 0));
   q.Satellite(9, {{kFlagCaSet | kFlagPseudorange, 22000000.5}});
   const ObservationSet set = CollectObservations(q.f());
-  TRinex rinex(set, "", false, false);
+  TRinex rinex(set, false, false);
   StringSink none;
   rinex.WriteObservationFile(none, &quiet);
   EXPECT_EQ(quiet.str(), "");
@@ -790,7 +791,7 @@ TEST(ObservationFile, AFailedWriteIsReported) {
   c.Epoch(At(1, 0, 0));
   c.Satellite(1, {{kFlagCaSet | kFlagPseudorange, 2e7}});
   const ObservationSet set = CollectObservations(c.f());
-  TRinex rinex(set, "", false, false);
+  TRinex rinex(set, false, false);
   platform::OutputFile full;
   ASSERT_TRUE(full.Open("/dev/full", platform::OpenMode::Truncate));
   FileSink sink(full);
