@@ -110,13 +110,31 @@ TEST(Rinex3Values, EqualTheRinex2ValuesOfTheSameConversion) {
     const char* name;
     std::vector<std::string> simulator;
     ProcessFlags flags;
+    void (*select)(ConversionOptions&);
   };
+  const auto none = [](ConversionOptions&) {};
   const Case kCases[] = {
-      {"full encoding", {"--encoding", "full"}, {.signalToNoise = true}},
+      {"full encoding", {"--encoding", "full"}, {.signalToNoise = true}, none},
       {"short encoding with smoothing and clock",
        {"--encoding", "short", "--observables", "code,phase,doppler,cn0,smoothing"},
-       {.clockOffset = true, .signalToNoise = true, .smoothing = true}},
-      {"raw P code only", {"--encoding", "raw", "--signals", "p1,p2"}, {.signalToNoise = true}},
+       {.clockOffset = true, .signalToNoise = true, .smoothing = true},
+       none},
+      {"raw P code only", {"--encoding", "raw", "--signals", "p1,p2"}, {.signalToNoise = true}, none},
+      {"relative with site changes and events",
+       {"--encoding", "relative", "--events", "3", "--external-events", "2"},
+       {.signalToNoise = true},
+       none},
+      {"short relative with exclusions and a window",
+       {"--encoding", "short-relative", "--clock-offset-ms", "0.5"},
+       {.clockOffset = true, .signalToNoise = true},
+       [](ConversionOptions& o) {
+         o.gpsExcluded.Append(5);
+         o.useWaas = false;
+         o.startGiven = true;
+         o.startText = "14d100010";
+         o.finishGiven = true;
+         o.finishText = "14d100030";
+       }},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -133,6 +151,7 @@ TEST(Rinex3Values, EqualTheRinex2ValuesOfTheSameConversion) {
     options.inputFile = log;
     options.outputDirectory = dir.path();
     options.verbose = false;
+    c.select(options);
     TQZRFile converter(options);
     ASSERT_EQ(converter.Outcome(), Status::Ok);
     ASSERT_EQ(converter.Run(), Status::Ok);
@@ -156,6 +175,15 @@ TEST(Rinex3Values, EqualTheRinex2ValuesOfTheSameConversion) {
       EXPECT_EQ(found->second, value) << where;
     }
     EXPECT_EQ(three.size(), two.size());
+    // The same sites: one MARKER NAME in the header and one per site change.
+    const auto markers = [](const std::string& text) {
+      std::size_t n = 0;
+      for (std::size_t at = text.find("MARKER NAME"); at != std::string::npos;
+           at = text.find("MARKER NAME", at + 1))
+        ++n;
+      return n;
+    };
+    EXPECT_EQ(markers(rinex3.Text()), markers(rinex2.Text()));
   }
 }
 
