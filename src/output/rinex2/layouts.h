@@ -4,27 +4,29 @@
 #include <cstddef>
 #include <string_view>
 
+#include "output/header_labels.h"
+
 // The texts and printf layouts of the observation file, verbatim.
 namespace qzr2rin::layout {
 
 // -- Header labels (each begins in column 61).
-inline constexpr std::string_view kLabelProgram = "PGM / RUN BY / DATE";
-inline constexpr std::string_view kLabelComment = "COMMENT";
-inline constexpr std::string_view kLabelMarkerName = "MARKER NAME";
-inline constexpr std::string_view kLabelMarkerNumber = "MARKER NUMBER";
-inline constexpr std::string_view kLabelObserver = "OBSERVER / AGENCY";
-inline constexpr std::string_view kLabelReceiver = "REC # / TYPE / VERS";
-inline constexpr std::string_view kLabelAntenna = "ANT # / TYPE";
-inline constexpr std::string_view kLabelPosition = "APPROX POSITION XYZ";
-inline constexpr std::string_view kLabelAntennaDelta = "ANTENNA: DELTA H/E/N";
+using labels::kLabelAntenna;
+using labels::kLabelAntennaDelta;
+using labels::kLabelComment;
+using labels::kLabelMarkerName;
+using labels::kLabelMarkerNumber;
+using labels::kLabelObserver;
+using labels::kLabelPosition;
+using labels::kLabelProgram;
+using labels::kLabelReceiver;
 inline constexpr std::string_view kLabelWavelength = "WAVELENGTH FACT L1/2";
-inline constexpr std::string_view kLabelFirstObs = "TIME OF FIRST OBS";
-inline constexpr std::string_view kLabelLastObs = "TIME OF LAST OBS";
-inline constexpr std::string_view kLabelInterval = "INTERVAL";
-inline constexpr std::string_view kLabelLeapSeconds = "LEAP SECONDS";
-inline constexpr std::string_view kLabelSatellites = "# OF SATELLITES";
+using labels::kLabelFirstObs;
+using labels::kLabelInterval;
+using labels::kLabelLastObs;
+using labels::kLabelLeapSeconds;
+using labels::kLabelSatellites;
 inline constexpr std::string_view kLabelTypes = "# / TYPES OF OBSERV";
-inline constexpr std::string_view kLabelPrnObs = "PRN / # OF OBS";
+using labels::kLabelPrnObs;
 
 // -- Fixed header lines.
 inline constexpr std::string_view kVersionMixed =

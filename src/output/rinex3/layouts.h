@@ -4,34 +4,36 @@
 #include <cstddef>
 #include <string_view>
 
+#include "output/header_labels.h"
+
 // The texts and printf layouts of the RINEX 3 observation file.
 namespace qzr2rin::layout3 {
 
 // -- Header labels (each begins in column 61).
-inline constexpr std::string_view kLabelVersion = "RINEX VERSION / TYPE";
-inline constexpr std::string_view kLabelProgram = "PGM / RUN BY / DATE";
-inline constexpr std::string_view kLabelComment = "COMMENT";
-inline constexpr std::string_view kLabelMarkerName = "MARKER NAME";
-inline constexpr std::string_view kLabelMarkerNumber = "MARKER NUMBER";
+using labels::kLabelComment;
+using labels::kLabelMarkerName;
+using labels::kLabelMarkerNumber;
+using labels::kLabelProgram;
+using labels::kLabelVersion;
 inline constexpr std::string_view kLabelMarkerType = "MARKER TYPE";
-inline constexpr std::string_view kLabelObserver = "OBSERVER / AGENCY";
-inline constexpr std::string_view kLabelReceiver = "REC # / TYPE / VERS";
-inline constexpr std::string_view kLabelAntenna = "ANT # / TYPE";
-inline constexpr std::string_view kLabelPosition = "APPROX POSITION XYZ";
-inline constexpr std::string_view kLabelAntennaDelta = "ANTENNA: DELTA H/E/N";
+using labels::kLabelAntenna;
+using labels::kLabelAntennaDelta;
+using labels::kLabelObserver;
+using labels::kLabelPosition;
+using labels::kLabelReceiver;
 inline constexpr std::string_view kLabelTypes = "SYS / # / OBS TYPES";
 inline constexpr std::string_view kLabelStrengthUnit = "SIGNAL STRENGTH UNIT";
-inline constexpr std::string_view kLabelInterval = "INTERVAL";
-inline constexpr std::string_view kLabelFirstObs = "TIME OF FIRST OBS";
-inline constexpr std::string_view kLabelLastObs = "TIME OF LAST OBS";
+using labels::kLabelFirstObs;
+using labels::kLabelInterval;
+using labels::kLabelLastObs;
 inline constexpr std::string_view kLabelClockApplied = "RCV CLOCK OFFS APPL";
 inline constexpr std::string_view kLabelPhaseShift = "SYS / PHASE SHIFT";
 inline constexpr std::string_view kLabelGlonassSlots = "GLONASS SLOT / FRQ #";
 inline constexpr std::string_view kLabelGlonassBiases = "GLONASS COD/PHS/BIS";
-inline constexpr std::string_view kLabelLeapSeconds = "LEAP SECONDS";
-inline constexpr std::string_view kLabelSatellites = "# OF SATELLITES";
-inline constexpr std::string_view kLabelPrnObs = "PRN / # OF OBS";
-inline constexpr std::string_view kLabelEnd = "END OF HEADER";
+using labels::kLabelEnd;
+using labels::kLabelLeapSeconds;
+using labels::kLabelPrnObs;
+using labels::kLabelSatellites;
 
 // -- Header value layouts.
 inline constexpr const char* kVersionValue = "%9.9s           OBSERVATION DATA    %c";

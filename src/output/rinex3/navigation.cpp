@@ -13,6 +13,7 @@
 #include "base/messages.h"
 #include "base/time_units.h"
 #include "model/observation_set.h"
+#include "output/header_labels.h"
 #include "output/rinex2/fields.h"
 #include "output/rinex2/layouts.h"
 #include "platform/clock.h"
@@ -22,10 +23,8 @@ namespace qzr2rin {
 namespace {
 
 constexpr std::string_view kVersionValue = "     3.04           N: GNSS NAV DATA    M: MIXED";
-constexpr std::string_view kLabelVersion = "RINEX VERSION / TYPE";
 constexpr std::string_view kLabelIonosphere = "IONOSPHERIC CORR";
 constexpr std::string_view kLabelTimeSystem = "TIME SYSTEM CORR";
-constexpr std::string_view kLabelEnd = "END OF HEADER";
 
 // The record numbers: D19.12 with one digit before the point, as IGS files
 // write them; the ionosphere's D12.4 likewise.
@@ -134,7 +133,7 @@ void AppendRecord(std::string& text, const Record& record) {
 void AppendHeader(std::string& text, const ObservationSet& set, const SatellitesSeen& seen,
                   const std::vector<Record>& records) {
   const HeaderFacts& h = set.Header();
-  AppendLabelled(text, std::string(kVersionValue), kLabelVersion);
+  AppendLabelled(text, std::string(kVersionValue), labels::kLabelVersion);
   AppendProgramLine(text, set);
   AppendIonosphere(text, h.iono);
   if (h.gpsUtc.present) {
@@ -155,7 +154,7 @@ void AppendHeader(std::string& text, const ObservationSet& set, const Satellites
     AppendTimeSystem(text, "SBUT", u.a0, u.a1, u.tot, WidenReceiverWeek(u.wnt));
   }
   AppendLeapSeconds(text, h.gpsUtc);
-  AppendLabelled(text, std::string(), kLabelEnd);
+  AppendLabelled(text, std::string(), labels::kLabelEnd);
 }
 
 }  // namespace
