@@ -4,29 +4,29 @@
 #include <cstddef>
 #include <string_view>
 
-#include "output/header_labels.h"
+#include "output/rinex_texts.h"
 
 // The texts and printf layouts of the observation file, verbatim.
 namespace qzr2rin::layout {
 
 // -- Header labels (each begins in column 61).
-using labels::kLabelAntenna;
-using labels::kLabelAntennaDelta;
-using labels::kLabelComment;
-using labels::kLabelMarkerName;
-using labels::kLabelMarkerNumber;
-using labels::kLabelObserver;
-using labels::kLabelPosition;
-using labels::kLabelProgram;
-using labels::kLabelReceiver;
+using texts::kLabelAntenna;
+using texts::kLabelAntennaDelta;
+using texts::kLabelComment;
+using texts::kLabelMarkerName;
+using texts::kLabelMarkerNumber;
+using texts::kLabelObserver;
+using texts::kLabelPosition;
+using texts::kLabelProgram;
+using texts::kLabelReceiver;
 inline constexpr std::string_view kLabelWavelength = "WAVELENGTH FACT L1/2";
-using labels::kLabelFirstObs;
-using labels::kLabelInterval;
-using labels::kLabelLastObs;
-using labels::kLabelLeapSeconds;
-using labels::kLabelSatellites;
+using texts::kLabelFirstObs;
+using texts::kLabelInterval;
+using texts::kLabelLastObs;
+using texts::kLabelLeapSeconds;
+using texts::kLabelSatellites;
 inline constexpr std::string_view kLabelTypes = "# / TYPES OF OBSERV";
-using labels::kLabelPrnObs;
+using texts::kLabelPrnObs;
 
 // -- Fixed header lines.
 inline constexpr std::string_view kVersionMixed =
@@ -45,20 +45,20 @@ inline constexpr std::string_view kEndOfHeader =
 
 // -- Header value layouts.
 inline constexpr const char* kProgramValue = "%-19.19s %-19.19s %02d-%3.3s-%02d %02d:%02d ";
-inline constexpr const char* kBuildValue = "%s %s";
-inline constexpr const char* kInputNameValue = "%-60.60s";
+using texts::kBuildValue;
+using texts::kInputNameValue;
 inline constexpr const char* kObserverValue = "%-20.20s%-20.20s";
-inline constexpr const char* kReceiverValue = "%-20.20s%-20.20s%-20.20s";
-inline constexpr const char* kAntennaValue = "%-20.20s%-20.20s";
+using texts::kAntennaValue;
+using texts::kReceiverValue;
 inline constexpr const char* kThreeMetresValue = "%14.4lf%14.4lf%14.4lf";
-inline constexpr std::string_view kSlantComment = "DELTA H stands for **SLANT** height here!";
+using texts::kSlantComment;
 inline constexpr const char* kWavelengthValue = "%6d%6d";
-inline constexpr const char* kObsTimeValue = "%6d%6d%6d%6d%6d%13.7f     %s";
+using texts::kObsTimeValue;
 inline constexpr const char* kIntervalValue = "%10.3lf";
-inline constexpr const char* kStatisticsValue = "Expected:%6lld arrived:%6lld loss:%6lld epochs";
-inline constexpr const char* kCountValue = "%6d";
+using texts::kCountValue;
+using texts::kStatisticsValue;
 inline constexpr const char* kPrnValue = "   %c%2d";
-inline constexpr const char* kSignatureValue = "SE MRV %08x";
+using texts::kSignatureValue;
 
 // Observation types in file order, as the type line writes them.
 inline constexpr std::array<std::string_view, 9> kTypeNames = {
@@ -75,13 +75,13 @@ inline constexpr std::string_view kMissingEntry = "   ";
 inline constexpr std::size_t kEntriesPerLine = 12;
 inline constexpr std::size_t kFieldsPerLine = 5;
 inline constexpr const char* kSpecialRecordLine = "%29d%3d\n";  // flag and count, epoch fields blank
-inline constexpr const char* kLostEpochsComment = "    %3lld Epochs lost";
-inline constexpr std::string_view kEventXa = "       *** EXTERNAL EVENT XA ";
-inline constexpr std::string_view kEventXb = "       *** EXTERNAL EVENT XB ";
+using texts::kEventXa;
+using texts::kEventXb;
+using texts::kLostEpochsComment;
 inline constexpr std::array<std::string_view, 5> kTimeBasePhrases = {
     "in GPS time     ***", "in UTC_USNO time     ***", "in GLONASS time     ***", "in UTC_SU time     ***",
     "in Unknown time     ***"};
-inline constexpr std::string_view kTimeBaseLetters = "GURSN";
+using texts::kTimeBaseLetters;
 inline constexpr const char* kEventTimes = " %02d%3d%3d%3d%3d%13.9lf;%c %02d%3d%3d%3d%3d%13.9lf";
 inline constexpr std::string_view kKinematicComment =
     "         *** FROM NOW ON KINEMATIC DATA! ***                COMMENT\n";

@@ -4,57 +4,57 @@
 #include <cstddef>
 #include <string_view>
 
-#include "output/header_labels.h"
+#include "output/rinex_texts.h"
 
 // The texts and printf layouts of the RINEX 3 observation file.
 namespace qzr2rin::layout3 {
 
 // -- Header labels (each begins in column 61).
-using labels::kLabelComment;
-using labels::kLabelMarkerName;
-using labels::kLabelMarkerNumber;
-using labels::kLabelProgram;
-using labels::kLabelVersion;
+using texts::kLabelComment;
+using texts::kLabelMarkerName;
+using texts::kLabelMarkerNumber;
+using texts::kLabelProgram;
+using texts::kLabelVersion;
 inline constexpr std::string_view kLabelMarkerType = "MARKER TYPE";
-using labels::kLabelAntenna;
-using labels::kLabelAntennaDelta;
-using labels::kLabelObserver;
-using labels::kLabelPosition;
-using labels::kLabelReceiver;
+using texts::kLabelAntenna;
+using texts::kLabelAntennaDelta;
+using texts::kLabelObserver;
+using texts::kLabelPosition;
+using texts::kLabelReceiver;
 inline constexpr std::string_view kLabelTypes = "SYS / # / OBS TYPES";
 inline constexpr std::string_view kLabelStrengthUnit = "SIGNAL STRENGTH UNIT";
-using labels::kLabelFirstObs;
-using labels::kLabelInterval;
-using labels::kLabelLastObs;
+using texts::kLabelFirstObs;
+using texts::kLabelInterval;
+using texts::kLabelLastObs;
 inline constexpr std::string_view kLabelClockApplied = "RCV CLOCK OFFS APPL";
 inline constexpr std::string_view kLabelPhaseShift = "SYS / PHASE SHIFT";
 inline constexpr std::string_view kLabelGlonassSlots = "GLONASS SLOT / FRQ #";
 inline constexpr std::string_view kLabelGlonassBiases = "GLONASS COD/PHS/BIS";
-using labels::kLabelEnd;
-using labels::kLabelLeapSeconds;
-using labels::kLabelPrnObs;
-using labels::kLabelSatellites;
+using texts::kLabelEnd;
+using texts::kLabelLeapSeconds;
+using texts::kLabelPrnObs;
+using texts::kLabelSatellites;
 
 // -- Header value layouts.
 inline constexpr const char* kVersionValue = "%9.9s           OBSERVATION DATA    %c";
 inline constexpr const char* kProgramValue = "%-20.20s%-20.20s%04d%02d%02d %02d%02d%02d UTC";
-inline constexpr const char* kBuildValue = "%s %s";
-inline constexpr const char* kInputNameValue = "%-60.60s";
-inline constexpr const char* kStatisticsValue = "Expected:%6lld arrived:%6lld loss:%6lld epochs";
+using texts::kBuildValue;
+using texts::kInputNameValue;
+using texts::kStatisticsValue;
 inline constexpr std::string_view kSmoothedComment = "     PSEUDORANGES SMOOTHED";
-inline constexpr const char* kSignatureValue = "SE MRV %08x";
+using texts::kSignatureValue;
 inline constexpr const char* kObserverValue = "%-20.20s%-40.40s";
-inline constexpr const char* kReceiverValue = "%-20.20s%-20.20s%-20.20s";
-inline constexpr const char* kAntennaValue = "%-20.20s%-20.20s";
+using texts::kAntennaValue;
+using texts::kReceiverValue;
 inline constexpr const char* kThreeMetresValue = "%14.4f%14.4f%14.4f";
-inline constexpr std::string_view kSlantComment = "DELTA H stands for **SLANT** height here!";
+using texts::kSlantComment;
 inline constexpr const char* kTypesValue = "%c  %3d";
 inline constexpr std::string_view kTypesIndent = "      ";
 inline constexpr std::size_t kTypesPerLine = 13;
 inline constexpr std::string_view kStrengthUnit = "DBHZ";
 inline constexpr const char* kIntervalValue = "%10.3f";
-inline constexpr const char* kObsTimeValue = "%6d%6d%6d%6d%6d%13.7f     %s";
-inline constexpr const char* kCountValue = "%6d";
+using texts::kCountValue;
+using texts::kObsTimeValue;
 inline constexpr const char* kPhaseShiftValue = "%c %s";
 inline constexpr const char* kSlotCountValue = "%3d ";
 inline constexpr const char* kSlotValue = "R%02d %2d ";
@@ -74,13 +74,13 @@ inline constexpr const char* kFlagCountValue = "  %d%3d";
 inline constexpr const char* kSpecialRecordLine = ">                              %d%3d";
 inline constexpr std::string_view kClockGap = "      ";
 inline constexpr const char* kSatelliteValue = "%c%02d";
-inline constexpr const char* kLostEpochsComment = "    %3lld Epochs lost";
-inline constexpr std::string_view kEventXa = "       *** EXTERNAL EVENT XA ";
-inline constexpr std::string_view kEventXb = "       *** EXTERNAL EVENT XB ";
+using texts::kEventXa;
+using texts::kEventXb;
+using texts::kLostEpochsComment;
 inline constexpr std::array<std::string_view, 5> kTimeBasePhrases = {
     "in GPS time     ***", "in UTC_USNO time     ***", "in GLONASS time     ***", "in UTC_SU time     ***",
     "in Unknown time     ***"};
-inline constexpr std::string_view kTimeBaseLetters = "GURSN";
+using texts::kTimeBaseLetters;
 inline constexpr const char* kEventTimes = " %02d%3d%3d%3d%3d%13.9f;%c %02d%3d%3d%3d%3d%13.9f";
 inline constexpr std::string_view kKinematicComment = "         *** FROM NOW ON KINEMATIC DATA! ***";
 inline constexpr std::string_view kNewSiteComment = "      *** THIS IS THE START OF A NEW SITE ***";

@@ -13,9 +13,9 @@
 #include "base/messages.h"
 #include "base/time_units.h"
 #include "model/observation_set.h"
-#include "output/header_labels.h"
 #include "output/rinex2/fields.h"
 #include "output/rinex2/layouts.h"
+#include "output/rinex_texts.h"
 #include "platform/clock.h"
 #include "qzr2rin/gps_time.h"
 
@@ -133,7 +133,7 @@ void AppendRecord(std::string& text, const Record& record) {
 void AppendHeader(std::string& text, const ObservationSet& set, const SatellitesSeen& seen,
                   const std::vector<Record>& records) {
   const HeaderFacts& h = set.Header();
-  AppendLabelled(text, std::string(kVersionValue), labels::kLabelVersion);
+  AppendLabelled(text, std::string(kVersionValue), texts::kLabelVersion);
   AppendProgramLine(text, set);
   AppendIonosphere(text, h.iono);
   if (h.gpsUtc.present) {
@@ -154,7 +154,7 @@ void AppendHeader(std::string& text, const ObservationSet& set, const Satellites
     AppendTimeSystem(text, "SBUT", u.a0, u.a1, u.tot, WidenReceiverWeek(u.wnt));
   }
   AppendLeapSeconds(text, h.gpsUtc);
-  AppendLabelled(text, std::string(), labels::kLabelEnd);
+  AppendLabelled(text, std::string(), texts::kLabelEnd);
 }
 
 }  // namespace

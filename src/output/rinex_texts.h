@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-// The header labels every RINEX version writes alike (each begins in
-// column 61).
-namespace qzr2rin::labels {
+// The texts every RINEX version writes alike: header labels (each begins in
+// column 61), header value layouts and comment texts.
+namespace qzr2rin::texts {
 
 inline constexpr std::string_view kLabelAntenna = "ANT # / TYPE";
 inline constexpr std::string_view kLabelAntennaDelta = "ANTENNA: DELTA H/E/N";
@@ -24,4 +24,19 @@ inline constexpr std::string_view kLabelReceiver = "REC # / TYPE / VERS";
 inline constexpr std::string_view kLabelSatellites = "# OF SATELLITES";
 inline constexpr std::string_view kLabelVersion = "RINEX VERSION / TYPE";
 
-}  // namespace qzr2rin::labels
+// Header values both versions lay out alike.
+inline constexpr const char* kAntennaValue = "%-20.20s%-20.20s";
+inline constexpr const char* kBuildValue = "%s %s";
+inline constexpr const char* kCountValue = "%6d";
+inline constexpr std::string_view kEventXa = "       *** EXTERNAL EVENT XA ";
+inline constexpr std::string_view kEventXb = "       *** EXTERNAL EVENT XB ";
+inline constexpr const char* kInputNameValue = "%-60.60s";
+inline constexpr const char* kLostEpochsComment = "    %3lld Epochs lost";
+inline constexpr const char* kObsTimeValue = "%6d%6d%6d%6d%6d%13.7f     %s";
+inline constexpr const char* kReceiverValue = "%-20.20s%-20.20s%-20.20s";
+inline constexpr const char* kSignatureValue = "SE MRV %08x";
+inline constexpr std::string_view kSlantComment = "DELTA H stands for **SLANT** height here!";
+inline constexpr const char* kStatisticsValue = "Expected:%6lld arrived:%6lld loss:%6lld epochs";
+inline constexpr std::string_view kTimeBaseLetters = "GURSN";
+
+}  // namespace qzr2rin::texts
