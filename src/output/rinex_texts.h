@@ -39,4 +39,13 @@ inline constexpr std::string_view kSlantComment = "DELTA H stands for **SLANT** 
 inline constexpr const char* kStatisticsValue = "Expected:%6lld arrived:%6lld loss:%6lld epochs";
 inline constexpr std::string_view kTimeBaseLetters = "GURSN";
 
+// Epoch flags, the same in every version.
+inline constexpr int kFlagOk = 0;
+inline constexpr int kFlagPowerFailure = 1;
+inline constexpr int kFlagMovingAntenna = 2;
+inline constexpr int kFlagNewSite = 3;
+inline constexpr int kFlagHeaderInfo = 4;
+inline constexpr int kFlagExternalEvent = 5;
+inline constexpr int kFlagCycleSlips = 6;
+
 }  // namespace qzr2rin::texts

@@ -86,12 +86,12 @@ inline constexpr std::string_view kKinematicComment = "         *** FROM NOW ON 
 inline constexpr std::string_view kNewSiteComment = "      *** THIS IS THE START OF A NEW SITE ***";
 
 // Record flags.
-inline constexpr int kFlagOk = 0;
-inline constexpr int kFlagPowerFailure = 1;
-inline constexpr int kFlagMovingAntenna = 2;
-inline constexpr int kFlagNewSite = 3;
-inline constexpr int kFlagHeaderInfo = 4;
-inline constexpr int kFlagExternalEvent = 5;
-inline constexpr int kFlagCycleSlips = 6;
+using texts::kFlagCycleSlips;
+using texts::kFlagExternalEvent;
+using texts::kFlagHeaderInfo;
+using texts::kFlagMovingAntenna;
+using texts::kFlagNewSite;
+using texts::kFlagOk;
+using texts::kFlagPowerFailure;
 
 }  // namespace qzr2rin::layout3
