@@ -1,6 +1,7 @@
 #include "output/compact/compact_rinex.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace qzr2rin {
@@ -23,6 +24,9 @@ constexpr std::size_t kFileTypeColumn = 20;
 constexpr std::size_t kProgramWidth = 40;
 constexpr std::size_t kDateWidth = 20;
 constexpr std::size_t kIntegerText = 24;
+// The longest line of one satellite: "3&", 20 characters and a blank per
+// field, then two flags per field and the line end.
+constexpr std::size_t kSatelliteLineRoom = CompactRinexSink::kMaxTypes * (2 + kIntegerText + 1 + 2) + 2;
 
 // RINEX 2 epoch line layout.
 constexpr std::size_t kFlag2 = 28;
@@ -70,29 +74,70 @@ int Atoi(std::string_view s) {
   return negative ? -n : n;
 }
 
-void AppendInt(std::string& out, std::int64_t value) {
+// "00" to "99", so that digits are made two at a time.
+constexpr auto kDigitPairs = [] {
+  constexpr int kPairs = kDecimalBase * kDecimalBase;
+  std::array<char, 2 * kPairs> pairs{};
+  for (int i = 0; i < kPairs; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / kDecimalBase);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % kDecimalBase);
+  }
+  return pairs;
+}();
+
+// Writes the plain decimal form of `value` at p and moves p past it.
+void PutInt(char*& p, std::int64_t value) {
+  constexpr std::uint64_t kPair = kDecimalBase * kDecimalBase;
   char text[kIntegerText];
-  char* end = text + kIntegerText;
-  char* p = end;
+  char* const end = text + kIntegerText;
+  char* digits = end;
   // Negated as unsigned so that the lowest value has a magnitude too.
   std::uint64_t magnitude =
       value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  do {
-    *--p = static_cast<char>('0' + magnitude % kDecimalBase);
-    magnitude /= kDecimalBase;
-  } while (magnitude != 0);
-  if (value < 0) *--p = '-';
-  out.append(p, static_cast<std::size_t>(end - p));
+  while (magnitude >= kPair) {
+    const std::size_t pair = 2 * static_cast<std::size_t>(magnitude % kPair);
+    magnitude /= kPair;
+    *--digits = kDigitPairs[pair + 1];
+    *--digits = kDigitPairs[pair];
+  }
+  if (magnitude >= kDecimalBase) {
+    *--digits = kDigitPairs[2 * magnitude + 1];
+    *--digits = kDigitPairs[2 * magnitude];
+  } else {
+    *--digits = static_cast<char>('0' + magnitude);
+  }
+  if (value < 0) *p++ = '-';
+  const std::size_t n = static_cast<std::size_t>(end - digits);
+  std::memcpy(p, digits, n);
+  p += n;
+}
+
+void AppendInt(std::string& out, std::int64_t value) {
+  char text[kIntegerText];
+  char* end = text;
+  PutInt(end, value);
+  out.append(text, static_cast<std::size_t>(end - text));
 }
 
 // What changed from old to now: blank where equal, '&' where now is blank.
-void AppendDiff(std::string& out, std::string_view old, std::string_view now) {
+void PutDiff(char*& p, std::string_view old, std::string_view now) {
   const std::size_t common = std::min(old.size(), now.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    out.push_back(now[i] == old[i] ? ' ' : (now[i] == ' ' ? '&' : now[i]));
-  }
-  for (std::size_t i = common; i < old.size(); ++i) out.push_back(old[i] == ' ' ? ' ' : '&');
-  out.append(now.substr(common));
+  for (std::size_t i = 0; i < common; ++i) *p++ = now[i] == old[i] ? ' ' : (now[i] == ' ' ? '&' : now[i]);
+  for (std::size_t i = common; i < old.size(); ++i) *p++ = old[i] == ' ' ? ' ' : '&';
+  std::memcpy(p, now.data() + common, now.size() - common);
+  p += now.size() - common;
+}
+
+void AppendDiff(std::string& out, std::string_view old, std::string_view now) {
+  const std::size_t start = out.size();
+  out.resize(start + std::max(old.size(), now.size()));
+  char* p = out.data() + start;
+  PutDiff(p, old, now);
+}
+
+char* WithoutTrailingBlanks(char* p, const char* start) {
+  while (p > start && p[-1] == ' ') --p;
+  return p;
 }
 
 void EraseTrailingBlanks(std::string& s, std::size_t from) {
@@ -399,7 +444,7 @@ void CompactRinexSink::OnSatelliteLine(std::string_view line) {
     stage_ = Stage::SatelliteLines;
     return;
   }
-  body_.clear();
+  body_.Clear();
   satelliteIndex_ = 0;
   lineOfSatellite_ = 0;
   stage_ = Stage::DataLines;
@@ -428,7 +473,7 @@ void CompactRinexSink::OnEpochLine3(std::string_view line) {
   }
   epochText_.assign(padded);
   epochs_[current_].count = 0;
-  body_.clear();
+  body_.Clear();
   satelliteIndex_ = 0;
   lineOfSatellite_ = 0;
   stage_ = Stage::DataLines;
@@ -496,7 +541,7 @@ void CompactRinexSink::BeginSatellite(int index) {
     }
   }
   if (previousIndex_ >= 0 && before.types[previousIndex_] != now.types[index]) previousIndex_ = -1;
-  lineStart_ = body_.size();
+  lineStart_ = cursor_ = body_.Room(kSatelliteLineRoom);
 }
 
 // Appends the tokens of fields [first, last) of the current satellite, whose
@@ -512,7 +557,7 @@ bool CompactRinexSink::CompactFields(const char* fields, int first, int last) {
     char* flags = &now.flags[(base + j) * 2];
     flags[0] = f[kValueWidth];
     flags[1] = f[kValueWidth + 1];
-    if (j > 0) body_.push_back(' ');
+    if (j > 0) *cursor_++ = ' ';
     std::int64_t v = 0;
     const Field kind = ReadValue(f, v);
     if (kind == Field::Abnormal) {
@@ -538,8 +583,11 @@ bool CompactRinexSink::CompactFields(const char* fields, int first, int last) {
       arc.u[k + 1] = arc.u[k] - old->u[k];
     }
     if (arc.order > 0 && (arc.u[arc.order] > kResetLimit || arc.u[arc.order] < -kResetLimit)) arc.order = 0;
-    if (arc.order == 0) body_.append("3&");
-    AppendInt(body_, arc.v[arc.order]);
+    if (arc.order == 0) {
+      *cursor_++ = '3';
+      *cursor_++ = '&';
+    }
+    PutInt(cursor_, arc.v[arc.order]);
   }
   return true;
 }
@@ -549,20 +597,21 @@ void CompactRinexSink::EndSatellite() {
   const EpochSatellites& before = epochs_[current_ ^ 1];
   const std::size_t width = static_cast<std::size_t>(now.types[satelliteIndex_]) * 2;
   const std::string_view flags(&now.flags[static_cast<std::size_t>(satelliteIndex_) * kMaxTypes * 2], width);
-  body_.push_back(' ');
+  char* p = cursor_;
+  *p++ = ' ';
   if (previousIndex_ >= 0) {
-    AppendDiff(
-        body_,
-        std::string_view(&before.flags[static_cast<std::size_t>(previousIndex_) * kMaxTypes * 2], width),
-        flags);
-    EraseTrailingBlanks(body_, lineStart_);
+    PutDiff(p,
+            std::string_view(&before.flags[static_cast<std::size_t>(previousIndex_) * kMaxTypes * 2], width),
+            flags);
+    p = WithoutTrailingBlanks(p, lineStart_);
   } else if (rinex3_) {
-    for (const char c : flags) body_.push_back(c == ' ' ? '&' : c);
+    for (const char c : flags) *p++ = c == ' ' ? '&' : c;
   } else {
-    body_.append(flags);
-    EraseTrailingBlanks(body_, lineStart_);
+    std::memcpy(p, flags.data(), width);
+    p = WithoutTrailingBlanks(p + width, lineStart_);
   }
-  body_.push_back('\n');
+  *p++ = '\n';
+  body_.Commit(p);
 }
 
 void CompactRinexSink::EndEpoch() {
@@ -581,8 +630,8 @@ void CompactRinexSink::EndEpoch() {
     clockOrder_ = -1;
   }
   out_.push_back('\n');
-  out_.append(body_);
-  body_.clear();
+  out_.append(body_.View());
+  body_.Clear();
   oldText_.swap(epochText_);
   current_ ^= 1;
   stage_ = Stage::EpochLine;

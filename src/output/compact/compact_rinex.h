@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "output/byte_sink.h"
+#include "output/compact/text_buffer.h"
 #include "platform/clock.h"
 
 namespace qzr2rin {
@@ -83,7 +84,7 @@ class CompactRinexSink final : public ByteSink {
   std::string problem_;
   std::string pending_;  // the start of a line whose end has not come yet
   std::string out_;      // compact text not yet handed to next
-  std::string body_;     // the data lines of the epoch being read
+  TextBuffer body_;      // the data lines of the epoch being read
   std::string oldText_;
   std::string epochText_;
   std::string padded_;  // the line being read, padded with blanks
@@ -109,7 +110,8 @@ class CompactRinexSink final : public ByteSink {
 
   // The satellite being compacted.
   int previousIndex_ = -1;
-  std::size_t lineStart_ = 0;
+  char* lineStart_ = nullptr;  // in body_
+  char* cursor_ = nullptr;
 
   std::array<EpochSatellites, 2> epochs_;
   int current_ = 0;
