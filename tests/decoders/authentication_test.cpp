@@ -70,7 +70,7 @@ class Signatures {
     WithReceiverIdHash(f(), key);
     AtDate(f(), kDay);
     AtTimeOfDay(f(), ms);
-    EXPECT_EQ(StoreOccupation(f(), 1, "SITE", "0001"), Status::Ok);
+    EXPECT_EQ(StoreOccupation(f().Collected().records, f().Occupation(), 1, "SITE", "0001"), Status::Ok);
     if (marked) Records(f()).CurrentOccupation()->occupationFlags |= kOccupationAuthenticated;
     WithOccupationDue(f(), due);
   }
@@ -187,7 +187,7 @@ TEST(Signature, MatchBeforeAnyOccupationMarksTheOneRecordedNext) {
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_TRUE(f.Occupation().authenticated);
   EXPECT_FALSE(IsOccupationAuthenticated(f));
-  ASSERT_EQ(StoreOccupation(f, 1, "SITE", "0001"), Status::Ok);
+  ASSERT_EQ(StoreOccupation(f.Collected().records, f.Occupation(), 1, "SITE", "0001"), Status::Ok);
   EXPECT_TRUE(IsOccupationAuthenticated(f));
 }
 
@@ -295,7 +295,7 @@ TEST(OccupationMark, OnlyBitZeroOfTheCurrentOccupation) {
   SetOccupationAuthenticated(c.f(), true);  // no occupation: nothing to mark
   EXPECT_FALSE(IsOccupationAuthenticated(c.f()));
 
-  ASSERT_EQ(StoreOccupation(c.f(), 1, "SITE", "0001"), Status::Ok);
+  ASSERT_EQ(StoreOccupation(c.f().Collected().records, c.f().Occupation(), 1, "SITE", "0001"), Status::Ok);
   DataOccup& occupation = *Records(c.f()).CurrentOccupation();
   occupation.occupationFlags = 0x06;
   SetOccupationAuthenticated(c.f(), true);

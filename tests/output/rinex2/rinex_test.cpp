@@ -90,7 +90,8 @@ class Collected {
                   AntennaBlock antenna = {}, bool authenticated = false) {
     WithAntenna(f(), antenna);
     WithAuthenticationMark(f(), authenticated);
-    ASSERT_EQ(StoreOccupation(f(), number, name, markerNumber), Status::Ok);
+    ASSERT_EQ(StoreOccupation(f().Collected().records, f().Occupation(), number, name, markerNumber),
+              Status::Ok);
     WithAuthenticationMark(f(), false);
   }
 
@@ -137,7 +138,7 @@ class Collected {
 
   std::string Write(bool statistics = false, std::ostream* console = nullptr,
                     const std::string& profile = "") {
-    ConvertEventTimes(f());
+    ConvertEventTimes(f().Collected());
     const ObservationSet set = qzrtest::CollectWithProfile(f(), profile);
     TRinex rinex(set, console != nullptr, statistics);
     StringSink out;
