@@ -210,14 +210,15 @@ Status TQZRFile::FindIdentification() {
     if (bytes.size() - at >= kIdentificationStart.size() &&
         std::equal(kIdentificationStart.begin(), kIdentificationStart.end(),
                    bytes.begin() + static_cast<std::ptrdiff_t>(at))) {
-      if (!IdentifyReceiver(*this, scanner_.CurrentBody())) return Status::CorruptData;
-      SetHeaderTexts(*this);
+      if (!IdentifyReceiver(identity_, options_.inputFile, scanner_.CurrentBody()))
+        return Status::CorruptData;
+      SetHeaderTexts(identity_, occupation_, options_.inputFile);
       return Status::Ok;
     }
     scanner_.Advance();
   }
-  if (HeaderFromProfile(*this)) {
-    SetHeaderTexts(*this);
+  if (HeaderFromProfile(identity_, profile_)) {
+    SetHeaderTexts(identity_, occupation_, options_.inputFile);
     scanner_.cursor = first;
     return Status::Ok;
   }
