@@ -49,17 +49,11 @@ Status CloseOccupation(TQZRFile& f) {
   return CloseEpoch(f, EpochSource::Observables);
 }
 
-void NameOccupation(OccupationState& o, bool kinematic) {
-  o.namingDue = true;
-  o.namingKinematic = kinematic;
-}
+void NameOccupation(OccupationState& o, bool kinematic) { o.naming.Ask(kinematic); }
 
 Status RecordOccupation(OccupationState& o, ReceiverIdentity& identity, StoredRecords& records,
                         DumpLog& log) {
-  if (o.namingDue) {
-    o.namingDue = false;
-    GiveName(o, identity, o.namingKinematic);
-  }
+  if (const NamingRequest naming = o.naming.Take(); naming.Due()) GiveName(o, identity, naming.Kinematic());
   o.epochFlagByte =
       static_cast<std::uint8_t>((o.epochFlagByte & ~kDynamicMode) | (o.dynamicMode & kDynamicMode));
   if (log.Enabled()) {
