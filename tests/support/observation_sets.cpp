@@ -95,6 +95,7 @@ void CollectedRecords::Satellite(std::uint8_t id, const std::vector<StoredSet>& 
     slot.pseudorange = set.range;
     slot.carrierPhase = set.phase;
     slot.doppler = set.doppler;
+    slot.status1 = set.status1;
     slot.status2 = set.status2;
     slot.smoothingCorrection = set.smoothing;
     ++k;
