@@ -31,8 +31,6 @@ constexpr std::string_view kNoAuthenticationText = " no Varnesk AUTH";
 
 using Gate = TQZRFile::BodyCheck;
 
-bool Dumping(const TQZRFile& f) { return !f.IsFirstRun() && f.Log().Enabled(); }
-
 // The receiver's key with the signed bytes folded in, byte i at bit
 // 8 * i mod 32.
 // Byte i lands in the key shifted by whole bytes, wrapping within the word.
@@ -62,38 +60,42 @@ std::uint32_t SignTime(std::uint32_t folded, std::uint32_t msOfDay, std::uint32_
   return a;
 }
 
+// The signature of a checked body against the receiver's key and the time
+// of the epoch; the occupation in progress and its record take the result.
+void TakeSignature(OccupationState& o, StoredRecords& records, const ReceiverIdentity& identity,
+                   const ReceiverClock& clock, MessageDump dump, const BodyReader& r) {
+  bool authenticated = false;
+  std::string_view text = kNoAuthenticationText;
+  if (r.Size() > kSignatureLength && (r.U8(kFlagsOffset) & kAuthenticationPresent) != 0) {
+    // Signed: from the flags byte up to the checksum.
+    const Body signedBytes = r.Bytes(kFlagsOffset, r.Size() - 1 - kFlagsOffset);
+    const std::uint32_t expected =
+        SignTime(FoldKey(identity.receiverIdHash, signedBytes), clock.epochMsOfDay, clock.epochDay);
+    authenticated = expected == r.U32(kSignatureOffset);
+    text = authenticated ? kMatchedText : kMismatchText;
+  }
+  o.authenticated = authenticated;
+  dump.Line(text);
+  SetOccupationAuthenticated(records, authenticated);
+}
+
 }  // namespace
 
 Status CheckSignature(TQZRFile& f, SignatureState& state, Body body) {
   switch (f.CheckBody(body, kSignatureLength)) {
     case Gate::Damaged:
       if (state.badSignatureCount < std::numeric_limits<std::int32_t>::max()) ++state.badSignatureCount;
-      if (state.badSignatureCount > kTolerableBadSignatures) SetOccupationAuthenticated(f, false);
+      if (state.badSignatureCount > kTolerableBadSignatures)
+        SetOccupationAuthenticated(f.Collected().records, false);
       return Status::BadChecksum;
     case Gate::Short: return Status::Ok;
     case Gate::Pass: break;
   }
 
   // A marked occupation stays marked until a new one is due.
-  if (!f.Occupation().handOff.Due() && IsOccupationAuthenticated(f)) return Status::Ok;
-
-  const BodyReader r(body);
-  bool authenticated = false;
-  std::string_view text = kNoAuthenticationText;
-  if (r.Size() > kSignatureLength && (r.U8(kFlagsOffset) & kAuthenticationPresent) != 0) {
-    // Signed: from the flags byte up to the checksum.
-    const Body signedBytes = r.Bytes(kFlagsOffset, r.Size() - 1 - kFlagsOffset);
-    const std::uint32_t expected = SignTime(FoldKey(f.Identity().receiverIdHash, signedBytes),
-                                            f.Clock().epochMsOfDay, f.Clock().epochDay);
-    authenticated = expected == r.U32(kSignatureOffset);
-    text = authenticated ? kMatchedText : kMismatchText;
-  }
-  f.Occupation().authenticated = authenticated;
-  if (Dumping(f)) {
-    f.Log().Write(text);
-    f.Log().EndLine();
-  }
-  SetOccupationAuthenticated(f, authenticated);
+  if (!f.Occupation().handOff.Due() && IsOccupationAuthenticated(f.Collected().records)) return Status::Ok;
+  TakeSignature(f.Occupation(), f.Collected().records, f.Identity(), f.Clock(), f.Messages(),
+                BodyReader(body));
   return Status::Ok;
 }
 
@@ -103,13 +105,13 @@ Status OnIgnoredMessage(TQZRFile& f, Body /*body*/) {
   return f.MessageAccepted() ? Status::Ok : Status::BadChecksum;
 }
 
-bool IsOccupationAuthenticated(const TQZRFile& f) {
-  const DataOccup* occupation = f.Collected().records.CurrentOccupation();
+bool IsOccupationAuthenticated(const StoredRecords& records) {
+  const DataOccup* occupation = records.CurrentOccupation();
   return occupation != nullptr && (occupation->occupationFlags & kOccupationAuthenticated) != 0;
 }
 
-void SetOccupationAuthenticated(TQZRFile& f, bool authenticated) {
-  DataOccup* occupation = f.Collected().records.CurrentOccupation();
+void SetOccupationAuthenticated(StoredRecords& records, bool authenticated) {
+  DataOccup* occupation = records.CurrentOccupation();
   if (occupation == nullptr) return;
   if (authenticated) {
     occupation->occupationFlags |= kOccupationAuthenticated;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/status.h"
+#include "decoders/stored_records.h"
 #include "input/body_reader.h"
 #include "qzr2rin/gps_time.h"
 
@@ -27,8 +28,8 @@ Status OnIgnoredMessage(TQZRFile& f, Body body);
 
 // The authenticated mark of the current occupation; without one, false,
 // and setting does nothing.
-bool IsOccupationAuthenticated(const TQZRFile& f);
-void SetOccupationAuthenticated(TQZRFile& f, bool authenticated);
+bool IsOccupationAuthenticated(const StoredRecords& records);
+void SetOccupationAuthenticated(StoredRecords& records, bool authenticated);
 
 // What the writers read from a finished conversion.
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/status.h"
+#include "decoders/conversion_options.h"
 
 namespace qzr2rin {
 
@@ -21,6 +22,6 @@ enum class EpochSource {
 Status CloseEpoch(TQZRFile& f, EpochSource source);
 
 // True when the satellite is not to be converted (-G -R -W, -g -r -w).
-bool IsExcluded(const TQZRFile& f, std::uint8_t satelliteId);
+bool IsExcluded(const ConversionOptions& options, std::uint8_t satelliteId);
 
 }  // namespace qzr2rin

@@ -78,10 +78,10 @@ constexpr char kExternalLayout[] = "ms = %u; ns = %u";
 constexpr std::string_view kUnknownBaseText = "; base = Unknown";
 constexpr char kBaseLayout[] = "; base = %u";
 
-void DumpLine(TQZRFile& f, std::string_view text) {
-  if (!f.Log().Enabled()) return;
-  f.Log().Write(text);
-  f.Log().EndLine();
+void DumpLine(DumpLog& log, std::string_view text) {
+  if (!log.Enabled()) return;
+  log.Write(text);
+  log.EndLine();
 }
 
 std::string_view Chars(Body bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
@@ -114,6 +114,19 @@ bool ParseHeight(std::string_view text, float& value, std::size_t& end) {
   return true;
 }
 
+// The site's occupation is asked for; it takes the name as its marker
+// unless the user gave one.
+void TakeSiteName(OccupationState& o, ReceiverIdentity& identity, const std::string& name) {
+  o.handOff.AskForOccupation();
+  o.lastSiteName = name;
+  o.siteNamed = true;
+  if (!identity.markerOverridden) {
+    identity.markerName = name;
+    o.userNamed = true;
+  }
+}
+
+// Closing the epoch in progress needs the whole converter.
 Status OnSiteName(TQZRFile& f, std::string_view value) {
   OccupationState& o = f.Occupation();
   // A mode change still waiting for its occupation becomes part of the
@@ -129,19 +142,12 @@ Status OnSiteName(TQZRFile& f, std::string_view value) {
     o.handOff.Arm();
   }
   if (closed != Status::Ok) return closed;
-  const std::string name = StoredText(value, kSiteNameLength);
-  o.handOff.AskForOccupation();
-  o.lastSiteName = name;
-  o.siteNamed = true;
-  if (!f.Identity().markerOverridden) {
-    f.Identity().markerName = name;
-    o.userNamed = true;
-  }
+  TakeSiteName(o, f.Identity(), StoredText(value, kSiteNameLength));
   return Status::Ok;
 }
 
-void OnMode(TQZRFile& f, std::string_view value, std::size_t bodyLength) {
-  OccupationState& o = f.Occupation();
+void OnMode(OccupationState& o, const StoredRecords& records, std::string_view value,
+            std::size_t bodyLength) {
   std::int16_t mode = 0;
   if (value.starts_with(kDynamicWord) && bodyLength >= kDynamicBodyLength) {
     mode = kDynamicMode;
@@ -157,7 +163,7 @@ void OnMode(TQZRFile& f, std::string_view value, std::size_t bodyLength) {
   // the move, so the static occupation starts one stored epoch later. With
   // no occupation recorded at all, there is nothing to leave it in.
   const bool stopWithoutName = wasDynamic && mode == 0 && !o.userNamed && !o.firstOccupation &&
-                               !o.siteNamed && f.Collected().records.HasOccupations();
+                               !o.siteNamed && records.HasOccupations();
   if (stopWithoutName) {
     o.handOff.AskAfterNextEpoch();
   } else {
@@ -167,8 +173,7 @@ void OnMode(TQZRFile& f, std::string_view value, std::size_t bodyLength) {
   o.dynamicsChanged = true;
 }
 
-void OnAntennaHeight(TQZRFile& f, std::string_view value) {
-  OccupationState& o = f.Occupation();
+void OnAntennaHeight(OccupationState& o, DumpLog& log, std::string_view value) {
   float height = 0;
   std::size_t end = 0;
   if (!ParseHeight(value, height, end)) return;
@@ -176,9 +181,9 @@ void OnAntennaHeight(TQZRFile& f, std::string_view value) {
   if (end < value.size() && (value[end] == 's' || value[end] == 'S')) flags |= kHeightSlant;
   if (o.antenna.heightFlags == flags && std::fabs(double{height} - double{o.antenna.deltaH}) <= kSameHeight)
     return;
-  if (f.Log().Enabled()) {
-    f.Log().Printf(kHeightLayout, flags, double{height});
-    f.Log().EndLine();
+  if (log.Enabled()) {
+    log.Printf(kHeightLayout, flags, double{height});
+    log.EndLine();
   }
   o.antenna.heightFlags = flags;
   o.antenna.deltaH = height;
@@ -188,12 +193,11 @@ void OnAntennaHeight(TQZRFile& f, std::string_view value) {
   o.handOff.AskForOccupation();
 }
 
-void OnAntennaType(TQZRFile& f, std::string_view value) {
-  OccupationState& o = f.Occupation();
+void OnAntennaType(OccupationState& o, ReceiverIdentity& identity, std::string_view value) {
   const std::string type = StoredText(value, kAntennaTextLength);
-  if (type == f.Identity().antennaType) return;
-  f.Identity().antennaType = type;
-  f.Identity().antennaNumber = std::string(kUnknownAntennaText);
+  if (type == identity.antennaType) return;
+  identity.antennaType = type;
+  identity.antennaNumber = std::string(kUnknownAntennaText);
   o.secondAntennaText = std::string(kUnknownAntennaText);
   o.antennaValue = 0;
   o.antennaFactors.fill(kResetAntennaFactor);
@@ -209,7 +213,7 @@ bool IsLastSiteName(const OccupationState& o, std::string_view value) {
 
 Status OnSave(TQZRFile& f, std::string_view value) {
   if (!IsLastSiteName(f.Occupation(), value)) {
-    DumpLine(f, kIgnoreEventText);
+    DumpLine(f.Log(), kIgnoreEventText);
     return Status::Ok;
   }
   const Status closed = CloseOccupation(f);
@@ -222,16 +226,17 @@ Status OnSave(TQZRFile& f, std::string_view value) {
 Status OnCancel(TQZRFile& f, std::string_view value) {
   OccupationState& o = f.Occupation();
   if (!IsLastSiteName(o, value)) {
-    DumpLine(f, kIgnoreEventText);
+    DumpLine(f.Log(), kIgnoreEventText);
     return Status::Ok;
   }
-  DumpLine(f, kDeleteOccupationText);
+  DumpLine(f.Log(), kDeleteOccupationText);
   const Status closed = CloseOccupation(f);
   if (closed != Status::Ok) return closed;
   // While the site's own occupation waits for its first epoch, the current
   // one is the site before it, which is not to be cancelled.
   if (!o.siteNamed) {
-    const Status deleted = DeleteOccupation(f, o.occupationNumber);
+    const Status deleted =
+        DeleteOccupation(f.Collected().records, f.Statistics(), f.Selection(), f.Log(), o.occupationNumber);
     if (deleted != Status::Ok) return deleted;
   }
   o.handOff.AskForOccupation();
@@ -294,11 +299,11 @@ Status OnUserEvent(TQZRFile& f, Body body) {
   const std::string_view value = text.substr(kValueOffset - kTagOffset);
   if (tag == kSiteTag) return OnSiteName(f, value);
   if (tag == kModeTag) {
-    OnMode(f, value, body.size());
+    OnMode(f.Occupation(), f.Collected().records, value, body.size());
   } else if (tag == kHeightTag) {
-    OnAntennaHeight(f, value);
+    OnAntennaHeight(f.Occupation(), f.Log(), value);
   } else if (tag == kAntennaTag) {
-    OnAntennaType(f, value);
+    OnAntennaType(f.Occupation(), f.Identity(), value);
   } else if (tag == kSaveTag) {
     return OnSave(f, value);
   } else if (tag == kCancelTag) {
@@ -316,7 +321,7 @@ Status OnExternalEvent(TQZRFile& f, Body body, int variant) {
     case TQZRFile::BodyCheck::Pass: break;
   }
   if (f.Clock().epochDay == 0) {
-    DumpLine(f, kNoDayText);
+    DumpLine(f.Log(), kNoDayText);
     return Status::Ok;
   }
   const BodyReader r(body);
@@ -334,16 +339,16 @@ Status OnExternalEvent(TQZRFile& f, Body body, int variant) {
     f.Log().EndLine();
   }
   const std::uint8_t port = variant == 0 ? kPortA : kPortB;
-  return StoreEvent(f, port, ms, ns, base);
+  return StoreEvent(f.Collected().records, f.Clock(), f.Window(), port, ms, ns, base);
 }
 
-void ConvertEventTimes(TQZRFile& f) {
+void ConvertEventTimes(CollectedRecords& collected) {
   for (const std::uint8_t port : {kPortA, kPortB}) {
-    for (DataEvent& event : f.Collected().records.Events(port)) ConvertEventTime(f, event);
+    for (DataEvent& event : collected.records.Events(port)) ConvertEventTime(collected.gpsUtc, event);
   }
 }
 
-bool ConvertEventTime(const TQZRFile& f, DataEvent& e) {
+bool ConvertEventTime(const GpsUtcParameters& gpsUtc, DataEvent& e) {
   e.outSeconds = e.seconds;
   e.outNanoseconds = e.nanoseconds;
   e.converted = false;
@@ -352,12 +357,12 @@ bool ConvertEventTime(const TQZRFile& f, DataEvent& e) {
     e.converted = true;
     return true;
   }
-  if (base != kTimeBaseUtcUsno || !f.Collected().gpsUtc.present) return false;
+  if (base != kTimeBaseUtcUsno || !gpsUtc.present) return false;
 
   const std::int64_t week = BroadcastWeekOf(e.seconds);
   const std::int64_t msOfWeek =
       e.seconds % kSecondsPerWeek * std::int64_t{kMsPerSecond} + e.nanoseconds / kNsPerMs;
-  const double dt = GpsMinusUtc(f.Collected().gpsUtc.utc, week, msOfWeek);
+  const double dt = GpsMinusUtc(gpsUtc.utc, week, msOfWeek);
   if (!std::isfinite(dt) || std::fabs(dt) > kLargestTimeDifference) return false;
 
   const double whole = std::trunc(dt);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/status.h"
+#include "decoders/collected_records.h"
 #include "decoders/stored_records.h"
 #include "input/body_reader.h"
 
@@ -18,9 +19,9 @@ Status OnExternalEvent(TQZRFile& f, Body body, int variant);
 // Sets the event's output time: GPS time as recorded, UTC(USNO) moved to
 // GPS time with the GPS UTC parameters. False, with the recorded time kept,
 // for the other time bases and when the parameters were not received.
-bool ConvertEventTime(const TQZRFile& f, DataEvent& e);
+bool ConvertEventTime(const GpsUtcParameters& gpsUtc, DataEvent& e);
 // Gives every stored event its output time, once the run knows the UTC
 // relation; the writers only read the result.
-void ConvertEventTimes(TQZRFile& f);
+void ConvertEventTimes(CollectedRecords& collected);
 
 }  // namespace qzr2rin

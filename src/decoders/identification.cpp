@@ -34,10 +34,10 @@ std::string_view Text(Body body) { return {reinterpret_cast<const char*>(body.da
 std::string Cut(std::string_view text, std::size_t length) { return std::string(text.substr(0, length)); }
 
 // A body written to the dump as the text it is, then the line ended.
-void DumpText(TQZRFile& f, Body body) {
-  if (!f.Log().Enabled()) return;
-  f.Log().Write(Text(body));
-  f.Log().EndLine();
+void DumpText(DumpLog& log, Body body) {
+  if (!log.Enabled()) return;
+  log.Write(Text(body));
+  log.EndLine();
 }
 
 // The text between the first pair of double quotes, at most 19 characters;
@@ -63,7 +63,7 @@ int HexDigit(char c) {
 
 }  // namespace
 
-bool IdentifyReceiver(TQZRFile& f, Body body) {
+bool IdentifyReceiver(ReceiverIdentity& identity, const std::string& inputFile, Body body) {
   std::string_view type;
   if (body.size() > kReceiverTypeOffset) {
     type = Text(
@@ -77,32 +77,31 @@ bool IdentifyReceiver(TQZRFile& f, Body body) {
   if (type.substr(type.size() - kLogFileSuffix.size()) != kLogFileSuffix) return false;
   std::string receiverType(type.substr(0, type.size() - kLogFileSuffix.size()));
   if (receiverType.starts_with("QZR")) receiverType.replace(0, 3, "MRV");
-  f.Identity().receiverType = receiverType;
-  f.Identity().receiverNumber = Cut(BaseName(f.Options().inputFile), kReceiverTextLength);
-  f.Identity().receiverVersion = kUnknown;
+  identity.receiverType = receiverType;
+  identity.receiverNumber = Cut(BaseName(inputFile), kReceiverTextLength);
+  identity.receiverVersion = kUnknown;
   return true;
 }
 
-bool HeaderFromProfile(TQZRFile& f) {
-  if (f.Profile().GetInt("HeaderQZRInIniFile", 0) == 0) return false;
-  f.Identity().receiverType =
-      Cut(f.Profile().GetString("QZ055RLOGF QZR", "MRV UNKNOWN"), kReceiverTypeLength);
-  f.Identity().receiverNumber = Cut(f.Profile().GetString("REC #", "MXX_UNKNOWN"), kReceiverTextLength);
-  f.Identity().receiverVersion = Cut(f.Profile().GetString("VERS", kUnknown), kReceiverTextLength);
+bool HeaderFromProfile(ReceiverIdentity& identity, const TProfile& profile) {
+  if (profile.GetInt("HeaderQZRInIniFile", 0) == 0) return false;
+  identity.receiverType = Cut(profile.GetString("QZ055RLOGF QZR", "MRV UNKNOWN"), kReceiverTypeLength);
+  identity.receiverNumber = Cut(profile.GetString("REC #", "MXX_UNKNOWN"), kReceiverTextLength);
+  identity.receiverVersion = Cut(profile.GetString("VERS", kUnknown), kReceiverTextLength);
   return true;
 }
 
-void SetHeaderTexts(TQZRFile& f) {
-  f.Identity().headerReceiverNumber = Cut(f.Identity().receiverNumber, kReceiverTextLength);
-  f.Identity().headerReceiverType = Cut(f.Identity().receiverType, kReceiverTextLength);
-  f.Identity().headerReceiverVersion = Cut(f.Identity().receiverVersion, kReceiverTextLength);
-  f.Identity().antennaNumber = Cut(BaseName(f.Options().inputFile), kReceiverTextLength);
-  f.Identity().antennaType = MessageText(kMsgUnknownAntennaType);
-  f.Occupation().antennaHeightChanged = true;
+void SetHeaderTexts(ReceiverIdentity& identity, OccupationState& o, const std::string& inputFile) {
+  identity.headerReceiverNumber = Cut(identity.receiverNumber, kReceiverTextLength);
+  identity.headerReceiverType = Cut(identity.receiverType, kReceiverTextLength);
+  identity.headerReceiverVersion = Cut(identity.receiverVersion, kReceiverTextLength);
+  identity.antennaNumber = Cut(BaseName(inputFile), kReceiverTextLength);
+  identity.antennaType = MessageText(kMsgUnknownAntennaType);
+  o.antennaHeightChanged = true;
 }
 
 Status OnIdentification(TQZRFile& f, Body body) {
-  DumpText(f, body);
+  DumpText(f.Log(), body);
   const Status closed = CloseOccupation(f);
   f.Occupation().handOff.AskForOccupation();
   f.Assembly().epoch.count = 0;
@@ -118,7 +117,7 @@ Status OnIdentification(TQZRFile& f, Body body) {
 }
 
 Status OnMessageFormat(TQZRFile& f, Body body) {
-  if (!f.IsFirstRun()) DumpText(f, body);
+  if (!f.IsFirstRun()) DumpText(f.Log(), body);
   // The format message carries its checksum as two hexadecimal characters.
   bool accepted = false;
   if (body.size() >= 2) {
@@ -128,7 +127,7 @@ Status OnMessageFormat(TQZRFile& f, Body body) {
     accepted = high >= 0 && low >= 0 && Checksum(message.first(message.size() - 2)) == high * kHexBase + low;
   }
   if (!accepted) {
-    if (f.IsFirstRun()) DumpText(f, body);
+    if (f.IsFirstRun()) DumpText(f.Log(), body);
     if (f.Log().Enabled()) {
       f.Log().Write("Bad Checksum");
       f.Log().EndLine();
@@ -140,7 +139,7 @@ Status OnMessageFormat(TQZRFile& f, Body body) {
 }
 
 Status OnParameters(TQZRFile& f, Body body) {
-  DumpText(f, body);
+  DumpText(f.Log(), body);
   const std::string_view text = Text(body);
   if (StartsWithKey(text, "version/main=") || StartsWithKey(text, "rcv/ver/main=")) {
     const std::string_view value = QuotedValue(text);

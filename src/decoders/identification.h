@@ -1,10 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "base/status.h"
+#include "decoders/occupation_state.h"
+#include "decoders/receiver_identity.h"
 #include "input/body_reader.h"
+#include "input/profile.h"
 
 namespace qzr2rin {
 
@@ -15,12 +19,12 @@ inline constexpr std::string_view kIdentificationStart = "QZ055RLOGF";
 
 // Takes the receiver type from the identification message's body; false
 // when its text is malformed.
-bool IdentifyReceiver(TQZRFile& f, Body body);
+bool IdentifyReceiver(ReceiverIdentity& identity, const std::string& inputFile, Body body);
 // Takes the receiver identity from the profile when its key
 // "HeaderQZRInIniFile" is non-zero; false otherwise.
-bool HeaderFromProfile(TQZRFile& f);
+bool HeaderFromProfile(ReceiverIdentity& identity, const TProfile& profile);
 // The header texts that follow from the receiver identity.
-void SetHeaderTexts(TQZRFile& f);
+void SetHeaderTexts(ReceiverIdentity& identity, OccupationState& o, const std::string& inputFile);
 
 // Identification, format and parameter messages.
 Status OnIdentification(TQZRFile& f, Body body);  // [QZ]

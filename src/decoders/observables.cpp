@@ -94,48 +94,55 @@ struct Frame {
 };
 
 // The checks every per-satellite message passes before its elements are read.
+// A repeated message closes the epoch in progress, which needs the whole
+// converter.
 Frame OpenPerSatellite(TQZRFile& f, Body body, std::size_t elementSize) {
   const std::size_t n = f.Assembly().epoch.Listed();
   if (body.empty()) {
-    f.RefuseShortBody(n, 0);
+    IgnoreShortBody(f.Messages(), n, 0);
     return {};
   }
   if (!f.MessageAccepted()) return {false, Status::BadChecksum, 0};
-  if (SkipWhenLost(f)) return {};
+  if (SkipWhenLost(f.Scanner(), f.Log())) return {};
   if (body.size() != n * elementSize + kChecksumLength) {
-    f.RefuseShortBody(n, (body.size() - kChecksumLength) / elementSize);
+    IgnoreShortBody(f.Messages(), n, (body.size() - kChecksumLength) / elementSize);
     return {};
   }
-  if (RepeatedInEpoch(f)) return {false, CloseEpoch(f, EpochSource::Observables), 0};
+  if (RepeatedInEpoch(f.Assembly().epoch, f.Scanner(), f.Messages())) {
+    return {false, CloseEpoch(f, EpochSource::Observables), 0};
+  }
   return {true, Status::Ok, n};
 }
 
 // The checks of a whole-epoch message of fixed layout.
-Frame OpenFixed(TQZRFile& f, Body body, std::size_t length) {
-  if (body.empty()) return {false, IgnoreShortBody(f, length, 0), 0};
-  if (!f.MessageAccepted()) return {false, Status::BadChecksum, 0};
-  if (SkipWhenLost(f)) return {};
-  if (body.size() < length) return {false, IgnoreShortBody(f, length, body.size()), 0};
+Frame OpenFixed(const MessageScanner& scanner, DumpLog& log, MessageDump dump, Body body,
+                std::size_t length) {
+  if (body.empty()) return {false, IgnoreShortBody(dump, length, 0), 0};
+  if (!scanner.MessageAccepted()) return {false, Status::BadChecksum, 0};
+  if (SkipWhenLost(scanner, log)) return {};
+  if (body.size() < length) return {false, IgnoreShortBody(dump, length, body.size()), 0};
   return {true, Status::Ok, 0};
 }
 
-// Hands every handled list entry's element to `decode(entry, slot, reader,
-// offset)`, in list order, on one dump line.
+// Hands every handled list entry's element to `decode(log, entry, slot,
+// reader, offset)`, in list order, on one dump line.
 template <typename Decode>
 Status ForEachElement(TQZRFile& f, Body body, std::size_t elementSize, Decode&& decode) {
   const Frame frame = OpenPerSatellite(f, body, elementSize);
   if (!frame.decode) return frame.status;
   f.Assembly().epoch.Touch(frame.count);
   const BodyReader reader(body);
+  EpochInProgress& epoch = f.Assembly().epoch;
+  DumpLog& log = f.Log();
   for (std::size_t i = 0; i < frame.count; ++i) {
-    SatelliteEntry& entry = f.Assembly().epoch.satellites[i];
+    SatelliteEntry& entry = epoch.satellites[i];
     if (entry.satelliteId == 0) {
-      f.Log().Write("Ignore ");
+      log.Write("Ignore ");
       continue;
     }
-    decode(entry, f.Assembly().epoch.slots[i], reader, i * elementSize);
+    decode(log, entry, epoch.slots[i], reader, i * elementSize);
   }
-  f.Log().EndLine();
+  log.EndLine();
   return Status::Ok;
 }
 
@@ -203,257 +210,269 @@ void DumpNoData(DumpLog& dump) { dump.Write("NaN "); }
 
 }  // namespace
 
-Status IgnoreShortBody(TQZRFile& f, std::size_t expected, std::size_t arrived) {
-  return f.RefuseShortBody(expected, arrived);
+Status IgnoreShortBody(MessageDump dump, std::size_t expected, std::size_t arrived) {
+  if (dump.Enabled()) {
+    dump.Log().Printf("    Error Len! Expected:%zu arrived: %zu", expected, arrived);
+    dump.Log().EndLine();
+  }
+  return Status::Ok;
 }
 
-bool SkipWhenLost(TQZRFile& f) {
-  const MessageScanner& s = f.Scanner();
-  if (!s.timeLost && !s.satelliteListLost && !s.glonassNumbersLost) return false;
-  f.Log().Write("Lost time, skipping");
-  f.Log().EndLine();
+bool SkipWhenLost(const MessageScanner& scanner, DumpLog& log) {
+  if (!scanner.timeLost && !scanner.satelliteListLost && !scanner.glonassNumbersLost) return false;
+  log.Write("Lost time, skipping");
+  log.EndLine();
   return true;
 }
 
-bool RepeatedInEpoch(TQZRFile& f) {
+bool RepeatedInEpoch(EpochInProgress& epoch, MessageScanner& scanner, MessageDump dump) {
   // The byte 0x30 and below never start a message; an id the scanner did not
   // check (a test feeding bodies directly) counts as its first.
-  if (!f.Assembly().epoch.SeenBefore(f.Scanner().Id0(), f.Scanner().Id1())) return false;
-  f.Scanner().timeLost = true;
-  f.DumpMessageLine(kRepeatedInEpochText);
+  if (!epoch.SeenBefore(scanner.Id0(), scanner.Id1())) return false;
+  scanner.timeLost = true;
+  dump.Line(kRepeatedInEpochText);
   return true;
 }
 
 Status OnFullPseudorange(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(
-      f, body, kFullPseudorangeSize,
-      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-        const double seconds = r.F64(at);
-        if (std::isnan(seconds)) return DumpNoData(f.Log());
-        if (f.Log().Enabled()) f.Log().Printf("%g ", seconds);
-        StorePseudorange(f.Log(), entry, SetOf(slot, signal), signal, seconds);
-      });
+  return ForEachElement(f, body, kFullPseudorangeSize,
+                        [&](DumpLog& log, const SatelliteEntry& entry, SatelliteSlot& slot,
+                            const BodyReader& r, std::size_t at) {
+                          const double seconds = r.F64(at);
+                          if (std::isnan(seconds)) return DumpNoData(log);
+                          if (log.Enabled()) log.Printf("%g ", seconds);
+                          StorePseudorange(log, entry, SetOf(slot, signal), signal, seconds);
+                        });
 }
 
 Status OnRelativePseudorange(TQZRFile& f, Body body, int variant) {
   const int signal = variant;
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(
-      f, body, kRelativePseudorangeSize,
-      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-        const float offset = r.F32(at);
-        if (std::isnan(offset)) return DumpNoData(f.Log());
-        if (f.Log().Enabled()) f.Log().Printf("%g ", static_cast<double>(offset));
-        if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCodeRelativeRange);
-        const double seconds = slot.signals[kSignalCaL1].pseudorange + static_cast<double>(offset);
-        StorePseudorange(f.Log(), entry, SetOf(slot, signal), signal, seconds);
-      });
+  return ForEachElement(f, body, kRelativePseudorangeSize,
+                        [&](DumpLog& log, const SatelliteEntry& entry, SatelliteSlot& slot,
+                            const BodyReader& r, std::size_t at) {
+                          const float offset = r.F32(at);
+                          if (std::isnan(offset)) return DumpNoData(log);
+                          if (log.Enabled()) log.Printf("%g ", static_cast<double>(offset));
+                          if (!HasCaPseudorange(slot)) return log.Write(kNoCaCodeRelativeRange);
+                          const double seconds =
+                              slot.signals[kSignalCaL1].pseudorange + static_cast<double>(offset);
+                          StorePseudorange(log, entry, SetOf(slot, signal), signal, seconds);
+                        });
 }
 
 Status OnShortPseudorange(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(
-      f, body, kShortPseudorangeSize,
-      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-        const std::int32_t raw = r.I32(at);
-        if (raw == kNoData32) return DumpNoData(f.Log());
-        const double seconds = raw * kShortRangeUnit + kShortRangeOrigin;
-        if (f.Log().Enabled()) f.Log().Printf("%d (%g) ", raw, seconds);
-        StorePseudorange(f.Log(), entry, SetOf(slot, signal), signal, seconds);
-      });
+  return ForEachElement(f, body, kShortPseudorangeSize,
+                        [&](DumpLog& log, const SatelliteEntry& entry, SatelliteSlot& slot,
+                            const BodyReader& r, std::size_t at) {
+                          const std::int32_t raw = r.I32(at);
+                          if (raw == kNoData32) return DumpNoData(log);
+                          const double seconds = raw * kShortRangeUnit + kShortRangeOrigin;
+                          if (log.Enabled()) log.Printf("%d (%g) ", raw, seconds);
+                          StorePseudorange(log, entry, SetOf(slot, signal), signal, seconds);
+                        });
 }
 
 Status OnShortRelativePseudorange(TQZRFile& f, Body body, int variant) {
   const int signal = variant;
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(
-      f, body, kShortRelativePseudorangeSize,
-      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-        const std::int16_t raw = r.I16(at);
-        if (raw == kNoData16) return DumpNoData(f.Log());
-        if (f.Log().Enabled()) f.Log().Printf("%d ", raw);
-        if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCode);
-        const double seconds =
-            raw * kShortRangeUnit + kShortRelativeRangeOrigin + slot.signals[kSignalCaL1].pseudorange;
-        StorePseudorange(f.Log(), entry, SetOf(slot, signal), signal, seconds);
-      });
+  return ForEachElement(f, body, kShortRelativePseudorangeSize,
+                        [&](DumpLog& log, const SatelliteEntry& entry, SatelliteSlot& slot,
+                            const BodyReader& r, std::size_t at) {
+                          const std::int16_t raw = r.I16(at);
+                          if (raw == kNoData16) return DumpNoData(log);
+                          if (log.Enabled()) log.Printf("%d ", raw);
+                          if (!HasCaPseudorange(slot)) return log.Write(kNoCaCode);
+                          const double seconds = raw * kShortRangeUnit + kShortRelativeRangeOrigin +
+                                                 slot.signals[kSignalCaL1].pseudorange;
+                          StorePseudorange(log, entry, SetOf(slot, signal), signal, seconds);
+                        });
 }
 
 Status OnFullCarrierPhase(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kFullCarrierPhaseSize,
-                        [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const double cycles = r.F64(at);
-                          if (std::isnan(cycles)) return DumpNoData(f.Log());
-                          if (f.Log().Enabled()) f.Log().Printf("%g ", cycles);
-                          StoreCarrierPhase(f.Log(), SetOf(slot, signal), signal, cycles);
-                        });
+  return ForEachElement(
+      f, body, kFullCarrierPhaseSize,
+      [&](DumpLog& log, const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const double cycles = r.F64(at);
+        if (std::isnan(cycles)) return DumpNoData(log);
+        if (log.Enabled()) log.Printf("%g ", cycles);
+        StoreCarrierPhase(log, SetOf(slot, signal), signal, cycles);
+      });
 }
 
 Status OnShortCarrierPhase(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(
-      f, body, kShortCarrierPhaseSize,
-      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-        const std::uint32_t raw = r.U32(at);
-        if (raw == kNoDataU32) return DumpNoData(f.Log());
-        PhaseTrack* track = FindPhaseTrack(f.Assembly().phase, entry.satelliteId, signal);
-        if (track == nullptr) return f.Log().Write("Ignore ");
-        if (f.Log().Enabled()) f.Log().Printf("%u ", raw);
-        SignalSlot& set = SetOf(slot, signal);
-        StoreCarrierPhase(f.Log(), set, signal, UnwrapShortPhase(*track, raw));
-        // The first phase after a short absence may have slipped.
-        if (track->resumed && (set.signalFlags & kFlagCarrierPhase) != 0) {
-          set.signalFlags |= kFlagLossOfLock;
-          track->resumed = false;
-        }
-      });
+  return ForEachElement(f, body, kShortCarrierPhaseSize,
+                        [&](DumpLog& log, const SatelliteEntry& entry, SatelliteSlot& slot,
+                            const BodyReader& r, std::size_t at) {
+                          const std::uint32_t raw = r.U32(at);
+                          if (raw == kNoDataU32) return DumpNoData(log);
+                          PhaseTrack* track = FindPhaseTrack(f.Assembly().phase, entry.satelliteId, signal);
+                          if (track == nullptr) return log.Write("Ignore ");
+                          if (log.Enabled()) log.Printf("%u ", raw);
+                          SignalSlot& set = SetOf(slot, signal);
+                          StoreCarrierPhase(log, set, signal, UnwrapShortPhase(*track, raw));
+                          // The first phase after a short absence may have slipped.
+                          if (track->resumed && (set.signalFlags & kFlagCarrierPhase) != 0) {
+                            set.signalFlags |= kFlagLossOfLock;
+                            track->resumed = false;
+                          }
+                        });
 }
 
 Status OnRelativeCarrierPhase(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(
-      f, body, kRelativeCarrierPhaseSize,
-      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-        const float offset = r.F32(at);
-        if (std::isnan(offset)) return DumpNoData(f.Log());
-        if (f.Log().Enabled()) f.Log().Printf("%g ", static_cast<double>(offset));
-        if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCode);
-        const double cycles = static_cast<double>(CarrierFrequency(entry, signal)) *
+  return ForEachElement(f, body, kRelativeCarrierPhaseSize,
+                        [&](DumpLog& log, const SatelliteEntry& entry, SatelliteSlot& slot,
+                            const BodyReader& r, std::size_t at) {
+                          const float offset = r.F32(at);
+                          if (std::isnan(offset)) return DumpNoData(log);
+                          if (log.Enabled()) log.Printf("%g ", static_cast<double>(offset));
+                          if (!HasCaPseudorange(slot)) return log.Write(kNoCaCode);
+                          const double cycles =
+                              static_cast<double>(CarrierFrequency(entry, signal)) *
                               (static_cast<double>(offset) + slot.signals[kSignalCaL1].pseudorange);
-        StoreCarrierPhase(f.Log(), SetOf(slot, signal), signal, cycles);
-      });
+                          StoreCarrierPhase(log, SetOf(slot, signal), signal, cycles);
+                        });
 }
 
 Status OnShortRelativeCarrierPhase(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
   return ForEachElement(
       f, body, kShortRelativeCarrierPhaseSize,
-      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+      [&](DumpLog& log, const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r,
+          std::size_t at) {
         const std::int32_t raw = r.I32(at);
-        if (raw == kNoData32) return DumpNoData(f.Log());
-        if (f.Log().Enabled()) f.Log().Printf("%d ", raw);
-        if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCode);
+        if (raw == kNoData32) return DumpNoData(log);
+        if (log.Enabled()) log.Printf("%d ", raw);
+        if (!HasCaPseudorange(slot)) return log.Write(kNoCaCode);
         // The C/A pseudorange as the short form would carry it.
         const double range = slot.signals[kSignalCaL1].pseudorange;
         const double carried =
             std::trunc((range - kShortRangeOrigin) * kShortRangeCounts) * kShortRangeUnit + kShortRangeOrigin;
         const double cycles =
             static_cast<double>(CarrierFrequency(entry, signal)) * (raw * kShortRelativePhaseUnit + carried);
-        StoreCarrierPhase(f.Log(), SetOf(slot, signal), signal, cycles);
+        StoreCarrierPhase(log, SetOf(slot, signal), signal, cycles);
       });
 }
 
 Status OnDoppler(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(
-      f, body, kDopplerSize,
-      [&](const SatelliteEntry& entry, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-        const std::int32_t raw = r.I32(at);
-        if (raw == kNoData32) return DumpNoData(f.Log());
-        if (f.Log().Enabled()) f.Log().Printf("%d ", raw);
-        const std::int32_t limit = IsGeo(entry) ? kGeoDopplerLimit : kDopplerLimit;
-        if (raw > limit) return f.Log().Printf("%d>MAX( %d )   ", raw, limit);
-        if (raw < -limit) return f.Log().Printf("%d<MIN( %d )   ", raw, -limit);
-        const auto hertz = static_cast<float>(raw * kDopplerUnit);
-        SignalSlot& set = SetOf(slot, signal);
-        set.doppler = hertz;
-        set.signalFlags |= static_cast<std::uint16_t>(kFlagDoppler | SetMark(signal));
-        set.signalFlags &= static_cast<std::uint16_t>(~kFlagDopplerCopied);
-        // Most receivers send one L1 Doppler; the P set shares it, unless
-        // its own came first.
-        SignalSlot& p = slot.signals[kSignalPL1];
-        const bool measured =
-            (p.signalFlags & kFlagDoppler) != 0 && (p.signalFlags & kFlagDopplerCopied) == 0;
-        if (signal == kSignalCaL1 && !measured) {
-          p.doppler = hertz;
-          p.signalFlags |= kFlagDoppler | kFlagDopplerCopied;
-        }
-      });
+  return ForEachElement(f, body, kDopplerSize,
+                        [&](DumpLog& log, const SatelliteEntry& entry, SatelliteSlot& slot,
+                            const BodyReader& r, std::size_t at) {
+                          const std::int32_t raw = r.I32(at);
+                          if (raw == kNoData32) return DumpNoData(log);
+                          if (log.Enabled()) log.Printf("%d ", raw);
+                          const std::int32_t limit = IsGeo(entry) ? kGeoDopplerLimit : kDopplerLimit;
+                          if (raw > limit) return log.Printf("%d>MAX( %d )   ", raw, limit);
+                          if (raw < -limit) return log.Printf("%d<MIN( %d )   ", raw, -limit);
+                          const auto hertz = static_cast<float>(raw * kDopplerUnit);
+                          SignalSlot& set = SetOf(slot, signal);
+                          set.doppler = hertz;
+                          set.signalFlags |= static_cast<std::uint16_t>(kFlagDoppler | SetMark(signal));
+                          set.signalFlags &= static_cast<std::uint16_t>(~kFlagDopplerCopied);
+                          // Most receivers send one L1 Doppler; the P set shares it, unless
+                          // its own came first.
+                          SignalSlot& p = slot.signals[kSignalPL1];
+                          const bool measured = (p.signalFlags & kFlagDoppler) != 0 &&
+                                                (p.signalFlags & kFlagDopplerCopied) == 0;
+                          if (signal == kSignalCaL1 && !measured) {
+                            p.doppler = hertz;
+                            p.signalFlags |= kFlagDoppler | kFlagDopplerCopied;
+                          }
+                        });
 }
 
 Status OnSmoothingCorrection(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kSmoothingSize,
-                        [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const float seconds = r.F32(at);
-                          if (std::isnan(seconds)) return DumpNoData(f.Log());
-                          if (f.Log().Enabled()) f.Log().Printf("%g ", static_cast<double>(seconds));
-                          SignalSlot& set = SetOf(slot, signal);
-                          set.smoothingCorrection =
-                              static_cast<float>(static_cast<double>(seconds) * kSpeedOfLight);
-                          set.signalFlags |= static_cast<std::uint16_t>(kFlagSmoothing | SetMark(signal));
-                        });
+  return ForEachElement(
+      f, body, kSmoothingSize,
+      [&](DumpLog& log, const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const float seconds = r.F32(at);
+        if (std::isnan(seconds)) return DumpNoData(log);
+        if (log.Enabled()) log.Printf("%g ", static_cast<double>(seconds));
+        SignalSlot& set = SetOf(slot, signal);
+        set.smoothingCorrection = static_cast<float>(static_cast<double>(seconds) * kSpeedOfLight);
+        set.signalFlags |= static_cast<std::uint16_t>(kFlagSmoothing | SetMark(signal));
+      });
 }
 
 Status OnShortSmoothingCorrection(TQZRFile& f, Body body, int signal) {
   if (!ValidSignal(signal)) return Status::Ok;
-  return ForEachElement(f, body, kShortSmoothingSize,
-                        [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const std::int16_t raw = r.I16(at);
-                          if (raw == kNoData16) return DumpNoData(f.Log());
-                          if (f.Log().Enabled()) f.Log().Printf("%d ", raw);
-                          if (!HasCaPseudorange(slot)) return f.Log().Write(kNoCaCode);
-                          SignalSlot& set = SetOf(slot, signal);
-                          set.smoothingCorrection = static_cast<float>(raw * kShortRangeUnit * kSpeedOfLight);
-                          set.signalFlags |= static_cast<std::uint16_t>(kFlagSmoothing | SetMark(signal));
-                        });
+  return ForEachElement(
+      f, body, kShortSmoothingSize,
+      [&](DumpLog& log, const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const std::int16_t raw = r.I16(at);
+        if (raw == kNoData16) return DumpNoData(log);
+        if (log.Enabled()) log.Printf("%d ", raw);
+        if (!HasCaPseudorange(slot)) return log.Write(kNoCaCode);
+        SignalSlot& set = SetOf(slot, signal);
+        set.smoothingCorrection = static_cast<float>(raw * kShortRangeUnit * kSpeedOfLight);
+        set.signalFlags |= static_cast<std::uint16_t>(kFlagSmoothing | SetMark(signal));
+      });
 }
 
 Status OnSignalToNoise(TQZRFile& f, Body body, int signal, int variant) {
   if (!ValidSignal(signal)) return Status::Ok;
   const bool quarterUnits = variant == kSignalToNoiseQuarterDbHz;
-  return ForEachElement(f, body, kSignalToNoiseSize,
-                        [&](const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
-                          const std::uint8_t value = r.U8(at);
-                          if (value == kNoCn0 || value == kNoCn0Low) return DumpNoData(f.Log());
-                          if (f.Log().Enabled()) f.Log().Printf("%u ", static_cast<unsigned>(value));
-                          SignalSlot& set = SetOf(slot, signal);
-                          set.status2 = value;
-                          set.signalFlags |= static_cast<std::uint16_t>(kFlagCn0InStatus2 | SetMark(signal));
-                          if (quarterUnits) {
-                            set.signalFlags |= kFlagCn0QuarterUnits;
-                          } else {
-                            set.signalFlags &= static_cast<std::uint16_t>(~kFlagCn0QuarterUnits);
-                          }
-                        });
+  return ForEachElement(
+      f, body, kSignalToNoiseSize,
+      [&](DumpLog& log, const SatelliteEntry&, SatelliteSlot& slot, const BodyReader& r, std::size_t at) {
+        const std::uint8_t value = r.U8(at);
+        if (value == kNoCn0 || value == kNoCn0Low) return DumpNoData(log);
+        if (log.Enabled()) log.Printf("%u ", static_cast<unsigned>(value));
+        SignalSlot& set = SetOf(slot, signal);
+        set.status2 = value;
+        set.signalFlags |= static_cast<std::uint16_t>(kFlagCn0InStatus2 | SetMark(signal));
+        if (quarterUnits) {
+          set.signalFlags |= kFlagCn0QuarterUnits;
+        } else {
+          set.signalFlags &= static_cast<std::uint16_t>(~kFlagCn0QuarterUnits);
+        }
+      });
 }
 
 Status OnAcceptedObservable(TQZRFile& f, Body body) {
-  if (body.empty()) return IgnoreShortBody(f, kChecksumLength, 0);
+  if (body.empty()) return IgnoreShortBody(f.Messages(), kChecksumLength, 0);
   return f.MessageAccepted() ? Status::Ok : Status::BadChecksum;
 }
 
 Status OnTimeCorrection(TQZRFile& f, Body body) {
-  return ForEachElement(f, body, kTimeCorrectionSize,
-                        [&](const SatelliteEntry&, SatelliteSlot&, const BodyReader& r, std::size_t at) {
-                          const std::uint16_t value = r.U16(at);
-                          if (value == kNoDataU16) return DumpNoData(f.Log());
-                          if (f.Log().Enabled()) f.Log().Printf("%u ", static_cast<unsigned>(value));
-                        });
+  return ForEachElement(
+      f, body, kTimeCorrectionSize,
+      [&](DumpLog& log, const SatelliteEntry&, SatelliteSlot&, const BodyReader& r, std::size_t at) {
+        const std::uint16_t value = r.U16(at);
+        if (value == kNoDataU16) return DumpNoData(log);
+        if (log.Enabled()) log.Printf("%u ", static_cast<unsigned>(value));
+      });
 }
 
 Status OnElevation(TQZRFile& f, Body body) {
-  return ForEachElement(f, body, kElevationSize,
-                        [&](SatelliteEntry& entry, SatelliteSlot&, const BodyReader& r, std::size_t at) {
-                          const std::int8_t degrees = r.I8(at);
-                          if (degrees == kNoElevation) {
-                            entry.elevation = 0;
-                            return DumpNoData(f.Log());
-                          }
-                          if (f.Log().Enabled()) f.Log().Printf("%d ", degrees);
-                          entry.elevation = degrees;
-                        });
+  return ForEachElement(
+      f, body, kElevationSize,
+      [&](DumpLog& log, SatelliteEntry& entry, SatelliteSlot&, const BodyReader& r, std::size_t at) {
+        const std::int8_t degrees = r.I8(at);
+        if (degrees == kNoElevation) {
+          entry.elevation = 0;
+          return DumpNoData(log);
+        }
+        if (log.Enabled()) log.Printf("%d ", degrees);
+        entry.elevation = degrees;
+      });
 }
 
 Status OnAzimuth(TQZRFile& f, Body body) {
-  return ForEachElement(f, body, kAzimuthSize,
-                        [&](const SatelliteEntry&, SatelliteSlot&, const BodyReader& r, std::size_t at) {
-                          const std::uint8_t halfDegrees = r.U8(at);
-                          if (halfDegrees == kNoAzimuth) return DumpNoData(f.Log());
-                          if (f.Log().Enabled()) f.Log().Printf("%d ", halfDegrees * 2);
-                        });
+  return ForEachElement(
+      f, body, kAzimuthSize,
+      [&](DumpLog& log, const SatelliteEntry&, SatelliteSlot&, const BodyReader& r, std::size_t at) {
+        const std::uint8_t halfDegrees = r.U8(at);
+        if (halfDegrees == kNoAzimuth) return DumpNoData(log);
+        if (log.Enabled()) log.Printf("%d ", halfDegrees * 2);
+      });
 }
 
 namespace {
@@ -493,24 +512,45 @@ void DecodeVelocity(EpochExtras& x, DumpLog& log, const BodyReader& r, std::size
   log.EndLine();
 }
 
+// The dilutions of precision go to the dump; the epoch keeps the position
+// dilution, from its first two parts, only when both arrived.
+void DecodeDilution(EpochExtras& x, DumpLog& log, const BodyReader& r) {
+  double values[3];
+  for (std::size_t k = 0; k < 3; ++k) {
+    const float value = r.F32(4 * k);
+    if (std::isnan(value)) {
+      values[k] = 0;
+      DumpNoData(log);
+    } else {
+      values[k] = value;
+      if (log.Enabled()) log.Printf("%g ", static_cast<double>(value));
+    }
+  }
+  if (log.Enabled()) log.Printf("%u", static_cast<unsigned>(r.U8(kDopByteOffset)));
+  log.EndLine();
+  if (values[0] != 0 && values[1] != 0) {
+    x.pdop = static_cast<float>(std::sqrt(values[0] * values[0] + values[1] * values[1]));
+  }
+}
+
 }  // namespace
 
 Status OnPosition(TQZRFile& f, Body body) {
-  const Frame frame = OpenFixed(f, body, kPositionLength);
+  const Frame frame = OpenFixed(f.Scanner(), f.Log(), f.Messages(), body, kPositionLength);
   if (!frame.decode) return frame.status;
   DecodePosition(f.Assembly().epochExtras, f.Log(), BodyReader(body), 0);
   return Status::Ok;
 }
 
 Status OnVelocity(TQZRFile& f, Body body) {
-  const Frame frame = OpenFixed(f, body, kVelocityLength);
+  const Frame frame = OpenFixed(f.Scanner(), f.Log(), f.Messages(), body, kVelocityLength);
   if (!frame.decode) return frame.status;
   DecodeVelocity(f.Assembly().epochExtras, f.Log(), BodyReader(body), 0);
   return Status::Ok;
 }
 
 Status OnPositionVelocity(TQZRFile& f, Body body) {
-  const Frame frame = OpenFixed(f, body, kPositionVelocityLength);
+  const Frame frame = OpenFixed(f.Scanner(), f.Log(), f.Messages(), body, kPositionVelocityLength);
   if (!frame.decode) return frame.status;
   const BodyReader r(body);
   DecodePosition(f.Assembly().epochExtras, f.Log(), r, kPvPositionOffset);
@@ -519,26 +559,9 @@ Status OnPositionVelocity(TQZRFile& f, Body body) {
 }
 
 Status OnDilutionOfPrecision(TQZRFile& f, Body body) {
-  const Frame frame = OpenFixed(f, body, kDopLength);
+  const Frame frame = OpenFixed(f.Scanner(), f.Log(), f.Messages(), body, kDopLength);
   if (!frame.decode) return frame.status;
-  const BodyReader r(body);
-  double values[3];
-  for (std::size_t k = 0; k < 3; ++k) {
-    const float value = r.F32(4 * k);
-    if (std::isnan(value)) {
-      values[k] = 0;
-      DumpNoData(f.Log());
-    } else {
-      values[k] = value;
-      if (f.Log().Enabled()) f.Log().Printf("%g ", static_cast<double>(value));
-    }
-  }
-  if (f.Log().Enabled()) f.Log().Printf("%u", static_cast<unsigned>(r.U8(kDopByteOffset)));
-  f.Log().EndLine();
-  if (values[0] != 0 && values[1] != 0) {
-    f.Assembly().epochExtras.pdop =
-        static_cast<float>(std::sqrt(values[0] * values[0] + values[1] * values[1]));
-  }
+  DecodeDilution(f.Assembly().epochExtras, f.Log(), BodyReader(body));
   return Status::Ok;
 }
 

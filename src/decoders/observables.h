@@ -3,7 +3,11 @@
 #include <cstddef>
 
 #include "base/status.h"
+#include "decoders/epoch_data.h"
+#include "decoders/message_dump.h"
 #include "input/body_reader.h"
+#include "input/dump_log.h"
+#include "input/message_stream.h"
 
 namespace qzr2rin {
 
@@ -41,15 +45,15 @@ inline constexpr int kSignalToNoiseQuarterDbHz = 4;
 // A body shorter than its layout (an empty one included, which cannot even
 // hold its checksum) is ignored: the dump gets the expected and arrived
 // byte counts. Returns Status::Ok.
-Status IgnoreShortBody(TQZRFile& f, std::size_t expected, std::size_t arrived);
+Status IgnoreShortBody(MessageDump dump, std::size_t expected, std::size_t arrived);
 
 // True, after writing the skip line, when the receiver time, the satellite
 // list or the GLONASS numbers are lost and the message must not be used.
-bool SkipWhenLost(TQZRFile& f);
+bool SkipWhenLost(const MessageScanner& scanner, DumpLog& log);
 
 // True when a message of the current identifier is already part of the
 // epoch in progress: the time message between the two was lost. The epoch
 // keeps its own values and is closed; what follows waits for the next time.
-bool RepeatedInEpoch(TQZRFile& f);
+bool RepeatedInEpoch(EpochInProgress& epoch, MessageScanner& scanner, MessageDump dump);
 
 }  // namespace qzr2rin

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace qzr2rin {
 
@@ -58,6 +59,23 @@ class OccupationHandOff {
   bool armed_ = true;
 };
 
+// The naming asked for the occupation to be recorded next: none, or a
+// generated name of one mode. Asking again replaces the mode; recording
+// the occupation takes the request and leaves none.
+class NamingRequest {
+ public:
+  bool Due() const { return mode_ != Mode::None; }
+  bool Kinematic() const { return mode_ == Mode::Kinematic; }
+
+  void Ask(bool kinematic) { mode_ = kinematic ? Mode::Kinematic : Mode::Static; }
+  // The request, for naming now; none is left.
+  NamingRequest Take() { return std::exchange(*this, NamingRequest{}); }
+
+ private:
+  enum class Mode : std::uint8_t { None, Static, Kinematic };
+  Mode mode_ = Mode::None;
+};
+
 // Where the converter stands with occupations (sites): the marker and
 // antenna that the next stored epochs belong to, and what is due to be
 // named and recorded with the next stored epoch.
@@ -79,6 +97,10 @@ struct OccupationState {
   std::uint8_t epochFlagByte = 0;  // bit kDynamicMode goes into each stored epoch
 
   OccupationHandOff handOff;
+  NamingRequest naming;
+  // Facts about the marker name, each set by its own event (a site name, a
+  // receiver id, an identification) and all cleared by the next naming; any
+  // mix of them can stand, so they stay plain.
   bool userNamed = true;        // the marker name is used without a suffix
   bool siteNamed = false;       // a site name arrived since the last naming
   bool firstOccupation = true;  // no occupation has been named yet
@@ -86,10 +108,6 @@ struct OccupationState {
   bool antennaTypeChanged = false;
   bool dynamicsChanged = false;
   bool authenticated = false;  // set by a matching signature for the current occupation
-  // The occupation to be recorded next is to be numbered and named; done
-  // when it is recorded, in the mode asked for last.
-  bool namingDue = false;
-  bool namingKinematic = false;
 };
 
 }  // namespace qzr2rin

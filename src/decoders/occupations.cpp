@@ -17,26 +17,25 @@ constexpr std::size_t kBaseNameLength = 80;
 // Two-digit years in the dump.
 
 // " Delete epoch 04Y02M01D  10:30:15.5000000" and the like.
-void DumpDeleted(TQZRFile& f, const char* what, std::uint32_t seconds, std::uint32_t nanoseconds) {
-  if (!f.Log().Enabled()) return;
+void DumpDeleted(DumpLog& log, const char* what, std::uint32_t seconds, std::uint32_t nanoseconds) {
+  if (!log.Enabled()) return;
   const TGPSTime t(seconds);
   const DayTime ofDay = SplitSecondOfDay(t.SecondOfDay());
-  f.Log().Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, TwoDigitYear(t.Year(0)),
-                 static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay.hours, ofDay.minutes,
-                 ofDay.seconds + nanoseconds * kSecondsPerNs);
-  f.Log().EndLine();
+  log.Printf(" Delete %s %02uY%02uM%02uD  %u:%u:%10.7lf", what, TwoDigitYear(t.Year(0)),
+             static_cast<unsigned>(t.Month(0)), t.Day(0), ofDay.hours, ofDay.minutes,
+             ofDay.seconds + nanoseconds * kSecondsPerNs);
+  log.EndLine();
 }
 
-void GiveName(TQZRFile& f, bool kinematic) {
-  OccupationState& o = f.Occupation();
+void GiveName(OccupationState& o, ReceiverIdentity& identity, bool kinematic) {
   ++o.occupationNumber;
   if (o.userNamed) {
-    o.baseMarkerName = f.Identity().markerName.substr(0, kBaseNameLength);
+    o.baseMarkerName = identity.markerName.substr(0, kBaseNameLength);
     o.kinematicCounter = 1;
     o.staticCounter = 1;
   } else {
     std::int32_t& counter = kinematic ? o.kinematicCounter : o.staticCounter;
-    f.Identity().markerName =
+    identity.markerName =
         (o.baseMarkerName + (kinematic ? "_K" : "_S") + std::to_string(counter)).substr(0, kMarkerNameLength);
     ++counter;
   }
@@ -50,32 +49,25 @@ Status CloseOccupation(TQZRFile& f) {
   return CloseEpoch(f, EpochSource::Observables);
 }
 
-void NameOccupation(TQZRFile& f, bool kinematic) {
-  f.Occupation().namingDue = true;
-  f.Occupation().namingKinematic = kinematic;
-}
+void NameOccupation(OccupationState& o, bool kinematic) { o.naming.Ask(kinematic); }
 
-Status RecordOccupation(TQZRFile& f) {
-  OccupationState& o = f.Occupation();
-  if (o.namingDue) {
-    o.namingDue = false;
-    GiveName(f, o.namingKinematic);
-  }
-  f.Statistics().outputIntervalMs = f.Selection().intervalHypothesis.Mode();
+Status RecordOccupation(OccupationState& o, ReceiverIdentity& identity, StoredRecords& records,
+                        DumpLog& log) {
+  if (const NamingRequest naming = o.naming.Take(); naming.Due()) GiveName(o, identity, naming.Kinematic());
   o.epochFlagByte =
       static_cast<std::uint8_t>((o.epochFlagByte & ~kDynamicMode) | (o.dynamicMode & kDynamicMode));
-  if (f.Log().Enabled()) {
-    f.Log().Write(" Write Occupation:");
-    f.Log().Write(f.Identity().markerName);
-    f.Log().Write(o.dynamicMode != 0 ? " - DYNAMIC" : " - STATIIC");
-    f.Log().EndLine();
+  if (log.Enabled()) {
+    log.Write(" Write Occupation:");
+    log.Write(identity.markerName);
+    log.Write(o.dynamicMode != 0 ? " - DYNAMIC" : " - STATIIC");
+    log.EndLine();
   }
   const Status stored =
-      StoreOccupation(f, o.occupationNumber, f.Identity().markerName, f.Identity().markerNumber);
+      StoreOccupation(records, o, o.occupationNumber, identity.markerName, identity.markerNumber);
   if (stored != Status::Ok) return stored;
   if (o.antennaHeightChanged) {
     o.antenna.antennaOccupationNumber = o.occupationNumber;
-    const Status block = StoreAntennaBlock(f, o.antenna);
+    const Status block = StoreAntennaBlock(records, o.antenna);
     if (block != Status::Ok) return block;
   }
   o.dynamicsChanged = o.antennaTypeChanged = o.antennaHeightChanged = o.authenticated = false;
@@ -83,50 +75,51 @@ Status RecordOccupation(TQZRFile& f) {
   return Status::Ok;
 }
 
-Status StoreOccupation(TQZRFile& f, std::int16_t number, const std::string& markerName,
-                       const std::string& markerNumber) {
+Status StoreOccupation(StoredRecords& records, const OccupationState& o, std::int16_t number,
+                       const std::string& markerName, const std::string& markerNumber) {
   // Events stored before any occupation was recorded (during the first
   // epoch, or after the only occupation was cancelled) belong to this one;
   // left without one, the writer would never reach them.
-  const bool first = !f.Collected().records.HasOccupations();
-  DataOccup& record = f.Collected().records.OccupationToWrite();
-  if (first) f.Collected().records.AdoptUnownedEvents(record);
-  record.antenna = f.Occupation().antenna;
+  const bool first = !records.HasOccupations();
+  DataOccup& record = records.OccupationToWrite();
+  if (first) records.AdoptUnownedEvents(record);
+  record.antenna = o.antenna;
   record.number = number;
-  record.markerName = markerName.substr(0, TQZRFile::kMarkerNameLength);
-  record.markerNumber = markerNumber.substr(0, TQZRFile::kMarkerNumberLength);
-  if (f.Occupation().authenticated) record.occupationFlags |= kOccupationAuthenticated;
-  f.Collected().records.ResetEpochsInOccupation();
+  record.markerName = markerName.substr(0, ReceiverIdentity::kMarkerNameLength);
+  record.markerNumber = markerNumber.substr(0, ReceiverIdentity::kMarkerNumberLength);
+  if (o.authenticated) record.occupationFlags |= kOccupationAuthenticated;
+  records.ResetEpochsInOccupation();
   return Status::Ok;
 }
 
-Status StoreAntennaBlock(TQZRFile& f, const AntennaBlock& block) {
-  f.Collected().records.OccupationToWrite().antenna = block;
-  f.Collected().records.ResetEpochsInOccupation();
+Status StoreAntennaBlock(StoredRecords& records, const AntennaBlock& block) {
+  records.OccupationToWrite().antenna = block;
+  records.ResetEpochsInOccupation();
   return Status::Ok;
 }
 
-Status StoreEvent(TQZRFile& f, std::uint8_t port, std::uint32_t msOfDay, std::uint32_t nanoseconds,
+Status StoreEvent(StoredRecords& records, const ReceiverClock& clock, const TimeWindow& window,
+                  std::uint8_t port, std::uint32_t msOfDay, std::uint32_t nanoseconds,
                   std::uint16_t timeBase) {
   // The added nanoseconds may exceed a second: carry them.
   const std::uint64_t ns = std::uint64_t{msOfDay % kMsPerSecond} * kNsPerMs + nanoseconds;
   DataEvent event;
   event.seconds = static_cast<std::uint32_t>(
-      msOfDay / kMsPerSecond + std::uint64_t{f.Clock().epochDay} * kSecondsPerDay + ns / kNsPerSecond);
+      msOfDay / kMsPerSecond + std::uint64_t{clock.epochDay} * kSecondsPerDay + ns / kNsPerSecond);
   event.nanoseconds = static_cast<std::uint32_t>(ns % kNsPerSecond);
-  if (f.Window().windowGiven && !InsideWindow(f.Window().windowStart, f.Window().windowFinish,
-                                              TGPSTimeNS(event.seconds, event.nanoseconds))) {
+  if (window.windowGiven &&
+      !InsideWindow(window.windowStart, window.windowFinish, TGPSTimeNS(event.seconds, event.nanoseconds))) {
     return Status::Ok;
   }
   event.port = port == kPortA ? kPortA : kPortB;
   event.timeBase = timeBase;
-  event.occupation = f.Collected().records.CurrentOccupation();
-  f.Collected().records.AppendEvent(event);
+  event.occupation = records.CurrentOccupation();
+  records.AppendEvent(event);
   return Status::Ok;
 }
 
-Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
-  StoredRecords& r = f.Collected().records;
+Status DeleteOccupation(StoredRecords& r, RunStatistics& statistics, EpochSelection& selection, DumpLog& log,
+                        std::int16_t number) {
   if (!r.HasOccupations()) return Status::Ok;
   const auto& occupations = r.Occupations();
   std::size_t match = 0;
@@ -151,29 +144,29 @@ Status DeleteOccupation(TQZRFile& f, std::int16_t number) {
     }
     const bool hasSuccessor = i + 1 < epochs.size();
     const auto sameTime = [&](const TGPSTimeNS& t) { return t == TGPSTimeNS(e.seconds, e.nanoseconds); };
-    if (sameTime(f.Statistics().firstInputTime) && hasSuccessor) {
-      f.Statistics().firstInputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
+    if (sameTime(statistics.firstInputTime) && hasSuccessor) {
+      statistics.firstInputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
     }
-    if (f.Statistics().inputEpochCount > 0) --f.Statistics().inputEpochCount;
-    if (sameTime(f.Statistics().firstOutputTime) && hasSuccessor) {
-      f.Statistics().firstOutputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
+    if (statistics.inputEpochCount > 0) --statistics.inputEpochCount;
+    if (sameTime(statistics.firstOutputTime) && hasSuccessor) {
+      statistics.firstOutputTime = TGPSTimeNS(epochs[i + 1].seconds, epochs[i + 1].nanoseconds);
     }
-    if (f.Statistics().outputEpochCount > 0) --f.Statistics().outputEpochCount;
+    if (statistics.outputEpochCount > 0) --statistics.outputEpochCount;
     if (haveKept) {
-      if (sameTime(f.Statistics().lastInputTime)) f.Statistics().lastInputTime = lastKept;
-      if (sameTime(f.Statistics().lastOutputTime)) f.Statistics().lastOutputTime = lastKept;
+      if (sameTime(statistics.lastInputTime)) statistics.lastInputTime = lastKept;
+      if (sameTime(statistics.lastOutputTime)) statistics.lastOutputTime = lastKept;
     }
-    DumpDeleted(f, "epoch", e.seconds, e.nanoseconds);
+    DumpDeleted(log, "epoch", e.seconds, e.nanoseconds);
     return true;
   });
-  if (!r.HasEpochs()) f.Selection().nextEpochIsFirst = true;
+  if (!r.HasEpochs()) selection.nextEpochIsFirst = true;
 
   for (const std::uint8_t port : {kPortA, kPortB}) {
     std::vector<DataEvent>& events = r.Events(port);
     std::size_t kept = 0;
     for (const DataEvent& e : events) {
       if (isRemoved(e.occupation)) {
-        DumpDeleted(f, port == kPortA ? "Event XA " : "Event XB ", e.seconds, e.nanoseconds);
+        DumpDeleted(log, port == kPortA ? "Event XA " : "Event XB ", e.seconds, e.nanoseconds);
       } else {
         events[kept++] = e;
       }

@@ -94,30 +94,29 @@ void DumpRelation(DumpLog& log, const UtcRelation& u) {
 }
 
 // The set is ignored as a whole; the text stays on the message's line.
-Status RefuseMissingField(TQZRFile& f, std::string_view text) {
-  if (f.Dumping()) f.Log().Write(text);
+Status RefuseMissingField(MessageDump dump, std::string_view text) {
+  if (dump.Enabled()) dump.Log().Write(text);
   return Status::Ok;
 }
 
 // Reasons a clock value of [TO] or [DO] is not taken; the text follows.
-bool ClockValueRefused(TQZRFile& f, double value, std::string_view afterNaN) {
-  const MessageScanner& s = f.Scanner();
+bool ClockValueRefused(const MessageScanner& s, MessageDump dump, double value, std::string_view afterNaN) {
   if (s.timeLost || s.satelliteListLost || s.glonassNumbersLost) {
-    f.DumpMessageLine(kLostText);
+    dump.Line(kLostText);
     return true;
   }
   if (std::isnan(value)) {
-    f.DumpMessageLine(kNaNText);
-    if (f.Dumping()) f.Log().Write(afterNaN);
+    dump.Line(kNaNText);
+    if (dump.Enabled()) dump.Log().Write(afterNaN);
     return true;
   }
   return false;
 }
 
-void DumpClockValue(TQZRFile& f, double value) {
-  if (!f.Dumping()) return;
-  f.Log().Printf(kClockLayout, value);
-  f.Log().EndLine();
+void DumpClockValue(MessageDump dump, double value) {
+  if (!dump.Enabled()) return;
+  dump.Log().Printf(kClockLayout, value);
+  dump.Log().EndLine();
 }
 
 Status GateResult(Gate gate) { return gate == Gate::Damaged ? Status::BadChecksum : Status::Ok; }
@@ -159,7 +158,7 @@ Status OnGpsUtc(TQZRFile& f, Body body) {
 
   const UtcRelation u = ReadRelation(BodyReader(body));
   if (const std::string_view missing = MissingField(u); !missing.empty())
-    return RefuseMissingField(f, missing);
+    return RefuseMissingField(f.Messages(), missing);
 
   GpsUtcParameters& p = f.Collected().gpsUtc;
   p.utc = u;
@@ -179,13 +178,13 @@ Status OnGeoUtc(TQZRFile& f, Body body) {
   const BodyReader r(body);
   const UtcRelation u = ReadRelation(r);
   if (const std::string_view missing = MissingField(u); !missing.empty())
-    return RefuseMissingField(f, missing);
+    return RefuseMissingField(f.Messages(), missing);
   const std::int8_t utcsi = r.I8(kUtcsiOffset);
-  if (utcsi == kNoIdentifier) return RefuseMissingField(f, "utcsi= NaN");
+  if (utcsi == kNoIdentifier) return RefuseMissingField(f.Messages(), "utcsi= NaN");
   const std::int32_t tow = r.I32(kTowOffset);
-  if (tow == kNoTime) return RefuseMissingField(f, "tow = NaN");
+  if (tow == kNoTime) return RefuseMissingField(f.Messages(), "tow = NaN");
   const std::uint16_t wn = r.U16(kGeoWeekOffset);
-  if (wn == kNoWeek) return RefuseMissingField(f, "wn = NaN");
+  if (wn == kNoWeek) return RefuseMissingField(f.Messages(), "wn = NaN");
 
   GeoUtcParameters& p = f.Collected().geoUtc;
   p.utc = u;
@@ -207,10 +206,10 @@ Status OnClockOffset(TQZRFile& f, Body body) {
   if (gate != Gate::Pass) return GateResult(gate);
 
   const double offset = BodyReader(body).F64(kClockValueOffset);
-  if (ClockValueRefused(f, offset, " ")) return Status::Ok;
+  if (ClockValueRefused(f.Scanner(), f.Messages(), offset, " ")) return Status::Ok;
   f.Assembly().epochExtras.clockOffset = offset;
   f.Assembly().epochExtras.extrasFlags |= kExtrasClockOffset;
-  DumpClockValue(f, offset);
+  DumpClockValue(f.Messages(), offset);
   return Status::Ok;
 }
 
@@ -219,10 +218,10 @@ Status OnClockDrift(TQZRFile& f, Body body) {
   if (gate != Gate::Pass) return GateResult(gate);
 
   const float drift = BodyReader(body).F32(kClockValueOffset);
-  if (ClockValueRefused(f, static_cast<double>(drift), "")) return Status::Ok;
+  if (ClockValueRefused(f.Scanner(), f.Messages(), static_cast<double>(drift), "")) return Status::Ok;
   f.Assembly().epochExtras.clockDrift = drift;
   f.Assembly().epochExtras.extrasFlags |= kExtrasClockDrift;
-  DumpClockValue(f, static_cast<double>(drift));
+  DumpClockValue(f.Messages(), static_cast<double>(drift));
   return Status::Ok;
 }
 

@@ -13,6 +13,7 @@
 #include "decoders/dispatch.h"
 #include "decoders/events.h"
 #include "decoders/identification.h"
+#include "decoders/observables.h"
 #include "decoders/occupations.h"
 #include "decoders/parameters.h"
 #include "decoders/raw_measurements.h"
@@ -179,11 +180,7 @@ Status TQZRFile::RefuseMessage(std::string_view text) {
 }
 
 Status TQZRFile::RefuseShortBody(std::size_t expected, std::size_t actual) {
-  if (Dumping()) {
-    dumpLog_.Printf("    Error Len! Expected:%zu arrived: %zu", expected, actual);
-    dumpLog_.EndLine();
-  }
-  return Status::Ok;
+  return IgnoreShortBody(Messages(), expected, actual);
 }
 
 TQZRFile::BodyCheck TQZRFile::CheckBody(Body body, std::size_t length) {
@@ -213,14 +210,15 @@ Status TQZRFile::FindIdentification() {
     if (bytes.size() - at >= kIdentificationStart.size() &&
         std::equal(kIdentificationStart.begin(), kIdentificationStart.end(),
                    bytes.begin() + static_cast<std::ptrdiff_t>(at))) {
-      if (!IdentifyReceiver(*this, scanner_.CurrentBody())) return Status::CorruptData;
-      SetHeaderTexts(*this);
+      if (!IdentifyReceiver(identity_, options_.inputFile, scanner_.CurrentBody()))
+        return Status::CorruptData;
+      SetHeaderTexts(identity_, occupation_, options_.inputFile);
       return Status::Ok;
     }
     scanner_.Advance();
   }
-  if (HeaderFromProfile(*this)) {
-    SetHeaderTexts(*this);
+  if (HeaderFromProfile(identity_, profile_)) {
+    SetHeaderTexts(identity_, occupation_, options_.inputFile);
     scanner_.cursor = first;
     return Status::Ok;
   }
@@ -359,7 +357,7 @@ Status TQZRFile::RunBoth() {
   Status result = WalkMessages();
   const Status closed = CloseOccupation(*this);
   if (result == Status::Ok) result = closed;
-  ConvertEventTimes(*this);
+  ConvertEventTimes(collected_);
   // After a failed run nothing will be written.
   if (result != Status::Ok) collected_.records.Clear();
 

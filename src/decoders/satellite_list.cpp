@@ -79,14 +79,14 @@ std::int64_t ListTimeMs(const ReceiverClock& clock) {
 }  // namespace
 
 Status OnSatelliteIndex(TQZRFile& f, Body body) {
-  if (body.empty()) return IgnoreShortBody(f, kChecksumLength, 0);
+  if (body.empty()) return IgnoreShortBody(f.Messages(), kChecksumLength, 0);
   if (!f.MessageAccepted()) return Status::BadChecksum;
 
   // The stream broke, or a second list came within one epoch, where the
   // time message that ends the epoch in progress should have been: its
   // values belong to the last good time, and must not be read against the
   // new list.
-  RepeatedInEpoch(f);
+  RepeatedInEpoch(f.Assembly().epoch, f.Scanner(), f.Messages());
   if (f.Scanner().timeLost) {
     const Status closed = CloseEpoch(f, EpochSource::Observables);
     if (closed != Status::Ok) return closed;
@@ -157,7 +157,7 @@ Status OnGlonassNumbers(TQZRFile& f, Body body) {
   std::size_t glonass = 0;
   for (std::size_t i = 0; i < n; ++i) glonass += IsGlonass(e.satellites[i]) ? 1 : 0;
 
-  if (body.empty()) return IgnoreShortBody(f, glonass + kChecksumLength, 0);
+  if (body.empty()) return IgnoreShortBody(f.Messages(), glonass + kChecksumLength, 0);
   if (!f.MessageAccepted()) return Status::BadChecksum;
   if (f.Scanner().timeLost || f.Scanner().satelliteListLost) return Status::Ok;
   const auto outOfSync = [&f] {
@@ -219,10 +219,10 @@ Status OnSatelliteStatus(TQZRFile& f, Body body) {
   const std::size_t n = e.Listed();
   // One status byte per satellite, the solution type, the checksum.
   const std::size_t expected = n + 1 + kChecksumLength;
-  if (body.empty()) return IgnoreShortBody(f, expected, 0);
+  if (body.empty()) return IgnoreShortBody(f.Messages(), expected, 0);
   if (!f.MessageAccepted()) return Status::BadChecksum;
-  if (SkipWhenLost(f)) return Status::Ok;
-  if (body.size() != expected) return IgnoreShortBody(f, expected, body.size());
+  if (SkipWhenLost(f.Scanner(), f.Log())) return Status::Ok;
+  if (body.size() != expected) return IgnoreShortBody(f.Messages(), expected, body.size());
   if (!f.Log().Enabled()) return Status::Ok;
 
   for (std::size_t i = 0; i < n; ++i) {

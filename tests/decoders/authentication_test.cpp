@@ -70,7 +70,7 @@ class Signatures {
     WithReceiverIdHash(f(), key);
     AtDate(f(), kDay);
     AtTimeOfDay(f(), ms);
-    EXPECT_EQ(StoreOccupation(f(), 1, "SITE", "0001"), Status::Ok);
+    EXPECT_EQ(StoreOccupation(f().Collected().records, f().Occupation(), 1, "SITE", "0001"), Status::Ok);
     if (marked) Records(f()).CurrentOccupation()->occupationFlags |= kOccupationAuthenticated;
     WithOccupationDue(f(), due);
   }
@@ -186,9 +186,9 @@ TEST(Signature, MatchBeforeAnyOccupationMarksTheOneRecordedNext) {
 
   EXPECT_EQ(bench.Walk(), Status::Ok);
   EXPECT_TRUE(f.Occupation().authenticated);
-  EXPECT_FALSE(IsOccupationAuthenticated(f));
-  ASSERT_EQ(StoreOccupation(f, 1, "SITE", "0001"), Status::Ok);
-  EXPECT_TRUE(IsOccupationAuthenticated(f));
+  EXPECT_FALSE(IsOccupationAuthenticated(f.Collected().records));
+  ASSERT_EQ(StoreOccupation(f.Collected().records, f.Occupation(), 1, "SITE", "0001"), Status::Ok);
+  EXPECT_TRUE(IsOccupationAuthenticated(f.Collected().records));
 }
 
 TEST(Signature, TwentyFirstDamagedMessageClearsTheMark) {
@@ -292,18 +292,18 @@ class Crafted {
 
 TEST(OccupationMark, OnlyBitZeroOfTheCurrentOccupation) {
   Crafted c;
-  SetOccupationAuthenticated(c.f(), true);  // no occupation: nothing to mark
-  EXPECT_FALSE(IsOccupationAuthenticated(c.f()));
+  SetOccupationAuthenticated(c.f().Collected().records, true);  // no occupation: nothing to mark
+  EXPECT_FALSE(IsOccupationAuthenticated(c.f().Collected().records));
 
-  ASSERT_EQ(StoreOccupation(c.f(), 1, "SITE", "0001"), Status::Ok);
+  ASSERT_EQ(StoreOccupation(c.f().Collected().records, c.f().Occupation(), 1, "SITE", "0001"), Status::Ok);
   DataOccup& occupation = *Records(c.f()).CurrentOccupation();
   occupation.occupationFlags = 0x06;
-  SetOccupationAuthenticated(c.f(), true);
+  SetOccupationAuthenticated(c.f().Collected().records, true);
   EXPECT_EQ(occupation.occupationFlags, 0x07);
-  EXPECT_TRUE(IsOccupationAuthenticated(c.f()));
-  SetOccupationAuthenticated(c.f(), false);
+  EXPECT_TRUE(IsOccupationAuthenticated(c.f().Collected().records));
+  SetOccupationAuthenticated(c.f().Collected().records, false);
   EXPECT_EQ(occupation.occupationFlags, 0x06);
-  EXPECT_FALSE(IsOccupationAuthenticated(c.f()));
+  EXPECT_FALSE(IsOccupationAuthenticated(c.f().Collected().records));
 }
 
 TEST(WriterAccess, ObservationSpanOnlyWithStoredEpochs) {

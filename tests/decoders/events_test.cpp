@@ -447,7 +447,7 @@ TEST(ExternalEvent, UtcTimesMoveToGpsTime) {
     e.seconds = static_cast<std::uint32_t>(kWeekStart + c.secondOfWeek);
     e.nanoseconds = c.ns;
     e.timeBase = c.timeBase;
-    EXPECT_EQ(ConvertEventTime(f, e), c.converted);
+    EXPECT_EQ(ConvertEventTime(f.Collected().gpsUtc, e), c.converted);
     EXPECT_EQ(e.converted, c.converted);
     EXPECT_EQ(e.seconds, kWeekStart + c.secondOfWeek);
     EXPECT_EQ(e.outSeconds, kWeekStart + c.outSecondOfWeek);
@@ -463,7 +463,7 @@ TEST(ExternalEvent, DamagedParametersLeaveTheTimeAsRecorded) {
   DataEvent e;
   e.seconds = kWeekStart + 36000;
   e.timeBase = kTimeBaseUtcUsno;
-  EXPECT_FALSE(ConvertEventTime(bench.file(), e));
+  EXPECT_FALSE(ConvertEventTime(bench.file().Collected().gpsUtc, e));
   EXPECT_EQ(e.outSeconds, e.seconds);
 }
 

@@ -41,7 +41,8 @@ TEST(Identification, ReceiverTypeLosesItsSuffixAndGetsTheMakerPrefix) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.body);
     WithReceiverType(bench.file(), "unchanged");
-    EXPECT_EQ(IdentifyReceiver(bench.file(), TextBody(c.body)), c.ok);
+    EXPECT_EQ(IdentifyReceiver(bench.file().Identity(), bench.file().Options().inputFile, TextBody(c.body)),
+              c.ok);
     if (c.ok) {
       EXPECT_EQ(bench.file().Identity().receiverType, c.type);
       EXPECT_EQ(bench.file().Identity().receiverNumber, "bench");

@@ -268,7 +268,9 @@ TEST(Occupation, StoredEventsKeepToTheWindow) {
     TQZRFile& f = bench.file();
     AtDate(f, kDay);
     WithWindow(f, c.window, start, finish);
-    ASSERT_EQ(StoreEvent(f, kPortB, kTen + c.ms, c.ns, kTimeBaseGps), Status::Ok);
+    ASSERT_EQ(
+        StoreEvent(f.Collected().records, f.Clock(), f.Window(), kPortB, kTen + c.ms, c.ns, kTimeBaseGps),
+        Status::Ok);
     ASSERT_EQ(f.Collected().records.Events(kPortB).size(), c.stored ? 1u : 0u);
     if (!c.stored) continue;
     const DataEvent& e = f.Collected().records.Events(kPortB).front();

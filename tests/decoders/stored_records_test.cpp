@@ -47,9 +47,9 @@ TEST(StoredRecords, RecordingTwiceWithoutAnEpochOverwritesTheRecord) {
   TQZRFile& f = bench.file();
   StoredRecords& r = Records(f);
   WithAntenna(f, {.deltaH = 1.0f});
-  ASSERT_EQ(StoreOccupation(f, 1, "FIRST", "N1"), Status::Ok);
+  ASSERT_EQ(StoreOccupation(f.Collected().records, f.Occupation(), 1, "FIRST", "N1"), Status::Ok);
   WithAntenna(f, {.deltaH = 2.0f});
-  ASSERT_EQ(StoreOccupation(f, 2, "SECOND", "N2"), Status::Ok);
+  ASSERT_EQ(StoreOccupation(f.Collected().records, f.Occupation(), 2, "SECOND", "N2"), Status::Ok);
   ASSERT_EQ(r.Occupations().size(), 1u);
   EXPECT_EQ(r.Occupations().front().number, 2);
   EXPECT_EQ(r.Occupations().front().markerName, "SECOND");
@@ -60,8 +60,10 @@ TEST(StoredRecords, RecordingTwiceWithoutAnEpochOverwritesTheRecord) {
   AddEpoch(r, 100, {5});
   AntennaBlock block;
   block.deltaH = 3.0f;
-  ASSERT_EQ(StoreAntennaBlock(f, block), Status::Ok);
-  ASSERT_EQ(StoreOccupation(f, 3, std::string(70, 'M'), std::string(30, '7')), Status::Ok);
+  ASSERT_EQ(StoreAntennaBlock(f.Collected().records, block), Status::Ok);
+  ASSERT_EQ(
+      StoreOccupation(f.Collected().records, f.Occupation(), 3, std::string(70, 'M'), std::string(30, '7')),
+      Status::Ok);
   ASSERT_EQ(r.Occupations().size(), 2u);
   EXPECT_EQ(r.Occupations().front().markerName, "SECOND");
   EXPECT_EQ(r.Occupations().front().antenna.deltaH, 2.0f);

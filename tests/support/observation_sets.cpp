@@ -67,7 +67,8 @@ void CollectedRecords::Occupation(std::int16_t number, const std::string& name,
                                   bool authenticated) {
   WithAntenna(f(), antenna);
   WithAuthenticationMark(f(), authenticated);
-  ASSERT_EQ(qzr2rin::StoreOccupation(f(), number, name, markerNumber), qzr2rin::Status::Ok);
+  ASSERT_EQ(qzr2rin::StoreOccupation(f().Collected().records, f().Occupation(), number, name, markerNumber),
+            qzr2rin::Status::Ok);
   WithAuthenticationMark(f(), false);
 }
 
@@ -94,6 +95,7 @@ void CollectedRecords::Satellite(std::uint8_t id, const std::vector<StoredSet>& 
     slot.pseudorange = set.range;
     slot.carrierPhase = set.phase;
     slot.doppler = set.doppler;
+    slot.status1 = set.status1;
     slot.status2 = set.status2;
     slot.smoothingCorrection = set.smoothing;
     ++k;
@@ -113,12 +115,12 @@ void CollectedRecords::Event(std::uint8_t port, std::uint32_t seconds, std::uint
 }
 
 qzr2rin::ObservationSet CollectedRecords::Collect() {
-  qzr2rin::ConvertEventTimes(f());
+  qzr2rin::ConvertEventTimes(f().Collected());
   return qzr2rin::CollectObservations(f());
 }
 
 qzr2rin::ObservationSet CollectedRecords::Collect(const std::string& profilePath) {
-  qzr2rin::ConvertEventTimes(f());
+  qzr2rin::ConvertEventTimes(f().Collected());
   return CollectWithProfile(f(), profilePath);
 }
 

@@ -56,6 +56,7 @@ struct StoredSet {
   float doppler = 0;
   std::uint8_t status2 = 0;  // C/N0
   float smoothing = 0;
+  std::uint8_t status1 = 0;  // the status digit
 };
 
 // A converter whose collected records are stored directly, as the second

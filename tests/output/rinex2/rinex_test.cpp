@@ -51,15 +51,7 @@ constexpr std::uint16_t kCaAll =
 constexpr std::uint16_t kL2RangePhase = kFlagL2Set | kFlagPseudorange | kFlagCarrierPhase;
 constexpr std::uint16_t kP1Range = kFlagPseudorange;
 
-struct Set {
-  std::uint16_t flags = 0;
-  double range = 0;
-  double phase = 0;
-  float doppler = 0;
-  std::uint8_t status2 = 0;
-  float smoothing = 0;
-  std::uint8_t status1 = 0;
-};
+using Set = qzrtest::StoredSet;
 
 class ProcessFlagsScope {
  public:
@@ -72,81 +64,20 @@ class ProcessFlagsScope {
   ProcessFlags saved_;
 };
 
-// A converter whose collected records are stored directly, as the second
-// run leaves them, and the writer over it.
-class Collected {
+// The shared collected records at a fixed writing time, and the writer
+// over them.
+class Collected : public qzrtest::CollectedRecords {
  public:
-  Collected() : bench_(qzrtest::LogBuilder().Text(std::string(100, '\n'))) {
-    ::setenv("SOURCE_DATE_EPOCH", kWritingTime, 1);
-    WithInputName(f(), "pill0360.qzr");
-    WithHeaderReceiver(f(), "QZ0012345", "QZR 3.0", "1.23");
-    WithAntennaNumber(f(), "ANT123");
-    WithAntennaType(f(), "QZRDOME_E");
-    WithOutputInterval(f(), 30000);
-  }
-  TQZRFile& f() { return bench_.file(); }
-
-  void Occupation(std::int16_t number, const std::string& name, const std::string& markerNumber,
-                  AntennaBlock antenna = {}, bool authenticated = false) {
-    WithAntenna(f(), antenna);
-    WithAuthenticationMark(f(), authenticated);
-    ASSERT_EQ(StoreOccupation(f(), number, name, markerNumber), Status::Ok);
-    WithAuthenticationMark(f(), false);
-  }
-
-  void Epoch(std::uint32_t seconds, std::uint32_t nanoseconds = 0, std::int32_t flags = 0,
-             std::array<double, 3> position = {}, double clockOffset = 0) {
-    DataEpoch& e = Records(f()).AppendEpoch();
-    e.seconds = seconds;
-    e.nanoseconds = nanoseconds;
-    e.epochFlags = flags;
-    e.position = position;
-    e.clockOffset = clockOffset;
-    CountOutputEpoch(f(), TGPSTimeNS(seconds, nanoseconds));
-  }
-
-  // The sets in the order given, chained as the epoch assembly chains them.
-  void Satellite(std::uint8_t id, std::initializer_list<Set> sets) {
-    EpochSatellite& s = Records(f()).AddSatellite();
-    s.satelliteId = id;
-    std::size_t k = 0;
-    for (const Set& set : sets) {
-      SignalSlot& slot = s.sets[k];
-      slot.signalFlags = set.flags;
-      if (k + 1 < sets.size()) slot.signalFlags |= kFlagAnotherSetFollows;
-      slot.pseudorange = set.range;
-      slot.carrierPhase = set.phase;
-      slot.doppler = set.doppler;
-      slot.status1 = set.status1;
-      slot.status2 = set.status2;
-      slot.smoothingCorrection = set.smoothing;
-      ++k;
-    }
-    MarkSeen(f(), id);
-  }
-
-  void Event(std::uint8_t port, std::uint32_t seconds, std::uint32_t nanoseconds, std::uint16_t timeBase) {
-    DataEvent e;
-    e.port = port;
-    e.seconds = seconds;
-    e.nanoseconds = nanoseconds;
-    e.timeBase = timeBase;
-    e.occupation = Records(f()).CurrentOccupation();
-    Records(f()).AppendEvent(e);
-  }
+  Collected() { ::setenv("SOURCE_DATE_EPOCH", kWritingTime, 1); }
 
   std::string Write(bool statistics = false, std::ostream* console = nullptr,
                     const std::string& profile = "") {
-    ConvertEventTimes(f());
-    const ObservationSet set = qzrtest::CollectWithProfile(f(), profile);
+    const ObservationSet set = Collect(profile);
     TRinex rinex(set, console != nullptr, statistics);
     StringSink out;
     EXPECT_EQ(rinex.WriteObservationFile(out, console), Status::Ok);
     return out.Text();
   }
-
- private:
-  qzrtest::ConverterBench bench_;
 };
 
 std::string DataPath(const std::string& name) { return std::string(QZR2RIN_TEST_DATA) + "/rinex/" + name; }
