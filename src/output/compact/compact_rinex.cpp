@@ -222,7 +222,7 @@ void CompactRinexSink::Write(std::string_view bytes) {
         return;
       }
       pending_.append(bytes);
-      return;
+      break;
     }
     if (pending_.empty()) {
       OnLine(bytes.substr(0, end));

@@ -108,6 +108,30 @@ TEST(CompactRinexSink, ReferencePairsMatchApartFromLine2InAnySplit) {
   }
 }
 
+// A day of compact text must not wait in memory for the end: what is
+// compacted reaches the next sink in pieces as the text comes in.
+TEST(CompactRinexSink, PassesItsOutputOnWhileTheTextComes) {
+  class Counting final : public ByteSink {
+   public:
+    void Write(std::string_view bytes) override {
+      ++writes;
+      largest = std::max(largest, bytes.size());
+    }
+    bool Flush() override { return true; }
+    int writes = 0;
+    std::size_t largest = 0;
+  };
+  const std::string rinex = ReadFile(QZR2RIN_TEST_DATA "/hatanaka/r2-clock-offset.26o");
+  Counting out;
+  CompactRinexSink sink(out, "QZR2RIN 1.40", kWhen);
+  constexpr std::size_t kPiece = 100000;  // ends inside a line, as a worker's blocks do
+  for (std::size_t at = 0; at < rinex.size(); at += kPiece)
+    sink.Write(std::string_view(rinex).substr(at, kPiece));
+  EXPECT_GT(out.writes, 2);
+  ASSERT_TRUE(sink.Flush());
+  EXPECT_LT(out.largest, rinex.size() / 4);
+}
+
 // A header line with its label at column 61.
 std::string HeaderLine(std::string content, const char* label) {
   content.resize(kLabelColumn, ' ');
