@@ -14,6 +14,7 @@
 #include "driver/output_name.h"
 #include "driver/output_options.h"
 #include "input/profile.h"
+#include "output/encoded_sink.h"
 #include "output/rinex2/navigation_files.h"
 #include "output/rinex2/rinex.h"
 #include "output/rinex3/navigation.h"
@@ -148,6 +149,7 @@ int Conclude(TQZRFile& converter, Status status, Console& console) {
 struct Naming {
   bool isLong = false;
   LongNameFacts facts;
+  FileForms forms;
 };
 
 Status ChooseNames(const std::string& directory, const TQZRFile& converter, const Naming& naming,
@@ -156,12 +158,12 @@ Status ChooseNames(const std::string& directory, const TQZRFile& converter, cons
   if (!naming.isLong) {
     return ChooseOutputNames(directory, converter.Collected().records.MarkerNameOf(nullptr),
                              converter.Statistics().firstOutputTime.seconds,
-                             converter.Statistics().lastOutputTime.seconds, take, names);
+                             converter.Statistics().lastOutputTime.seconds, naming.forms, take, names);
   }
   // A long name has no sequence to move on to.
-  const Status chosen = ChooseLongNames(directory, naming.facts, take, names);
+  const Status chosen = ChooseLongNames(directory, naming.facts, naming.forms, take, names);
   if (chosen == Status::OutputOpenFailed) {
-    const std::string taken = TakenPath(OutputNames::Long(directory, naming.facts));
+    const std::string taken = TakenPath(OutputNames::Long(directory, naming.facts).In(naming.forms));
     if (!taken.empty()) console.Line("The file " + taken + " exists; it is left as it is");
   }
   return chosen;
@@ -171,11 +173,12 @@ Status ChooseNames(const std::string& directory, const TQZRFile& converter, cons
 // profile is a problem line.
 Naming NamingOf(const CommandLine& command, const ObservationSet& observations, const TQZRFile& converter,
                 SiteNaming& site, std::string& problem) {
+  Naming naming;
+  naming.forms = command.output.forms;
   // RINEX 2.10 with short names reads none of these keys.
-  if (!command.output.LongNames() && !command.output.Rinex3()) return Naming{};
+  if (!command.output.LongNames() && !command.output.Rinex3()) return naming;
   site = ResolveSiteNaming(command.output, observations.Profile(),
                            StationCode(converter.Collected().records.MarkerNameOf(nullptr)), problem);
-  Naming naming;
   if (!command.output.LongNames()) return naming;
   naming.isLong = true;
   naming.facts = {site.station, converter.Statistics().firstOutputTime.seconds,
@@ -193,18 +196,22 @@ Status WriteObservations(const CommandLine& command, const ObservationSet& obser
   return Stage(
       file, path,
       [&](platform::OutputFile& output) {
-        FileSink sink(output);
+        EncodedSink sink(output, command.output.forms, true);
+        Status written = Status::Ok;
         if (command.output.Rinex3()) {
           Rinex3Observations rinex(observations, {std::string(VersionText(command.output.version)),
                                                   site.markerType, options.verbose, options.statistics});
-          const Status written = rinex.Write(sink, console.Progress());
+          written = rinex.Write(sink, console.Progress());
           seen = SatellitesInObservations(observations);
-          return written;
+        } else {
+          TRinex rinex(observations, options.verbose, options.statistics);
+          written = rinex.WriteObservationFile(sink, console.Progress());
+          // The observation header's scan found the satellites of the file.
+          seen = rinex.Seen();
         }
-        TRinex rinex(observations, options.verbose, options.statistics);
-        const Status written = rinex.WriteObservationFile(sink, console.Progress());
-        // The observation header's scan found the satellites of the file.
-        seen = rinex.Seen();
+        if (const std::string problem = sink.Problem(); !problem.empty()) {
+          console.Line("Error writing " + path + ": " + problem);
+        }
         return written;
       },
       console);
@@ -212,15 +219,15 @@ Status WriteObservations(const CommandLine& command, const ObservationSet& obser
 
 // One navigation file of the set, when there is data for it.
 template <typename Writer>
-Status WriteNavigation(StagedSet& set, FileKind kind, const OutputNames& names, const char* label,
-                       Writer write, Console& console) {
+Status WriteNavigation(StagedSet& set, FileKind kind, const OutputNames& names, FileForms forms,
+                       const char* label, Writer write, Console& console) {
   const std::string path = names.Path(kind);
   if (!set[kind].Open(path, kOutputBuffer)) return Status::OutputOpenFailed;
   console.Line(label + path);
   return Stage(
       set[kind], path,
       [&](platform::OutputFile& file) {
-        FileSink sink(file);
+        EncodedSink sink(file, forms, false);
         return write(sink);
       },
       console);
@@ -232,7 +239,7 @@ Status WriteNavigationFiles(const CommandLine& command, const ObservationSet& ob
   if (command.output.Rinex3()) {
     if (!HasMixedNavigationData(observations, seen)) return Status::Ok;
     return WriteNavigation(
-        set, FileKind::MixedNavigation, names, kMixedNavigationLabel,
+        set, FileKind::MixedNavigation, names, command.output.forms, kMixedNavigationLabel,
         [&](ByteSink& sink) {
           return WriteMixedNavigationFile(observations, seen, sink, console.Progress());
         },
@@ -241,7 +248,7 @@ Status WriteNavigationFiles(const CommandLine& command, const ObservationSet& ob
   for (const NavigationFile& n : kNavigationFiles) {
     if (!HasNavigationData(observations, n.system, seen)) continue;
     const Status written = WriteNavigation(
-        set, n.kind, names, n.label,
+        set, n.kind, names, command.output.forms, n.label,
         [&](ByteSink& sink) {
           return WriteNavigationFile(observations, n.system, seen, sink, console.Progress());
         },

@@ -97,7 +97,9 @@ constexpr std::string_view kLongOptions =
     " --short-names          Short file names (default with RINEX 2.10)\n"
     " --station <SSSSMRCCC>  Site, monument, receiver and country of long names\n"
     " --country <CCC>        ISO 3166 alpha-3 country code of long names (default XXX)\n"
-    " --marker-type <type>   RINEX 3 MARKER TYPE (default GEODETIC)\n";
+    " --marker-type <type>   RINEX 3 MARKER TYPE (default GEODETIC)\n"
+    " --crx                  Observation file in compact RINEX (Hatanaka): type D, .crx\n"
+    " --gzip                 Every RINEX file gzipped: .gz appended to its name\n";
 
 std::string_view ScreenLines(HelpScreen screen) {
   switch (screen) {

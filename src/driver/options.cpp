@@ -114,7 +114,7 @@ struct LongOption {
   bool takesValue;
 };
 
-constexpr std::array<LongOption, 8> kLongOptions = {{
+constexpr std::array<LongOption, 10> kLongOptions = {{
     {"help", false},
     {"version", false},
     {"rinex", true},
@@ -123,6 +123,8 @@ constexpr std::array<LongOption, 8> kLongOptions = {{
     {"station", true},
     {"country", true},
     {"marker-type", true},
+    {"crx", false},
+    {"gzip", false},
 }};
 
 // Applies the long option the scanner just returned: nothing when the
@@ -153,6 +155,10 @@ std::optional<CommandLine> ApplyLongOption(OptionScanner& scanner, CommandLine& 
     output.names = OutputOptions::Names::Long;
   } else if (name == "short-names") {
     output.names = OutputOptions::Names::Short;
+  } else if (name == "crx") {
+    output.forms.compact = true;
+  } else if (name == "gzip") {
+    output.forms.gzip = true;
   } else if (name == "station") {
     if (!IsStationText(UpperCase(value))) {
       return Refuse(

@@ -152,34 +152,38 @@ OutputNames OutputNames::Long(std::string_view directory, const LongNameFacts& f
 }
 
 std::string OutputNames::Path(FileKind kind) const {
+  const bool compact = forms_.compact && kind == FileKind::Observation;
+  std::string path;
   if (!long_) {
     constexpr char kTypes[] = {'O', 'N', 'G', 'H', 'P'};
-    return base_ + kTypes[static_cast<std::size_t>(kind)];
+    path = base_ + (compact ? 'D' : kTypes[static_cast<std::size_t>(kind)]);
+  } else {
+    switch (kind) {
+      case FileKind::Observation: path = base_ + '_' + frequency_ + '_' + observationSystem_ + 'O'; break;
+      case FileKind::GpsNavigation: path = base_ + "_GN"; break;
+      case FileKind::GlonassNavigation: path = base_ + "_RN"; break;
+      case FileKind::GeoNavigation: path = base_ + "_SN"; break;
+      case FileKind::MixedNavigation: path = base_ + "_MN"; break;
+    }
+    path += compact ? ".crx" : ".rnx";
   }
-  constexpr std::string_view kExtension = ".rnx";
-  switch (kind) {
-    case FileKind::Observation:
-      return base_ + '_' + frequency_ + '_' + observationSystem_ + 'O' + std::string(kExtension);
-    case FileKind::GpsNavigation: return base_ + "_GN" + std::string(kExtension);
-    case FileKind::GlonassNavigation: return base_ + "_RN" + std::string(kExtension);
-    case FileKind::GeoNavigation: return base_ + "_SN" + std::string(kExtension);
-    case FileKind::MixedNavigation: return base_ + "_MN" + std::string(kExtension);
-  }
-  return base_;
+  if (forms_.gzip) path += ".gz";
+  return path;
 }
 
-Status ChooseLongNames(const std::string& directory, const LongNameFacts& facts,
+Status ChooseLongNames(const std::string& directory, const LongNameFacts& facts, FileForms forms,
                        const std::function<bool(const OutputNames& names)>& take, OutputNames& names) {
   names = OutputNames();
   if (directory.size() > kMaxOutputDirectoryLength) return Status::NameTooLong;
   OutputNames tried = OutputNames::Long(directory, facts);
+  tried.In(forms);
   if (!take(tried)) return Status::OutputOpenFailed;
   names = std::move(tried);
   return Status::Ok;
 }
 
 Status ChooseOutputNames(const std::string& directory, std::string_view markerName,
-                         std::uint32_t firstSeconds, std::uint32_t lastSeconds,
+                         std::uint32_t firstSeconds, std::uint32_t lastSeconds, FileForms forms,
                          const std::function<bool(const OutputNames& names)>& take, OutputNames& names) {
   names = OutputNames();
   if (directory.size() > kMaxOutputDirectoryLength) return Status::NameTooLong;
@@ -190,6 +194,7 @@ Status ChooseOutputNames(const std::string& directory, std::string_view markerNa
   const std::string station = StationCode(markerName);
   for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
     OutputNames tried(directory, station, dayOfYear, SequenceText(sequence, attempt), year);
+    tried.In(forms);
     if (take(tried)) {
       names = std::move(tried);
       return Status::Ok;

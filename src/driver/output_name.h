@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/status.h"
+#include "output/file_forms.h"
 
 namespace qzr2rin {
 
@@ -69,13 +70,21 @@ struct LongNameFacts {
 // "<directory>/<station><day of year, 3 digits><sequence>.<year mod 100, 2 digits><type>",
 // the type being O, N, G, H, or P for a mixed navigation file. Long names:
 // "<directory>/SSSSMRCCC_R_YYYYDDDHHMM_PPU_FRU_<system>O.rnx" for the
-// observation file and "..._PPU_<system>N.rnx" for navigation files.
+// observation file and "..._PPU_<system>N.rnx" for navigation files. A
+// compact observation file is type D, or ends in ".crx"; gzipped files end
+// in ".gz" besides.
 class OutputNames {
  public:
   OutputNames() = default;
   OutputNames(std::string_view directory, std::string_view station, int dayOfYear, std::string_view sequence,
               int year);
   static OutputNames Long(std::string_view directory, const LongNameFacts& facts);
+
+  // The same names for files written in these forms.
+  OutputNames& In(FileForms forms) {
+    forms_ = forms;
+    return *this;
+  }
 
   bool Empty() const { return base_.empty(); }
   bool IsLong() const { return long_; }
@@ -86,18 +95,19 @@ class OutputNames {
   bool long_ = false;
   std::string frequency_;  // long names: the observation file's FRU
   char observationSystem_ = 'M';
+  FileForms forms_;
 };
 
 // Long names have no sequence: one try, and Status::OutputOpenFailed when
 // take refuses it.
-Status ChooseLongNames(const std::string& directory, const LongNameFacts& facts,
+Status ChooseLongNames(const std::string& directory, const LongNameFacts& facts, FileForms forms,
                        const std::function<bool(const OutputNames& names)>& take, OutputNames& names);
 
 // Tries names until take(names) accepts them (for example because none of
 // the files exists yet). On success `names` are the names taken; on failure
 // they are empty.
 Status ChooseOutputNames(const std::string& directory, std::string_view markerName,
-                         std::uint32_t firstSeconds, std::uint32_t lastSeconds,
+                         std::uint32_t firstSeconds, std::uint32_t lastSeconds, FileForms forms,
                          const std::function<bool(const OutputNames& names)>& take, OutputNames& names);
 
 }  // namespace qzr2rin

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "output/file_forms.h"
+
 namespace qzr2rin {
 
 class TProfile;
@@ -23,6 +25,7 @@ struct OutputOptions {
   std::string station;     // --station: nine characters; empty when not given
   std::string country;     // --country: three letters; empty when not given
   std::string markerType;  // --marker-type; empty when not given
+  FileForms forms;         // --crx, --gzip
 
   bool Rinex3() const { return version != RinexVersion::V210; }
   // Long names are the default with RINEX 3, short names with RINEX 2.10.

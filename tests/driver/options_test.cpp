@@ -359,6 +359,7 @@ TEST(LongOptions, ErrorsHelpAndVersion) {
       {{"--Rinex", "3"}, -1, "", "Unknown option: --Rinex\n"},
       {{"--help=yes"}, 10, "", "Option --help takes no value\n"},
       {{"--long-names=1", "x.qzr"}, 10, "", "Option --long-names takes no value\n"},
+      {{"--crx=yes", "x.qzr"}, 10, "", "Option --crx takes no value\n"},
       {{"x.qzr", "--rinex"}, 10, "", "Option --rinex needs a value\n"},
       {{"--rinex", "4", "x.qzr"}, 10, "", "Unknown RINEX version 4: 2.10, 3.04 or 3.05 (3 is 3.05)\n"},
       {{"--rinex=", "x.qzr"}, 10, "", "Unknown RINEX version : 2.10, 3.04 or 3.05 (3 is 3.05)\n"},
@@ -389,6 +390,29 @@ TEST(LongOptions, ErrorsHelpAndVersion) {
     EXPECT_EQ(line.exitCode, c.exitCode);
     EXPECT_EQ(out.str(), c.out);
     EXPECT_EQ(err.str(), c.err);
+  }
+}
+
+TEST(LongOptions, FormsOfTheFiles) {
+  struct Case {
+    std::vector<std::string> words;
+    bool compact;
+    bool gzip;
+  };
+  const Case kCases[] = {
+      {{"x.qzr"}, false, false},
+      {{"--crx", "x.qzr"}, true, false},
+      {{"x.qzr", "--gzip"}, false, true},
+      {{"--gzip", "-S", "--crx", "x.qzr"}, true, true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.words.front());
+    const Args args(c.words);
+    std::ostringstream err;
+    const CommandLine line = ParseCommandLine(args.argc(), args.argv(), err, err);
+    ASSERT_TRUE(line.convert) << err.str();
+    EXPECT_EQ(line.output.forms.compact, c.compact);
+    EXPECT_EQ(line.output.forms.gzip, c.gzip);
   }
 }
 

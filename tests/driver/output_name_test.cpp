@@ -140,7 +140,7 @@ TEST(OutputName, ChoosesTheFirstFreeName) {
     FakeTake take{c.busy, {}};
     OutputNames names("stale", "", 0, "", 0);
     EXPECT_EQ(ChooseOutputNames(
-                  "out", "SITE01", At(k20040206, 10), At(k20040206, 12),
+                  "out", "SITE01", At(k20040206, 10), At(k20040206, 12), {},
                   [&](const OutputNames& n) { return take(n); }, names),
               Status::Ok);
     EXPECT_EQ(names.Path(FileKind::Observation), c.path);
@@ -152,7 +152,7 @@ TEST(OutputName, ChoosesTheFirstFreeName) {
 TEST(OutputName, WholeDayFileAndMarkerWithSeparators) {
   OutputNames names;
   EXPECT_EQ(ChooseOutputNames(
-                "d", "../x", At(k20000301, 0), At(k20000301, 23, 59, 30),
+                "d", "../x", At(k20000301, 0), At(k20000301, 23, 59, 30), {},
                 [](const OutputNames&) { return true; }, names),
             Status::Ok);
   EXPECT_EQ(names.Path(FileKind::Observation), "d/.._x0610.00O");
@@ -162,7 +162,7 @@ TEST(OutputName, AllNamesTakenOverwritesNothing) {
   FakeTake take{kMaxNameTries, {}};
   OutputNames names("stale", "", 0, "", 0);
   EXPECT_EQ(ChooseOutputNames(
-                "out", "SITE", At(k20040206, 10), At(k20040206, 12),
+                "out", "SITE", At(k20040206, 10), At(k20040206, 12), {},
                 [&](const OutputNames& n) { return take(n); }, names),
             Status::OutputOpenFailed);
   EXPECT_TRUE(names.Empty());
@@ -182,7 +182,7 @@ TEST(OutputName, DirectoryLengthLimit) {
     int calls = 0;
     OutputNames names;
     EXPECT_EQ(ChooseOutputNames(
-                  directory, "SITE", At(k20040206, 10), At(k20040206, 12),
+                  directory, "SITE", At(k20040206, 10), At(k20040206, 12), {},
                   [&](const OutputNames&) { return ++calls > 0; }, names),
               c.status);
     EXPECT_EQ(calls, c.status == Status::Ok ? 1 : 0);
@@ -263,18 +263,77 @@ TEST(LongNames, WholeNamesOfEachKind) {
   EXPECT_EQ(OutputNames("out", "SITE", 37, "a", 2004).Path(FileKind::MixedNavigation), "out/SITE037a.04P");
 }
 
+// Compact RINEX changes only the observation file's name; gzip appends to
+// every name.
+TEST(OutputNames, FormsOfTheFiles) {
+  struct Case {
+    FileForms forms;
+    const char* shortObservation;
+    const char* shortNavigation;
+    const char* longObservation;
+    const char* longNavigation;
+  };
+  const Case kCases[] = {
+      {{},
+       "out/SITE037a.04O",
+       "out/SITE037a.04N",
+       "out/SITE00XXX_R_20040370000_01H_01S_MO.rnx",
+       "out/SITE00XXX_R_20040370000_01H_MN.rnx"},
+      {{true, false},
+       "out/SITE037a.04D",
+       "out/SITE037a.04N",
+       "out/SITE00XXX_R_20040370000_01H_01S_MO.crx",
+       "out/SITE00XXX_R_20040370000_01H_MN.rnx"},
+      {{false, true},
+       "out/SITE037a.04O.gz",
+       "out/SITE037a.04N.gz",
+       "out/SITE00XXX_R_20040370000_01H_01S_MO.rnx.gz",
+       "out/SITE00XXX_R_20040370000_01H_MN.rnx.gz"},
+      {{true, true},
+       "out/SITE037a.04D.gz",
+       "out/SITE037a.04N.gz",
+       "out/SITE00XXX_R_20040370000_01H_01S_MO.crx.gz",
+       "out/SITE00XXX_R_20040370000_01H_MN.rnx.gz"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.shortObservation);
+    OutputNames shortNames("out", "SITE", 37, "a", 2004);
+    shortNames.In(c.forms);
+    EXPECT_EQ(shortNames.Path(FileKind::Observation), c.shortObservation);
+    EXPECT_EQ(shortNames.Path(FileKind::GpsNavigation), c.shortNavigation);
+    OutputNames longNames =
+        OutputNames::Long("out", {"SITE00XXX", At(k20040206, 0), At(k20040206, 0, 59, 59), 1000, 'M'});
+    longNames.In(c.forms);
+    EXPECT_EQ(longNames.Path(FileKind::Observation), c.longObservation);
+    EXPECT_EQ(longNames.Path(FileKind::MixedNavigation), c.longNavigation);
+  }
+  // The names tried carry the forms, so that a taken .gz moves the sequence on.
+  OutputNames names;
+  std::vector<std::string> tried;
+  ASSERT_EQ(ChooseOutputNames(
+                "out", "SITE", At(k20040206, 10), At(k20040206, 12), {true, true},
+                [&](const OutputNames& n) {
+                  tried.push_back(n.Path(FileKind::Observation));
+                  return tried.size() == 2;
+                },
+                names),
+            Status::Ok);
+  EXPECT_EQ(tried, (std::vector<std::string>{"out/SITE037k.04D.gz", "out/SITE037k00.04D.gz"}));
+}
+
 TEST(LongNames, OneTryAndNeverOverwrites) {
   FakeTake take{1, {}};
   OutputNames names;
   const LongNameFacts facts{"SAMP00DEU", At(k20040206, 0), At(k20040206, 1), 1000, 'M'};
-  EXPECT_EQ(ChooseLongNames("out", facts, std::ref(take), names), Status::OutputOpenFailed);
+  EXPECT_EQ(ChooseLongNames("out", facts, {}, std::ref(take), names), Status::OutputOpenFailed);
   EXPECT_TRUE(names.Empty());
   EXPECT_EQ(take.tried.size(), 1u);
   FakeTake free{0, {}};
-  EXPECT_EQ(ChooseLongNames("out", facts, std::ref(free), names), Status::Ok);
+  EXPECT_EQ(ChooseLongNames("out", facts, {}, std::ref(free), names), Status::Ok);
   EXPECT_EQ(names.Path(FileKind::Observation), "out/SAMP00DEU_R_20040370000_01H_01S_MO.rnx");
-  EXPECT_EQ(ChooseLongNames(std::string(kMaxOutputDirectoryLength + 1, 'd'), facts, std::ref(free), names),
-            Status::NameTooLong);
+  EXPECT_EQ(
+      ChooseLongNames(std::string(kMaxOutputDirectoryLength + 1, 'd'), facts, {}, std::ref(free), names),
+      Status::NameTooLong);
 }
 
 }  // namespace
