@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string_view>
 
 // The texts every RINEX version writes alike: header labels (each begins in
@@ -32,6 +33,12 @@ inline constexpr std::string_view kEventXa = "       *** EXTERNAL EVENT XA ";
 inline constexpr std::string_view kEventXb = "       *** EXTERNAL EVENT XB ";
 inline constexpr const char* kInputNameValue = "%-60.60s";
 inline constexpr const char* kLostEpochsComment = "    %3lld Epochs lost";
+// The time base of an event's time, after its times.
+inline constexpr std::array<std::string_view, 5> kTimeBasePhrases = {
+    "in GPS time     ***", "in UTC_USNO time     ***", "in GLONASS time     ***", "in UTC_SU time     ***",
+    "in Unknown time     ***"};
+// An event's two times: GPS and the time base's, with its letter between.
+inline constexpr const char* kEventTimes = " %02d%3d%3d%3d%3d%13.9f;%c %02d%3d%3d%3d%3d%13.9f";
 inline constexpr const char* kObsTimeValue = "%6d%6d%6d%6d%6d%13.7f     %s";
 inline constexpr const char* kReceiverValue = "%-20.20s%-20.20s%-20.20s";
 inline constexpr const char* kSignatureValue = "SE MRV %08x";

@@ -2,6 +2,8 @@
 
 #include <span>
 
+#include "output/calendar_parts.h"
+
 namespace qzr2rin {
 namespace {
 
@@ -73,6 +75,48 @@ void SequenceRecords(const ObservationSet& set, ObservationFormat& format) {
     }
   }
   WriteRemainingEvents(occupation, a, b, format);
+}
+
+void ProgressMarks::Start(std::ostream* console, std::int32_t epochs) {
+  console_ = console;
+  epochs_ = epochs;
+  shown_ = 0;
+}
+
+void ProgressMarks::Show(std::size_t epochsDone) {
+  constexpr std::uint64_t kPercentPerMark = 5;
+  constexpr std::uint64_t kPercent = 100;
+  if (console_ == nullptr || epochs_ <= 0) return;
+  const int due = static_cast<int>(std::uint64_t{epochsDone} * kPercent /
+                                   static_cast<std::uint64_t>(epochs_) / kPercentPerMark);
+  for (; shown_ < due; ++shown_) {
+    console_->put(':');
+    console_->flush();
+  }
+}
+
+void ProgressMarks::Finish() {
+  if (console_ == nullptr) return;
+  *console_ << '\n';
+  console_->flush();
+}
+
+void EpochGaps::Start(std::int32_t intervalMs) {
+  intervalMs_ = intervalMs;
+  started_ = false;
+}
+
+std::uint64_t EpochGaps::MissingBefore(const DataEpoch& epoch) {
+  const TGPSTimeNS time(epoch.seconds, epoch.nanoseconds);
+  if (!started_) {
+    previous_ = time;
+    started_ = true;
+  }
+  const std::int64_t gapMs = WholeMsBetween(previous_, time);
+  previous_ = time;
+  if (intervalMs_ <= 0 || gapMs <= 0) return 0;
+  const std::uint64_t intervals = static_cast<std::uint64_t>(gapMs) / static_cast<std::uint32_t>(intervalMs_);
+  return intervals > 1 ? intervals - 1 : 0;
 }
 
 }  // namespace qzr2rin

@@ -75,14 +75,12 @@ inline constexpr std::string_view kMissingEntry = "   ";
 inline constexpr std::size_t kEntriesPerLine = 12;
 inline constexpr std::size_t kFieldsPerLine = 5;
 inline constexpr const char* kSpecialRecordLine = "%29d%3d\n";  // flag and count, epoch fields blank
+using texts::kEventTimes;
 using texts::kEventXa;
 using texts::kEventXb;
 using texts::kLostEpochsComment;
-inline constexpr std::array<std::string_view, 5> kTimeBasePhrases = {
-    "in GPS time     ***", "in UTC_USNO time     ***", "in GLONASS time     ***", "in UTC_SU time     ***",
-    "in Unknown time     ***"};
 using texts::kTimeBaseLetters;
-inline constexpr const char* kEventTimes = " %02d%3d%3d%3d%3d%13.9lf;%c %02d%3d%3d%3d%3d%13.9lf";
+using texts::kTimeBasePhrases;
 inline constexpr std::string_view kKinematicComment =
     "         *** FROM NOW ON KINEMATIC DATA! ***                COMMENT\n";
 inline constexpr std::string_view kNewSiteComment =

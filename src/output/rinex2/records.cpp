@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "base/time_units.h"
+#include "output/calendar_parts.h"
 #include "output/observation_values.h"
-#include "output/rinex2/calendar_parts.h"
 #include "output/rinex2/fields.h"
 #include "output/rinex2/layouts.h"
 #include "output/rinex2/rinex.h"
@@ -69,8 +69,8 @@ std::size_t TRinex::FillEpochTable(const DataEpoch& epoch) {
 }
 
 void TRinex::WriteEpoch(const DataEpoch& epoch, std::size_t satellites) {
-  if (statisticsEnabled_ && set_.Header().intervalMs != 0) WriteLostEpochs(epoch);
-  previousEpochTime_ = TGPSTimeNS(epoch.seconds, epoch.nanoseconds);
+  const std::uint64_t missing = gaps_.MissingBefore(epoch);
+  if (statisticsEnabled_ && missing > 0) WriteLostEpochs(missing);
 
   const int flag =
       (epoch.epochFlags & kEpochCycleSlip) != 0
@@ -108,15 +108,10 @@ void TRinex::WriteEpoch(const DataEpoch& epoch, std::size_t satellites) {
   }
 }
 
-void TRinex::WriteLostEpochs(const DataEpoch& epoch) {
-  const std::int64_t gapMs = WholeMsBetween(previousEpochTime_, TGPSTimeNS(epoch.seconds, epoch.nanoseconds));
-  if (gapMs <= 0) return;
-  const std::uint64_t intervals =
-      static_cast<std::uint64_t>(gapMs) / static_cast<std::uint32_t>(set_.Header().intervalMs);
-  if (intervals <= 1) return;
+void TRinex::WriteLostEpochs(std::uint64_t missing) {
   AppendFormat(lineBuffer_, layout::kSpecialRecordLine, layout::kFlagHeaderInfo, 1);
   Emit();
-  AppendFormat(lineBuffer_, layout::kLostEpochsComment, static_cast<long long>(intervals - 1));
+  AppendFormat(lineBuffer_, layout::kLostEpochsComment, static_cast<long long>(missing));
   EmitLabelled(layout::kLabelComment);
 }
 

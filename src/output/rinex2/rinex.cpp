@@ -97,14 +97,10 @@ Status TRinex::WriteObservationFile(ByteSink& out, std::ostream* console) {
   SelectTypes();
   WriteHeader();
 
-  previousEpochTime_ = TGPSTimeNS();
-  previousEpochSet_ = false;
-  progressStep_ = 0;
+  gaps_.Start(set_.Header().intervalMs);
+  marks_.Start(console_, epochCount_);
   SequenceRecords(set_, *this);
-  if (console_ != nullptr) {
-    *console_ << '\n';
-    console_->flush();
-  }
+  marks_.Finish();
   out_ = nullptr;
   return out.Flush() ? Status::Ok : Status::OutputOpenFailed;
 }
@@ -112,22 +108,7 @@ Status TRinex::WriteObservationFile(ByteSink& out, std::ostream* console) {
 void TRinex::Epoch(const DataEpoch& epoch) {
   const std::size_t satellites = FillEpochTable(epoch);
   if (satellites == 0) return;
-  if (!previousEpochSet_) {
-    previousEpochTime_ = TGPSTimeNS(epoch.seconds, epoch.nanoseconds);
-    previousEpochSet_ = true;
-  }
   WriteEpoch(epoch, satellites);
-}
-
-void TRinex::ShowProgress(std::size_t written) {
-  constexpr std::uint64_t kPercentPerMark = 5;
-  if (console_ == nullptr || epochCount_ <= 0) return;
-  const int due = static_cast<int>(std::uint64_t{written} * 100 / static_cast<std::uint64_t>(epochCount_) /
-                                   kPercentPerMark);
-  for (; progressStep_ < due; ++progressStep_) {
-    console_->put(':');
-    console_->flush();
-  }
 }
 
 void TRinex::Emit() {

@@ -123,11 +123,10 @@ class TRinex : private ObservationFormat {
   // Records.
   std::size_t FillEpochTable(const DataEpoch& epoch);
   void WriteEpoch(const DataEpoch& epoch, std::size_t satellites);
-  void WriteLostEpochs(const DataEpoch& epoch);
+  void WriteLostEpochs(std::uint64_t missing);
   void WriteObservations(int index);
   void WriteEvent(const DataEvent& event);
   void WriteOccupationChange(const DataOccup* occupation, const DataEpoch& first);
-  void ShowProgress(std::size_t written);
 
   // The records in the order the shared sequencing gives.
   void Epoch(const DataEpoch& epoch) override;
@@ -135,7 +134,7 @@ class TRinex : private ObservationFormat {
   void OccupationChange(const DataOccup* occupation, const DataEpoch& first) override {
     WriteOccupationChange(occupation, first);
   }
-  void Progress(std::size_t epochsDone) override { ShowProgress(epochsDone); }
+  void Progress(std::size_t epochsDone) override { marks_.Show(epochsDone); }
 
   void Emit();
   void EmitLabelled(std::string_view label);
@@ -151,9 +150,8 @@ class TRinex : private ObservationFormat {
   std::string lineBuffer_;
   bool smoothing_ = false;  // -~
 
-  TGPSTimeNS previousEpochTime_;
-  bool previousEpochSet_ = false;
-  int progressStep_ = 0;
+  EpochGaps gaps_;
+  ProgressMarks marks_;
 
   // Scan and type selection.
   std::int32_t epochCount_ = 0;

@@ -6,7 +6,7 @@
 
 #include "base/gps_week.h"
 #include "base/messages.h"
-#include "output/rinex2/calendar_parts.h"
+#include "output/calendar_parts.h"
 #include "output/rinex2/fields.h"
 #include "output/rinex3/layouts.h"
 #include "output/rinex3/rinex3.h"

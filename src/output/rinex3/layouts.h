@@ -74,14 +74,12 @@ inline constexpr const char* kFlagCountValue = "  %d%3d";
 inline constexpr const char* kSpecialRecordLine = ">                              %d%3d";
 inline constexpr std::string_view kClockGap = "      ";
 inline constexpr const char* kSatelliteValue = "%c%02d";
+using texts::kEventTimes;
 using texts::kEventXa;
 using texts::kEventXb;
 using texts::kLostEpochsComment;
-inline constexpr std::array<std::string_view, 5> kTimeBasePhrases = {
-    "in GPS time     ***", "in UTC_USNO time     ***", "in GLONASS time     ***", "in UTC_SU time     ***",
-    "in Unknown time     ***"};
 using texts::kTimeBaseLetters;
-inline constexpr const char* kEventTimes = " %02d%3d%3d%3d%3d%13.9f;%c %02d%3d%3d%3d%3d%13.9f";
+using texts::kTimeBasePhrases;
 inline constexpr std::string_view kKinematicComment = "         *** FROM NOW ON KINEMATIC DATA! ***";
 inline constexpr std::string_view kNewSiteComment = "      *** THIS IS THE START OF A NEW SITE ***";
 

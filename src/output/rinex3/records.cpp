@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "output/calendar_parts.h"
 #include "output/observation_values.h"
-#include "output/rinex2/calendar_parts.h"
 #include "output/rinex2/fields.h"
 #include "output/rinex3/canonical.h"
 #include "output/rinex3/layouts.h"
@@ -62,12 +62,8 @@ std::size_t Rinex3Observations::FillEpochTable(const DataEpoch& epoch) {
 void Rinex3Observations::Epoch(const DataEpoch& epoch) {
   const std::size_t satellites = FillEpochTable(epoch);
   if (satellites == 0) return;
-  if (!previousEpochSet_) {
-    previousEpochTime_ = TGPSTimeNS(epoch.seconds, epoch.nanoseconds);
-    previousEpochSet_ = true;
-  }
-  if (settings_.statistics && set_.Header().intervalMs != 0) WriteLostEpochs(epoch);
-  previousEpochTime_ = TGPSTimeNS(epoch.seconds, epoch.nanoseconds);
+  const std::uint64_t missing = gaps_.MissingBefore(epoch);
+  if (settings_.statistics && missing > 0) WriteLostEpochs(missing);
   const int flag =
       (epoch.epochFlags & kEpochCycleSlip) != 0
           ? layout3::kFlagCycleSlips
@@ -97,14 +93,9 @@ void Rinex3Observations::WriteSpecialLine(int flag, int count) {
   EmitTrimmed();
 }
 
-void Rinex3Observations::WriteLostEpochs(const DataEpoch& epoch) {
-  const std::int64_t gapMs = WholeMsBetween(previousEpochTime_, TGPSTimeNS(epoch.seconds, epoch.nanoseconds));
-  if (gapMs <= 0) return;
-  const std::uint64_t intervals =
-      static_cast<std::uint64_t>(gapMs) / static_cast<std::uint32_t>(set_.Header().intervalMs);
-  if (intervals <= 1) return;
+void Rinex3Observations::WriteLostEpochs(std::uint64_t missing) {
   WriteSpecialLine(layout3::kFlagHeaderInfo, 1);
-  AppendFormat(lineBuffer_, layout3::kLostEpochsComment, static_cast<long long>(intervals - 1));
+  AppendFormat(lineBuffer_, layout3::kLostEpochsComment, static_cast<long long>(missing));
   EmitLabelled(layout3::kLabelComment);
 }
 

@@ -127,28 +127,12 @@ Status Rinex3Observations::Write(ByteSink& out, std::ostream* console) {
   Scan();
   WriteHeader();
 
-  previousEpochTime_ = TGPSTimeNS();
-  previousEpochSet_ = false;
-  progressStep_ = 0;
+  gaps_.Start(set_.Header().intervalMs);
+  marks_.Start(console_, epochCount_);
   SequenceRecords(set_, *this);
-  if (console_ != nullptr) {
-    *console_ << '\n';
-    console_->flush();
-  }
+  marks_.Finish();
   out_ = nullptr;
   return out.Flush() ? Status::Ok : Status::OutputOpenFailed;
-}
-
-void Rinex3Observations::ShowProgress(std::size_t written) {
-  constexpr std::uint64_t kPercentPerMark = 5;
-  constexpr std::uint64_t kPercent = 100;
-  if (console_ == nullptr || epochCount_ <= 0) return;
-  const int due = static_cast<int>(std::uint64_t{written} * kPercent /
-                                   static_cast<std::uint64_t>(epochCount_) / kPercentPerMark);
-  for (; progressStep_ < due; ++progressStep_) {
-    console_->put(':');
-    console_->flush();
-  }
 }
 
 void Rinex3Observations::EmitTrimmed() {

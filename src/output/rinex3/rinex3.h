@@ -89,19 +89,18 @@ class Rinex3Observations : private ObservationFormat {
   std::size_t FillEpochTable(const DataEpoch& epoch);
   void WriteEpochLine(const DataEpoch& epoch, int flag, std::size_t count, bool withClock);
   void WriteSpecialLine(int flag, int count);
-  void WriteLostEpochs(const DataEpoch& epoch);
+  void WriteLostEpochs(std::uint64_t missing);
   void WriteSatellite(std::size_t index);
   void AppendValue(const Type& type, const SignalSlot& set);
   void WriteEvent(const DataEvent& event);
   void WriteOccupationChange(const DataOccup* occupation, const DataEpoch& first);
-  void ShowProgress(std::size_t written);
 
   void Epoch(const DataEpoch& epoch) override;
   void Event(const DataEvent& event) override { WriteEvent(event); }
   void OccupationChange(const DataOccup* occupation, const DataEpoch& first) override {
     WriteOccupationChange(occupation, first);
   }
-  void Progress(std::size_t epochsDone) override { ShowProgress(epochsDone); }
+  void Progress(std::size_t epochsDone) override { marks_.Show(epochsDone); }
 
   // The line buffer with trailing blanks removed and a line end, written.
   void EmitTrimmed();
@@ -116,9 +115,8 @@ class Rinex3Observations : private ObservationFormat {
   bool smoothing_ = false;    // -~
   bool clockOffset_ = false;  // -O
 
-  TGPSTimeNS previousEpochTime_;
-  bool previousEpochSet_ = false;
-  int progressStep_ = 0;
+  EpochGaps gaps_;
+  ProgressMarks marks_;
 
   // Scan.
   std::int32_t epochCount_ = 0;
