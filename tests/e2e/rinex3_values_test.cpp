@@ -20,6 +20,7 @@
 #include "output/rinex2/rinex.h"
 #include "output/rinex3/rinex3.h"
 #include "support/e2e_truth.h"
+#include "support/observation_sets.h"
 #include "support/qzr_writer.h"
 #include "support/rinex_reader.h"
 #include "support/run_program.h"
@@ -27,6 +28,7 @@
 namespace qzr2rin {
 namespace {
 
+using qzrtest::ProcessFlagsScope;
 // (epoch, system, number, RINEX 2 type) -> the value's text, as written.
 using Values = std::map<std::tuple<int, char, int, std::string>, double>;
 
@@ -51,10 +53,8 @@ Values Rinex2Values(const std::string& file) {
   return values;
 }
 
-// Only the types that have a 2.10 counterpart; the rest (L1 P phase,
-// Doppler and strength) are new in RINEX 3.
-Values Rinex3Values(const std::string& file) {
-  std::istringstream in(file);
+// The codes of each system, read from a RINEX 3 header up to its end.
+std::map<char, std::vector<std::string>> ReadObservationTypes(std::istream& in) {
   std::map<char, std::vector<std::string>> types;
   std::string line;
   while (std::getline(in, line) && line.find("END OF HEADER") == std::string::npos) {
@@ -62,6 +62,15 @@ Values Rinex3Values(const std::string& file) {
     for (std::size_t at = 7; at + 3 <= 60 && line[at] != ' '; at += 4)
       types[line[0]].push_back(line.substr(at, 3));
   }
+  return types;
+}
+
+// Only the types that have a 2.10 counterpart; the rest (L1 P phase,
+// Doppler and strength) are new in RINEX 3.
+Values Rinex3Values(const std::string& file) {
+  std::istringstream in(file);
+  std::map<char, std::vector<std::string>> types = ReadObservationTypes(in);
+  std::string line;
   Values values;
   int e = -1;
   int following = 0;
@@ -93,17 +102,6 @@ Values Rinex3Values(const std::string& file) {
   EXPECT_EQ(following, 0);
   return values;
 }
-
-class ProcessFlagsScope {
- public:
-  explicit ProcessFlagsScope(ProcessFlags flags) : saved_(Flags()) { SetFlags(flags); }
-  ~ProcessFlagsScope() { SetFlags(saved_); }
-  ProcessFlagsScope(const ProcessFlagsScope&) = delete;
-  ProcessFlagsScope& operator=(const ProcessFlagsScope&) = delete;
-
- private:
-  ProcessFlags saved_;
-};
 
 TEST(Rinex3Values, EqualTheRinex2ValuesOfTheSameConversion) {
   struct Case {
@@ -198,13 +196,8 @@ const std::map<std::string, int> kNewCodes = {{"L1W", 1}, {"L1P", 1}, {"D1W", 2}
 
 NewValues Rinex3NewValues(const std::string& file) {
   std::istringstream in(file);
-  std::map<char, std::vector<std::string>> types;
+  std::map<char, std::vector<std::string>> types = ReadObservationTypes(in);
   std::string line;
-  while (std::getline(in, line) && line.find("END OF HEADER") == std::string::npos) {
-    if (line.size() <= 60 || line.substr(60) != "SYS / # / OBS TYPES") continue;
-    for (std::size_t at = 7; at + 3 <= 60 && line[at] != ' '; at += 4)
-      types[line[0]].push_back(line.substr(at, 3));
-  }
   NewValues values;
   std::int64_t ms = 0;
   int following = 0;

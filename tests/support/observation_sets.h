@@ -6,12 +6,44 @@
 #include <string>
 #include <vector>
 
+#include "base/process_flags.h"
+#include "decoders/epoch_data.h"
 #include "decoders/qzr_file.h"
 #include "model/observation_set.h"
 #include "output/sequencing.h"
 #include "support/converter_bench.h"
 
 namespace qzrtest {
+
+// The day the writer tests' records lie on, and a time of it in GPS seconds.
+constexpr std::uint32_t kDay = 8796;  // 2004-02-05
+constexpr std::uint32_t At(int hour, int minute, int second) {
+  return kDay * 86400 + static_cast<std::uint32_t>(hour * 3600 + minute * 60 + second);
+}
+// 2004-03-06 12:00:00 UTC: the date of the PGM / RUN BY / DATE line.
+constexpr const char* kWritingTime = "1078574400";
+
+// Sets as the epoch assembly stores them.
+constexpr std::uint16_t kCaAll = qzr2rin::kFlagCaSet | qzr2rin::kFlagPseudorange |
+                                 qzr2rin::kFlagCarrierPhase | qzr2rin::kFlagDoppler |
+                                 qzr2rin::kFlagCn0InStatus2;
+constexpr std::uint16_t kL2RangePhase =
+    qzr2rin::kFlagL2Set | qzr2rin::kFlagPseudorange | qzr2rin::kFlagCarrierPhase;
+constexpr std::uint16_t kP1Range = qzr2rin::kFlagPseudorange;
+
+// The process-wide switches a writer reads, set for one test and put back.
+class ProcessFlagsScope {
+ public:
+  explicit ProcessFlagsScope(qzr2rin::ProcessFlags flags) : saved_(qzr2rin::Flags()) {
+    qzr2rin::SetFlags(flags);
+  }
+  ~ProcessFlagsScope() { qzr2rin::SetFlags(saved_); }
+  ProcessFlagsScope(const ProcessFlagsScope&) = delete;
+  ProcessFlagsScope& operator=(const ProcessFlagsScope&) = delete;
+
+ private:
+  qzr2rin::ProcessFlags saved_;
+};
 
 // A set over bare records, as the sequencing and the summary see them: no
 // ephemerides, no profile, no header facts; the occupation the records end

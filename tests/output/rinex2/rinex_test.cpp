@@ -27,6 +27,7 @@ namespace {
 
 using qzrtest::CountOutputEpoch;
 using qzrtest::MarkSeen;
+using qzrtest::ProcessFlagsScope;
 using qzrtest::Records;
 using qzrtest::UseGlonass;
 using qzrtest::WithAntenna;
@@ -38,31 +39,13 @@ using qzrtest::WithHeaderReceiver;
 using qzrtest::WithInputName;
 using qzrtest::WithOutputInterval;
 
-constexpr std::uint32_t kDay = 8796;  // 2004-02-05
-constexpr std::uint32_t At(int hour, int minute, int second) {
-  return kDay * 86400 + static_cast<std::uint32_t>(hour * 3600 + minute * 60 + second);
-}
-// 2004-03-06 12:00:00 UTC: the date of the PGM / RUN BY / DATE line.
-constexpr const char* kWritingTime = "1078574400";
-
-// Sets as the epoch assembly stores them.
-constexpr std::uint16_t kCaAll =
-    kFlagCaSet | kFlagPseudorange | kFlagCarrierPhase | kFlagDoppler | kFlagCn0InStatus2;
-constexpr std::uint16_t kL2RangePhase = kFlagL2Set | kFlagPseudorange | kFlagCarrierPhase;
-constexpr std::uint16_t kP1Range = kFlagPseudorange;
+using qzrtest::At;
+using qzrtest::kCaAll;
+using qzrtest::kL2RangePhase;
+using qzrtest::kP1Range;
+using qzrtest::kWritingTime;
 
 using Set = qzrtest::StoredSet;
-
-class ProcessFlagsScope {
- public:
-  explicit ProcessFlagsScope(ProcessFlags flags) : saved_(Flags()) { SetFlags(flags); }
-  ~ProcessFlagsScope() { SetFlags(saved_); }
-  ProcessFlagsScope(const ProcessFlagsScope&) = delete;
-  ProcessFlagsScope& operator=(const ProcessFlagsScope&) = delete;
-
- private:
-  ProcessFlags saved_;
-};
 
 // The shared collected records at a fixed writing time, and the writer
 // over them.

@@ -20,35 +20,19 @@ namespace qzr2rin {
 namespace {
 
 using qzrtest::CollectedRecords;
+using qzrtest::ProcessFlagsScope;
 using qzrtest::StoredSet;
 
-constexpr std::uint32_t kDay = 8796;  // 2004-02-05
-constexpr std::uint32_t At(int hour, int minute, int second) {
-  return kDay * 86400 + static_cast<std::uint32_t>(hour * 3600 + minute * 60 + second);
-}
-// 2004-03-06 12:00:00 UTC: the date of the PGM / RUN BY / DATE line.
-constexpr const char* kWritingTime = "1078574400";
-
-constexpr std::uint16_t kCaAll =
-    kFlagCaSet | kFlagPseudorange | kFlagCarrierPhase | kFlagDoppler | kFlagCn0InStatus2;
-constexpr std::uint16_t kL2RangePhase = kFlagL2Set | kFlagPseudorange | kFlagCarrierPhase;
-constexpr std::uint16_t kP1Range = kFlagPseudorange;
+using qzrtest::At;
+using qzrtest::kCaAll;
+using qzrtest::kL2RangePhase;
+using qzrtest::kP1Range;
+using qzrtest::kWritingTime;
 constexpr std::uint16_t kQuarter = kFlagCn0QuarterUnits;
 constexpr std::uint16_t kAs = kFlagAntiSpoofing;
 constexpr std::uint8_t kG05 = 0x05;
 constexpr std::uint8_t kR07 = 0x87;
 constexpr std::uint8_t kS20 = 0x54;  // PRN 120
-
-class ProcessFlagsScope {
- public:
-  explicit ProcessFlagsScope(ProcessFlags flags) : saved_(Flags()) { SetFlags(flags); }
-  ~ProcessFlagsScope() { SetFlags(saved_); }
-  ProcessFlagsScope(const ProcessFlagsScope&) = delete;
-  ProcessFlagsScope& operator=(const ProcessFlagsScope&) = delete;
-
- private:
-  ProcessFlags saved_;
-};
 
 class Collected : public CollectedRecords {
  public:
